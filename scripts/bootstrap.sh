@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the benchmarks need.
+# Idempotent: packages already installed are skipped, and the package lists are
+# refreshed once, only when something has to be installed.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev gettext
+  # libraries the deliverables link
+  libcups2-dev libsnmp-dev libplist-dev libicu-dev libpugixml-dev libavahi-client-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+  # real peers for the integration tests
+  cups cups-client snmpd snmp
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all ${#packages[@]} packages are installed"
+  exit 0
+fi
+
+echo "bootstrap: installing ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+# Services pulled in by the packages (cupsd, snmpd) are started by the tests
+# themselves with private configurations; keep the package scripts from
+# starting the system-wide ones where no init system runs.
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
