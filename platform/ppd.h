@@ -21,6 +21,9 @@ enum class TextEncoding { kMacRoman, kISOLatin1, kWindowsLatin1, kShiftJIS, kUTF
 // "ISOLatin1" → ISO Latin 1, "WindowsANSI" → code page 1252, "JIS83-RKSJ" →
 // Shift-JIS, "UTF-8"/"UTF8" → UTF-8; anything else, none, or no PPD → Mac Roman.
 TextEncoding EncodingForLanguageEncoding(const char* lang_encoding);
+// libcups converts every text of a PPD to UTF-8 while parsing it (and then
+// reports "UTF-8"); a parsed PPD without a LanguageEncoding line therefore
+// answers UTF-8 too, not Mac Roman. No PPD → Mac Roman.
 TextEncoding EncodingForPPD(const ppd_file_t* ppd);
 
 // Decodes bytes of the given encoding to UTF-8 (with ICU). std::nullopt when
@@ -46,6 +49,11 @@ class PpdFile {
   std::string path_;
 };
 
+// The PPD of a CUPS queue on the default server: fetched into a temporary
+// file (cupsGetPPD2), opened, and the file removed again. nullptr and *error
+// (naming the queue) when it cannot be had.
+std::unique_ptr<PpdFile> OpenDestinationPPD(const std::string& name, std::string* error);
+
 ppd_option_t* FindOption(ppd_file_t* ppd, const char* keyword);
 ppd_choice_t* FindChoice(ppd_option_t* option, const char* choice);
 ppd_choice_t* FindMarkedChoice(ppd_file_t* ppd, const char* keyword);
@@ -54,6 +62,7 @@ bool IsMarked(ppd_file_t* ppd, const char* keyword, const char* choice);
 int MarkOption(ppd_file_t* ppd, const char* keyword, const char* choice);
 void MarkDefaults(ppd_file_t* ppd);
 int Conflicts(ppd_file_t* ppd);
+// A null name answers the marked page size, as libcups does.
 ppd_size_t* PageSize(ppd_file_t* ppd, const char* name);
 ppd_attr_t* FindAttr(ppd_file_t* ppd, const char* name, const char* spec);
 

@@ -1,0 +1,136 @@
+#include "platform/printing.h"
+
+#include <cups/cups.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace platform {
+
+PMRect PageFormat::unadjustedPaperRect() const {
+  const bool turned = orientation_ == kPMLandscape || orientation_ == kPMReverseLandscape;
+  PMRect r;
+  r.bottom = turned ? paper_.width : paper_.height;
+  r.right = turned ? paper_.height : paper_.width;
+  return r;
+}
+
+std::unique_ptr<PrintSession> PrintSession::FromPPDFile(const std::string& ppd_path,
+                                                        const std::string& device_uri, std::string* error) {
+  auto file = ppd::PpdFile::Open(ppd_path, error);
+  if (!file) return nullptr;
+  std::string id = std::filesystem::path(ppd_path).filename().string();
+  constexpr std::string_view kSuffix = ".ppd";
+  if (id.size() > kSuffix.size() && id.ends_with(kSuffix)) id.resize(id.size() - kSuffix.size());
+  return std::unique_ptr<PrintSession>(new PrintSession(Printer(std::move(id), device_uri), std::move(file)));
+}
+
+std::unique_ptr<PrintSession> PrintSession::FromDestination(const std::string& name, std::string* error) {
+  cups_dest_t* dests = nullptr;
+  const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  const cups_dest_t* dest = cupsGetDest(name.c_str(), nullptr, count, dests);
+  std::string uri;
+  bool found = dest != nullptr;
+  if (dest) {
+    const char* value = cupsGetOption("device-uri", dest->num_options, dest->options);
+    if (value) uri = value;
+  }
+  cupsFreeDests(count, dests);
+
+  if (!found) {
+    if (error) *error = "no such destination \"" + name + "\"";
+    return nullptr;
+  }
+  if (uri.empty()) {
+    if (error) *error = "destination \"" + name + "\" has no device-uri";
+    return nullptr;
+  }
+  auto file = ppd::OpenDestinationPPD(name, error);
+  if (!file) return nullptr;
+  return std::unique_ptr<PrintSession>(new PrintSession(Printer(name, std::move(uri)), std::move(file)));
+}
+
+PageFormat PrintSession::defaultPageFormat() const {
+  ppd_file_t* file = ppd();
+  ppd_choice_t* marked = ppd::FindMarkedChoice(file, "PageSize");
+  std::optional<Paper> paper;
+  if (marked) paper = paperForName(marked->choice);
+  if (!paper) {
+    // No marked PageSize: fall back to what the option names as its default.
+    ppd_option_t* option = ppd::FindOption(file, "PageSize");
+    if (option) paper = paperForName(option->defchoice);
+  }
+  return PageFormat(paper.value_or(Paper{}), kPMPortrait);
+}
+
+std::optional<Paper> PrintSession::paperForName(const std::string& name) const {
+  ppd_file_t* file = ppd();
+  if (!file || name.empty()) return std::nullopt;
+  ppd_size_t* size = ppd::PageSize(file, name.c_str());
+  if (!size) return std::nullopt;
+
+  Paper paper;
+  // A custom size ("Custom.WxH") keeps its whole name: the dimensions are in it.
+  const bool custom = !std::strcmp(size->name, "Custom");
+  paper.id = custom ? name : size->name;
+  paper.width = size->width;
+  paper.height = size->length;
+  // The PPD measures from the lower-left corner upwards; paper coordinates run
+  // from the top-left corner downwards.
+  paper.imageable.top = size->length - size->top;
+  paper.imageable.left = size->left;
+  paper.imageable.bottom = size->length - size->bottom;
+  paper.imageable.right = size->right;
+
+  ppd_choice_t* choice = custom ? nullptr : ppd::FindChoice(ppd::FindOption(file, "PageSize"), size->name);
+  if (choice && choice->text[0]) {
+    auto text = ppd::Decode(choice->text, ppd::EncodingForPPD(file));
+    if (text) paper.localizedName = std::move(*text);
+  }
+  if (paper.localizedName.empty()) paper.localizedName = paper.id;
+  return paper;
+}
+
+OSStatus PMSessionGetCurrentPrinter(const PrintSession* session, const Printer** printer) {
+  if (!session || !printer) return paramErr;
+  *printer = &session->currentPrinter();
+  return noErr;
+}
+
+OSStatus PMPrinterGetID(const Printer* printer, std::string* id) {
+  if (!printer || !id) return paramErr;
+  *id = printer->id();
+  return noErr;
+}
+
+OSStatus PMPrinterCopyDeviceURI(const Printer* printer, std::string* uri) {
+  if (!printer || !uri) return paramErr;
+  *uri = printer->deviceURI();
+  return noErr;
+}
+
+OSStatus PMGetPageFormatPaper(const PageFormat* format, const Paper** paper) {
+  if (!format || !paper) return paramErr;
+  *paper = &format->paper();
+  return noErr;
+}
+
+OSStatus PMPaperCreateLocalizedName(const Paper* paper, std::string* name) {
+  if (!paper || !name) return paramErr;
+  *name = paper->localizedName.empty() ? paper->id : paper->localizedName;
+  return noErr;
+}
+
+OSStatus PMGetUnadjustedPaperRect(const PageFormat* format, PMRect* rect) {
+  if (!format || !rect) return paramErr;
+  *rect = format->unadjustedPaperRect();
+  return noErr;
+}
+
+OSStatus PMGetOrientation(const PageFormat* format, PMOrientation* orientation) {
+  if (!format || !orientation) return paramErr;
+  *orientation = format->orientation();
+  return noErr;
+}
+
+}  // namespace platform
