@@ -1,0 +1,108 @@
+#include "colorpane/pain_change_controller.h"
+
+#include "colorpane/pde_common.h"
+
+namespace colorpane {
+
+namespace ui = platform::ui;
+
+bool PainChangeController::setOutlet(std::string_view name, ui::Object* object) {
+  if (name == "onColorView") {
+    onColorView = dynamic_cast<ColorOptions*>(object);
+  } else if (name == "onAdvancedView") {
+    onAdvancedView = dynamic_cast<AdvancedColorOptions*>(object);
+  } else if (name == "onMainCustomView") {
+    onMainCustomView = dynamic_cast<ui::View*>(object);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool PainChangeController::performAction(std::string_view selector, ui::Object* sender) {
+  if (selector == "ColorToAdvancedView:") {
+    ColorToAdvancedView(sender);
+  } else if (selector == "AdvancedToColorView:") {
+    AdvancedToColorView(sender);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Every fan-out calls the Advanced pane first unless the order matters
+// otherwise (defaults: Color Options first).
+#define FAN_OUT(call)                   \
+  do {                                  \
+    if (onAdvancedView) onAdvancedView->call; \
+    if (onColorView) onColorView->call; \
+  } while (0)
+
+void PainChangeController::creatPDEControlTableEachView() { FAN_OUT(createPDEControlTable()); }
+void PainChangeController::addPPDArrayEachView(std::vector<std::string>* array) { FAN_OUT(addPPDArray(array)); }
+void PainChangeController::deallocPDEControlTableEachView() { FAN_OUT(deallocPDEControlTable()); }
+void PainChangeController::setPPDFileEachView(ppd_file_t* ppd) { FAN_OUT(setPPDFile(ppd)); }
+void PainChangeController::setPMPrintEachView(platform::PrintSettings* setting, platform::PrintSession* session) {
+  FAN_OUT(setPMPrint(setting, session));
+}
+void PainChangeController::createPDEItemForPPDKeyEachView() { FAN_OUT(createPDEItemForPPDKey()); }
+void PainChangeController::getControlValueFromTickettEachView() { FAN_OUT(getControlValueFromTicket()); }
+void PainChangeController::setControlValueToTicketEachView() { FAN_OUT(setControlValueToTicket()); }
+
+#undef FAN_OUT
+
+void PainChangeController::defaultFromPPDInfoEachView() {
+  if (onColorView) onColorView->defaultFromPPDInfo();
+  if (onAdvancedView) onAdvancedView->defaultFromPPDInfo();
+}
+
+int PainChangeController::getControlDataEachView(PDEControlData** tables, int count) {
+  for (int i = 0; i < count; ++i) tables[i] = nullptr;
+  if (count > 0 && onColorView) tables[0] = onColorView->getControlData();
+  if (count > 1 && onAdvancedView) tables[1] = onAdvancedView->getControlData();
+  return 2;
+}
+
+void PainChangeController::changeAdvancedItemAccodingQuickColor() {
+  if (!onColorView || !onAdvancedView) return;
+  onAdvancedView->changeItemAccodingQuickColor(onColorView->getQuickColorValue(), onColorView->getEconoModeValue());
+}
+
+void PainChangeController::getSummaryAdvancedItemAccodingQuickColor(platform::plist::Dict* dict,
+                                                                    platform::plist::Array* array) {
+  if (!onColorView || !onAdvancedView) return;
+  onAdvancedView->getSummaryItemAccodingQuickColor(onColorView->getQuickColorValue(),
+                                                   onColorView->getEconoModeValue(), dict, array);
+}
+
+void PainChangeController::getSummaryTextEachView(platform::plist::Dict* dict, platform::plist::Array* array) {
+  if (!onColorView || !onAdvancedView) return;
+  onColorView->getSummaryText(dict, array);
+  if (onColorView->getQuickColorValue() == 3)
+    onAdvancedView->getSummaryText(dict, array);
+  else
+    getSummaryAdvancedItemAccodingQuickColor(dict, array);
+}
+
+void PainChangeController::showPane(ColorPane* shown, ColorPane* hidden) {
+  if (!shown) return;
+  ui::Rect r = onMainCustomView ? onMainCustomView->bounds() : ui::Rect{};
+  shown->setViewBounds(r);
+  if (!onMainCustomView) return;
+  if (shown->superview() == onMainCustomView) return;  // already on screen
+  onMainCustomView->addSubview(shown);
+  if (hidden) onMainCustomView->replaceSubview(hidden, shown);
+}
+
+void PainChangeController::SHowColorToAdvancedView() { showPane(onAdvancedView, onColorView); }
+void PainChangeController::ShowAdvancedToColorView() { showPane(onColorView, onAdvancedView); }
+
+void PainChangeController::ColorToAdvancedView(ui::Object*) {
+  if (onAdvancedView && onAdvancedView->getControlData()) SHowColorToAdvancedView();
+}
+
+void PainChangeController::AdvancedToColorView(ui::Object*) {
+  if (onColorView && onColorView->getControlData()) ShowAdvancedToColorView();
+}
+
+}  // namespace colorpane

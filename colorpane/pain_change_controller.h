@@ -1,0 +1,47 @@
+// PainChangeController: swaps the two panes inside the panel's container and
+// fans every lifecycle call out to both panes.
+#pragma once
+
+#include <vector>
+
+#include "colorpane/advanced_color_options.h"
+#include "colorpane/color_options.h"
+
+namespace colorpane {
+
+class PainChangeController : public platform::ui::Object {
+ public:
+  const char* className() const override { return "PainChangeController"; }
+  bool setOutlet(std::string_view name, platform::ui::Object* object) override;
+  bool performAction(std::string_view selector, platform::ui::Object* sender) override;
+
+  void creatPDEControlTableEachView();
+  void addPPDArrayEachView(std::vector<std::string>* array);
+  void deallocPDEControlTableEachView();
+  void setPPDFileEachView(ppd_file_t* ppd);
+  void setPMPrintEachView(platform::PrintSettings* setting, platform::PrintSession* session);
+  void createPDEItemForPPDKeyEachView();
+  void defaultFromPPDInfoEachView();
+  void getControlValueFromTickettEachView();
+  void setControlValueToTicketEachView();
+  // Clears `count` slots, puts the Color Options table in slot 0 and the
+  // Advanced table in slot 1; answers 2.
+  int getControlDataEachView(PDEControlData** tables, int count);
+  void changeAdvancedItemAccodingQuickColor();
+  void getSummaryAdvancedItemAccodingQuickColor(platform::plist::Dict* dict, platform::plist::Array* array);
+  void getSummaryTextEachView(platform::plist::Dict* dict, platform::plist::Array* array);
+
+  void SHowColorToAdvancedView();
+  void ShowAdvancedToColorView();
+  void ColorToAdvancedView(platform::ui::Object* sender);
+  void AdvancedToColorView(platform::ui::Object* sender);
+
+  ColorOptions* onColorView = nullptr;
+  AdvancedColorOptions* onAdvancedView = nullptr;
+  platform::ui::View* onMainCustomView = nullptr;
+
+ private:
+  void showPane(ColorPane* shown, ColorPane* hidden);
+};
+
+}  // namespace colorpane

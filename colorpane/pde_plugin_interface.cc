@@ -1,0 +1,188 @@
+#include "colorpane/pde_plugin_interface.h"
+
+#include "colorpane/color_preset.h"
+#include "colorpane/pde_common.h"
+#include "colorpane/profile_hooks.h"
+#include "platform/log.h"
+
+namespace colorpane {
+
+namespace ui = platform::ui;
+
+namespace {
+
+// Handed over once, never replaced: the bundle of the first initWithBundle.
+std::unique_ptr<platform::Bundle> g_pluginBundle;
+
+// The top view class of "PDEMain": a plain view.
+class MainView : public ui::View {
+ public:
+  const char* className() const override { return "MainView"; }
+};
+
+}  // namespace
+
+const ui::ClassRegistry& ColorPaneClasses() {
+  static const ui::ClassRegistry registry = [] {
+    ui::ClassRegistry r;
+    r.add("MainView", [] { return std::make_unique<MainView>(); });
+    r.add("ColorOptions", [] { return std::make_unique<ColorOptions>(); });
+    r.add("AdvancedColorOptions", [] { return std::make_unique<AdvancedColorOptions>(); });
+    r.add("PainChangeController", [] { return std::make_unique<PainChangeController>(); });
+    r.add("ProfileControl", [] { return std::make_unique<ProfileControl>(); });
+    return r;
+  }();
+  return registry;
+}
+
+bool PDEPlugIn::initWithBundle(const platform::Bundle& bundle) {
+  if (!g_pluginBundle) {
+    g_pluginBundle = std::make_unique<platform::Bundle>(bundle);
+    SetPluginBundle(g_pluginBundle.get());
+  }
+  return true;
+}
+
+std::optional<std::vector<std::unique_ptr<pde::Panel>>> PDEPlugIn::PDEPanelsForType(const std::string& type,
+                                                                                  pde::HostCallback* host) {
+  if (type != pde::kPrinterDriverPaneType) return std::nullopt;
+  std::vector<std::unique_ptr<pde::Panel>> panels;
+  panels.push_back(std::make_unique<PDEPlugInInterface>(host));
+  return panels;
+}
+
+PDEPlugInInterface::PDEPlugInInterface(pde::HostCallback* callback) : pdePluginCallbackObject_(callback) {
+  if (callback) {
+    setting_ = callback->printSettings();
+    session_ = callback->printSession();
+  }
+}
+
+PDEPlugInInterface::~PDEPlugInInterface() {
+  if (painChange_) painChange_->deallocPDEControlTableEachView();
+}
+
+bool PDEPlugInInterface::setOutlet(std::string_view name, ui::Object* object) {
+  if (name == "onColorView") {
+    onColorView_ = dynamic_cast<ColorOptions*>(object);
+  } else if (name == "onAdvancedView") {
+    onAdvancedView_ = dynamic_cast<AdvancedColorOptions*>(object);
+  } else if (name == "profileControl") {
+    profileControl_ = dynamic_cast<ProfileControl*>(object);
+  } else if (name == "pdeMainView") {
+    pdeMainView_ = dynamic_cast<ui::View*>(object);
+  } else if (name == "painChange") {
+    painChange_ = dynamic_cast<PainChangeController*>(object);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool PDEPlugInInterface::performAction(std::string_view selector, ui::Object* sender) {
+  if (selector == "selectItem:") {
+    selectItem(sender);
+  } else if (selector == "constraints:") {
+    constraints(sender);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void PDEPlugInInterface::selectItem(ui::Object*) {
+  if (onColorView_) vColorPresetConstraints(onColorView_->getControlData());
+}
+
+void PDEPlugInInterface::constraints(ui::Object*) {
+  if (compTable_) vColorPresetConstraints(compTable_->data());
+}
+
+void PDEPlugInInterface::myLoad() {
+  if (pdeMainView_) return;
+  const platform::Bundle* bundle = PluginBundle();
+  std::string error;
+  if (bundle) nib_ = ui::Nib::Load(*bundle, "PDEMain", this, ColorPaneClasses(), &error);
+  if (!nib_) {
+    platform::log::Writef(LOG_ERR, "colorpane: cannot load PDEMain: %s",
+                          bundle ? error.c_str() : "the plug-in has no bundle");
+    return;
+  }
+  if (!pdeMainView_) pdeMainView_ = nib_->topView();
+  ppd_ = pdePluginCallbackObject_ ? pdePluginCallbackObject_->ppdFile() : nullptr;
+  if (!painChange_) return;
+  painChange_->setPMPrintEachView(setting_, session_);
+  painChange_->setPPDFileEachView(ppd_);
+  painChange_->creatPDEControlTableEachView();
+  PDEControlData* tables[5];
+  int count = painChange_->getControlDataEachView(tables, 5);
+  compTable_ = PDECommon::commonControlTableCompound(tables, count);
+  if (profileControl_) {
+    profileControl_->setPMPrint(setting_, session_);
+    profileControl_->setConstTable(compTable_ ? compTable_->data() : nullptr);
+  }
+  painChange_->createPDEItemForPPDKeyEachView();
+}
+
+std::string PDEPlugInInterface::panelName() {
+  const platform::Bundle* bundle = PluginBundle();
+  return bundle ? bundle->localizedString("Color Options") : "Color Options";
+}
+
+ui::View* PDEPlugInInterface::panelView() {
+  myLoad();
+  if (IsAdministratorProfile()) GetProfilesFromMIB(session_);
+  return pdeMainView_;
+}
+
+std::vector<std::string> PDEPlugInInterface::supportedPPDOptionKeys() {
+  if (!pdeMainView_) myLoad();
+  std::vector<std::string> keys;
+  if (painChange_) painChange_->addPPDArrayEachView(&keys);
+  return keys;
+}
+
+void PDEPlugInInterface::willShow() {
+  if (painChange_) painChange_->ShowAdvancedToColorView();
+}
+
+bool PDEPlugInInterface::restoreValuesAndReturnError(std::string*) {
+  if (!pdeMainView_) myLoad();
+  if (onColorView_ && onAdvancedView_ && painChange_) painChange_->defaultFromPPDInfoEachView();
+  if (setting_ && session_ && painChange_) painChange_->getControlValueFromTickettEachView();
+  if (pdeMainView_ && compTable_) vColorPresetConstraints(compTable_->data());
+  return true;
+}
+
+bool PDEPlugInInterface::saveValuesAndReturnError(std::string*) {
+  if (onColorView_ && onAdvancedView_ && setting_ && session_ && painChange_)
+    painChange_->setControlValueToTicketEachView();
+  return true;
+}
+
+platform::plist::Dict PDEPlugInInterface::summaryInfo() {
+  if (!pdeMainView_) myLoad();
+  platform::plist::Dict dict;
+  platform::plist::Array order;
+  if (onColorView_ && onAdvancedView_ && painChange_) painChange_->getSummaryTextEachView(&dict, &order);
+  dict[pde::kSummaryDisplayOrderKey] = platform::plist::Value(std::move(order));
+  return dict;
+}
+
+bool PDEPlugInInterface::shouldPrint() {
+  if (painChange_) painChange_->changeAdvancedItemAccodingQuickColor();
+  if (onAdvancedView_) onAdvancedView_->setControlValueToTicket();
+  return true;
+}
+
+void PDEPlugInInterface::terminate() { pdePluginCallbackObject_ = nullptr; }
+
+std::vector<std::pair<std::string, ui::Object*>> PDEPlugInInterface::namedObjects() {
+  std::vector<std::pair<std::string, ui::Object*>> out;
+  if (!nib_) return out;
+  for (const auto& object : nib_->objects())
+    if (!object->objectName().empty()) out.emplace_back(object->objectName(), object.get());
+  return out;
+}
+
+}  // namespace colorpane

@@ -1,0 +1,27 @@
+// What the control tables need of the profile store and of device discovery.
+// Profile items appended to menus, the ticket's profile entries and the
+// administrator test are filled in by the profile modules; until then they
+// answer that no profile is stored and that the user is no administrator.
+#pragma once
+
+#include <cstdint>
+
+#include "colorpane/control_table.h"
+#include "platform/print_settings.h"
+#include "platform/printing.h"
+
+namespace colorpane {
+
+// Appends the stored profiles to the pop-ups of rows with profileKind 1 to 3.
+void AddMenuFromProfilePlist(PDEControlData* table);
+// 1-based position of the ticket's profile among the row's appended items;
+// 0 when not found, -1 on error.
+int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSettings* settings);
+// Writes the ticket entries of the appended item at the 1-based position.
+int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings, int32_t position);
+// Whether this user may write the shared preference folder.
+bool IsAdministratorProfile();
+// Device profile discovery for the session's printer.
+void GetProfilesFromMIB(const platform::PrintSession* session);
+
+}  // namespace colorpane

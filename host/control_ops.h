@@ -1,0 +1,23 @@
+// What pdehost shows of a control and how it operates one as a user would.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "platform/ui/object.h"
+
+namespace host {
+
+// Kind, title, items, selection/state/text, enabled and hidden of an object.
+nlohmann::ordered_json DescribeObject(const std::string& name, platform::ui::Object* object);
+// One line of plain text for the same.
+std::string DescribeObjectText(const nlohmann::ordered_json& description);
+
+// A user's action on the control, then the action the interface description
+// connects to it: pop-up: item index or title; check box: on/off; text
+// field: the text, typed; radio matrix: row; push button: "press". False and
+// *error for a disabled or hidden control, an unknown value, or an object
+// that is no control.
+bool OperateObject(platform::ui::Object* object, const std::string& value, std::string* error);
+
+}  // namespace host
