@@ -1,0 +1,126 @@
+#include "profilestore/direct_variant.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/file_util.h"
+#include "platform/paths.h"
+
+namespace profilestore {
+
+const char* HV_PLIST_PROFILE_PATH = nullptr;
+const char* HV_PLIST_PROFILE_PREV_PATH = nullptr;
+const char* HV_PLIST_PROFILE_SPOOL_PATH = nullptr;
+
+namespace {
+
+constexpr mode_t kFileMode = 0664;
+// A profile file is well under a megabyte; the previous copy is bounded alike.
+constexpr size_t kMaxCopyBytes = 64u << 20;
+
+void FormInto(char* buffer, const std::string& folder, std::string_view user, std::string_view model,
+              const char* suffix) {
+  std::snprintf(buffer, kPathBufferSize - 1, "%s%.*s-%.*s-%s", folder.c_str(), static_cast<int>(user.size()),
+                user.data(), static_cast<int>(model.size()), model.data(), suffix);
+  buffer[kPathBufferSize - 1] = '\0';
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  bool ok() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+void FormProfilePaths(std::string_view user, std::string_view model, ProfilePathBuffers* out) {
+  std::string folder = platform::paths::PreferenceFolder();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  FormInto(out->profile, folder, user, model, "profile.plist");
+  FormInto(out->prev, folder, user, model, "profile.prev.plist");
+  FormInto(out->spool, folder, user, model, "profile.spool.plist");
+}
+
+void SetProfilePathGlobals(const ProfilePathBuffers* buffers) {
+  HV_PLIST_PROFILE_PATH = buffers != nullptr ? buffers->profile : nullptr;
+  HV_PLIST_PROFILE_PREV_PATH = buffers != nullptr ? buffers->prev : nullptr;
+  HV_PLIST_PROFILE_SPOOL_PATH = buffers != nullptr ? buffers->spool : nullptr;
+}
+
+std::string DirectVariant::ProfilePath() { return HV_PLIST_PROFILE_PATH != nullptr ? HV_PLIST_PROFILE_PATH : ""; }
+
+std::string DirectVariant::PrevPath() {
+  return HV_PLIST_PROFILE_PREV_PATH != nullptr ? HV_PLIST_PROFILE_PREV_PATH : "";
+}
+
+int DirectVariant::IsAdmin(const std::string& path) {
+  umask(002);
+  // A few rounds cover a file that another process removes or creates between
+  // our two opens; whoever created it, only our own creation is undone.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
+    if (fd >= 0) {
+      unlink(path.c_str());
+      close(fd);
+      return 1;
+    }
+    if (errno != EEXIST) return 0;
+    Fd existing(open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC));
+    if (existing.ok()) return 1;
+    if (errno != ENOENT) return 0;
+  }
+  return 0;
+}
+
+void DirectVariant::Swap(int mode, const std::string& profile, const std::string& prev) {
+  switch (mode) {
+    case kSwapSave: {
+      if (prev.empty()) return;
+      unlink(prev.c_str());
+      std::string bytes;
+      if (profile.empty() || platform::ReadFile(profile, &bytes, kMaxCopyBytes) != platform::noErr) {
+        // Without a readable profile file the previous copy is left empty.
+        Fd created(open(prev.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, kFileMode));
+        return;
+      }
+      platform::WriteFileAtomically(prev, bytes, kFileMode);
+      return;
+    }
+    case kSwapDiscard:
+      if (!prev.empty()) unlink(prev.c_str());
+      return;
+    case kSwapRestore:
+      // rename replaces the profile file in one step and fails, keeping it,
+      // when there is no previous copy.
+      if (!profile.empty() && !prev.empty()) rename(prev.c_str(), profile.c_str());
+      return;
+    default:
+      return;
+  }
+}
+
+int DirectVariant::Exist(const std::string& path) {
+  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.ok() ? 1 : 0;
+}
+
+int DirectVariant::Remove(const std::string& path) { return std::remove(path.c_str()) == 0 ? 1 : 0; }
+
+bool DirectVariant::WriteData(std::string_view bytes, const std::string& path) {
+  return platform::WriteFileAtomically(path, bytes, kFileMode) == platform::noErr;
+}
+
+}  // namespace profilestore

@@ -1,0 +1,50 @@
+// The direct variant of the file operations: plain file-system calls on the
+// paths the caller has put into the three path globals.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "profilestore/file_variant.h"
+
+namespace profilestore {
+
+// Paths of the request being served: the profile file, its previous copy and
+// the spool file. Set by the caller (the walk request) and valid for that
+// request only; nullptr means no path, and every operation then fails.
+extern const char* HV_PLIST_PROFILE_PATH;
+extern const char* HV_PLIST_PROFILE_PREV_PATH;
+extern const char* HV_PLIST_PROFILE_SPOOL_PATH;
+
+inline constexpr size_t kPathBufferSize = 256;  // at most 254 characters are kept
+
+// Three path buffers for one user and model, formed under the preference
+// folder of the installation root. A longer path is cut to 254 characters.
+struct ProfilePathBuffers {
+  char profile[kPathBufferSize];
+  char prev[kPathBufferSize];
+  char spool[kPathBufferSize];
+};
+void FormProfilePaths(std::string_view user, std::string_view model, ProfilePathBuffers* out);
+// Points the three globals at `buffers` (nullptr: at nothing).
+void SetProfilePathGlobals(const ProfilePathBuffers* buffers);
+
+class DirectVariant : public FileVariant {
+ public:
+  std::string ProfilePath() override;
+  std::string PrevPath() override;
+  // The open learns whether it created the file (O_CREAT|O_EXCL first), so
+  // only a file this test created is removed again. Sets the umask to 002.
+  int IsAdmin(const std::string& path) override;
+  // Save copies through a temporary file renamed over the previous copy;
+  // restore renames the previous copy over the profile file, so a missing
+  // previous copy keeps the profile file.
+  void Swap(int mode, const std::string& profile, const std::string& prev) override;
+  int Exist(const std::string& path) override;
+  int Remove(const std::string& path) override;
+  // Atomic replace: temporary file in the same folder, fsync, rename, fsync
+  // of the folder. Bits 0664.
+  bool WriteData(std::string_view bytes, const std::string& path) override;
+};
+
+}  // namespace profilestore

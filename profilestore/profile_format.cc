@@ -1,0 +1,344 @@
+#include "profilestore/profile_format.h"
+
+#include <unicode/utf8.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/file_util.h"
+
+namespace profilestore {
+namespace {
+
+constexpr const char* kINumKey = "iNum";
+
+// Skips past `end` from `pos`; npos when it never comes.
+size_t SkipPast(std::string_view bytes, size_t pos, std::string_view end) {
+  size_t at = bytes.find(end, pos);
+  return at == std::string_view::npos ? at : at + end.size();
+}
+
+bool IsInt(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_UINT; }
+bool IsString(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_STRING; }
+bool IsDict(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_DICT; }
+
+int32_t IntValue(plist_t node) {
+  uint64_t value = 0;
+  plist_get_uint_val(node, &value);
+  // Integers are 32-bit signed in the file; wider values keep their low bits.
+  return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
+
+void StoreText(plist_t node, char* field) {
+  uint64_t length = 0;
+  const char* text = plist_get_string_ptr(node, &length);
+  std::memset(field, 0, kProfileTextSize);
+  if (text == nullptr) return;
+  // A bytewise cut: it can fall inside a multi-byte character.
+  size_t n = length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize;
+  std::memcpy(field, text, n);
+  field[kProfileTextSize - 1] = '\0';
+}
+
+// Slot number of a field-dictionary key "<key text>NNNN", or -1.
+int SlotOfKey(const char* key, const char* key_text, size_t key_text_length) {
+  if (std::strncmp(key, key_text, key_text_length) != 0) return -1;
+  const char* digits = key + key_text_length;
+  int slot = 0;
+  for (int i = 0; i < 4; ++i) {
+    if (digits[i] < '0' || digits[i] > '9') return -1;
+    slot = slot * 10 + (digits[i] - '0');
+  }
+  if (digits[4] != '\0' || slot >= kProfileMax) return -1;
+  return slot;
+}
+
+// One pass over a field dictionary, noting each slot's entry. Lookups by key
+// would be quadratic: libplist searches small dictionaries linearly.
+void CollectEntries(plist_t field_dict, ProfileField field, plist_t* entries) {
+  const char* key_text = FieldKey(field);
+  size_t key_text_length = std::strlen(key_text);
+  plist_dict_iter iter = nullptr;
+  plist_dict_new_iter(field_dict, &iter);
+  if (iter == nullptr) return;
+  for (;;) {
+    char* key = nullptr;
+    plist_t value = nullptr;
+    plist_dict_next_item(field_dict, iter, &key, &value);
+    if (value == nullptr) {
+      std::free(key);
+      break;
+    }
+    int slot = key != nullptr ? SlotOfKey(key, key_text, key_text_length) : -1;
+    // The first of duplicate keys wins, as a lookup would find it.
+    if (slot >= 0 && entries[slot] == nullptr) entries[slot] = value;
+    std::free(key);
+  }
+  std::free(iter);
+}
+
+void StoreField(ProfileField field, plist_t node, HVProfileItem* item) {
+  switch (field) {
+    case kFieldIndexOnDevice:
+      if (IsInt(node)) item->iIndexOnDevice = IntValue(node);
+      break;
+    case kFieldInMenu:
+      if (IsInt(node)) item->iInMenu = IntValue(node);
+      break;
+    case kFieldProfileClass:
+      if (IsInt(node)) item->iProfileClass = IntValue(node);
+      break;
+    case kFieldFileName:
+      if (IsString(node)) StoreText(node, item->FileName);
+      break;
+    case kFieldProfileName:
+      if (IsString(node)) StoreText(node, item->ProfileName);
+      break;
+    case kFieldLocation:
+      if (IsInt(node)) item->iLocation = IntValue(node);
+      break;
+    case kFieldCount:
+      break;
+  }
+}
+
+// "<key text>NNNN" into `key` (room for 32 + 5 bytes).
+void FormSlotKey(const char* key_text, size_t key_text_length, int slot, char* key) {
+  std::memcpy(key, key_text, key_text_length);
+  key[key_text_length] = static_cast<char>('0' + slot / 1000);
+  key[key_text_length + 1] = static_cast<char>('0' + slot / 100 % 10);
+  key[key_text_length + 2] = static_cast<char>('0' + slot / 10 % 10);
+  key[key_text_length + 3] = static_cast<char>('0' + slot % 10);
+  key[key_text_length + 4] = '\0';
+}
+
+PlistPtr MakeClassTemplate();
+
+}  // namespace
+
+const char* FieldKey(ProfileField field) {
+  switch (field) {
+    case kFieldIndexOnDevice:
+      return cIndexOnDeviceKey;
+    case kFieldInMenu:
+      return cInMenuKey;
+    case kFieldProfileClass:
+      return cProfileClassKey;
+    case kFieldFileName:
+      return cFileNameKey;
+    case kFieldProfileName:
+      return cProfileNameKey;
+    case kFieldLocation:
+      return cLocationKey;
+    case kFieldCount:
+      break;
+  }
+  return "";
+}
+
+bool WithinXmlBounds(std::string_view bytes) {
+  if (bytes.size() > kMaxProfileFileBytes) return false;
+  int depth = 0;
+  size_t pos = 0;
+  while ((pos = bytes.find('<', pos)) != std::string_view::npos) {
+    std::string_view rest = bytes.substr(pos);
+    if (rest.starts_with("<!--")) {
+      pos = SkipPast(bytes, pos + 4, "-->");
+    } else if (rest.starts_with("<![CDATA[")) {
+      pos = SkipPast(bytes, pos + 9, "]]>");
+    } else if (rest.starts_with("<?")) {
+      pos = SkipPast(bytes, pos + 2, "?>");
+    } else if (rest.starts_with("<!")) {
+      pos = SkipPast(bytes, pos + 2, ">");
+    } else if (rest.starts_with("</")) {
+      pos = SkipPast(bytes, pos + 2, ">");
+      --depth;
+    } else {
+      size_t close = bytes.find('>', pos + 1);
+      if (close == std::string_view::npos) return false;
+      if (bytes[close - 1] != '/' && ++depth > kMaxElementDepth) return false;
+      pos = close + 1;
+    }
+    if (pos == std::string_view::npos) return false;
+  }
+  return true;
+}
+
+PlistPtr ParseProfileBytes(std::string_view bytes) {
+  if (bytes.empty() || !WithinXmlBounds(bytes)) return nullptr;
+  // libplist wants the text NUL-terminated behind its length.
+  std::string text(bytes);
+  plist_t root = nullptr;
+  plist_from_xml(text.c_str(), static_cast<uint32_t>(text.size()), &root);
+  PlistPtr owned(root);
+  if (!IsDict(root)) return nullptr;
+  return owned;
+}
+
+PlistPtr ReadProfileFile(const std::string& path) {
+  if (path.empty()) return nullptr;
+  std::string bytes;
+  if (platform::ReadFile(path, &bytes, kMaxProfileFileBytes) != platform::noErr) return nullptr;
+  return ParseProfileBytes(bytes);
+}
+
+plist_t CompleteClassDictionary(plist_t root, int list_class) {
+  const char* class_key = ClassKey(list_class);
+  if (class_key == nullptr || !IsDict(root)) return nullptr;
+  plist_t class_dict = plist_dict_get_item(root, class_key);
+  if (!IsDict(class_dict)) return nullptr;
+  for (int f = 0; f < kFieldCount; ++f) {
+    if (!IsDict(plist_dict_get_item(class_dict, FieldKey(static_cast<ProfileField>(f))))) return nullptr;
+  }
+  return class_dict;
+}
+
+void FillListFromClass(plist_t class_dict, bool for_window, HVProfileList* list) {
+  auto entries = std::make_unique<plist_t[]>(kFieldCount * kProfileMax);
+  for (int f = 0; f < kFieldCount; ++f) {
+    auto field = static_cast<ProfileField>(f);
+    CollectEntries(plist_dict_get_item(class_dict, FieldKey(field)), field, &entries[f * kProfileMax]);
+  }
+  auto entry = [&](int field, int slot) { return entries[field * kProfileMax + slot]; };
+
+  if (!for_window) {
+    for (int i = 0; i < kProfileMax; ++i) {
+      for (int f = 0; f < kFieldCount; ++f) StoreField(static_cast<ProfileField>(f), entry(f, i), &list->litem[i]);
+    }
+  } else {
+    int d = 0;
+    for (int i = 0; i < kProfileMax; ++i) {
+      HVProfileItem& to = list->litem[d];
+      plist_t in_menu = entry(kFieldInMenu, i);
+      if (IsInt(in_menu)) {
+        int32_t state = IntValue(in_menu);
+        if (state == 2) continue;  // confirmed but hidden: the window never sees it
+        to.iInMenu = state == 4 ? 6 : state;
+      }
+      for (int f = 0; f < kFieldCount; ++f) {
+        if (f != kFieldInMenu) StoreField(static_cast<ProfileField>(f), entry(f, i), &to);
+      }
+      ++d;
+    }
+  }
+  plist_t num = plist_dict_get_item(class_dict, kINumKey);
+  if (IsInt(num)) list->iNum = IntValue(num);
+  HVPlistCheckWithInMenu_Dict(list);
+}
+
+bool IsStorableText(const char* field) {
+  size_t length = strnlen(field, kProfileTextSize - 1);
+  auto bytes = reinterpret_cast<const uint8_t*>(field);
+  int32_t i = 0;
+  while (i < static_cast<int32_t>(length)) {
+    UChar32 c;
+    U8_NEXT(bytes, i, static_cast<int32_t>(length), c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+
+PlistPtr BuildClassDictionary(const HVProfileList& list) {
+  // Filling a copy of a prepared dictionary is several times faster than
+  // inserting 3000 entries: libplist searches each key before inserting it.
+  static const PlistPtr kTemplate = MakeClassTemplate();
+  PlistPtr class_dict(plist_copy(kTemplate.get()));
+  plist_set_uint_val(plist_dict_get_item(class_dict.get(), kINumKey), static_cast<uint64_t>(static_cast<int64_t>(list.iNum)));
+  for (int f = 0; f < kFieldCount; ++f) {
+    auto field = static_cast<ProfileField>(f);
+    plist_t field_dict = plist_dict_get_item(class_dict.get(), FieldKey(field));
+    plist_dict_iter iter = nullptr;
+    plist_dict_new_iter(field_dict, &iter);
+    if (iter == nullptr) return nullptr;
+    int unstorable[kProfileMax];
+    int unstorable_count = 0;
+    for (int i = 0; i < kProfileMax; ++i) {
+      plist_t value = nullptr;
+      plist_dict_next_item(field_dict, iter, nullptr, &value);
+      if (value == nullptr) break;
+      const HVProfileItem& item = list.litem[i];
+      switch (field) {
+        case kFieldIndexOnDevice:
+          plist_set_uint_val(value, static_cast<uint64_t>(static_cast<int64_t>(item.iIndexOnDevice)));
+          break;
+        case kFieldInMenu:
+          plist_set_uint_val(value, static_cast<uint64_t>(static_cast<int64_t>(item.iInMenu)));
+          break;
+        case kFieldProfileClass:
+          plist_set_uint_val(value, static_cast<uint64_t>(static_cast<int64_t>(item.iProfileClass)));
+          break;
+        case kFieldLocation:
+          plist_set_uint_val(value, static_cast<uint64_t>(static_cast<int64_t>(item.iLocation)));
+          break;
+        case kFieldFileName:
+        case kFieldProfileName: {
+          const char* text = field == kFieldFileName ? item.FileName : item.ProfileName;
+          if (!IsStorableText(text)) {
+            unstorable[unstorable_count++] = i;
+          } else if (text[0] != '\0') {
+            char copy[kProfileTextSize];
+            std::memcpy(copy, text, kProfileTextSize - 1);
+            copy[kProfileTextSize - 1] = '\0';
+            plist_set_string_val(value, copy);
+          }
+          break;
+        }
+        case kFieldCount:
+          break;
+      }
+    }
+    std::free(iter);
+    // A slot whose text is not UTF-8 gets no entry at all.
+    const char* key_text = FieldKey(field);
+    char key[kProfileTextSize + 8];
+    for (int u = 0; u < unstorable_count; ++u) {
+      FormSlotKey(key_text, std::strlen(key_text), unstorable[u], key);
+      plist_dict_remove_item(field_dict, key);
+    }
+  }
+  return class_dict;
+}
+
+std::string SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst) {
+  PlistPtr root(plist_new_dict());
+  const HVProfileList* lists[kClassCount] = {&rgb, &sim, &dst};
+  for (int c = 0; c < kClassCount; ++c) {
+    plist_dict_set_item(root.get(), ClassKey(c), BuildClassDictionary(*lists[c]).release());
+  }
+  plist_dict_set_item(root.get(), cPlistVersionKey, plist_new_uint(1));
+  char* xml = nullptr;
+  uint32_t length = 0;
+  plist_to_xml(root.get(), &xml, &length);
+  if (xml == nullptr) return {};
+  std::string bytes(xml, length);
+  plist_to_xml_free(xml);
+  return bytes;
+}
+
+}  // namespace profilestore
+
+namespace profilestore {
+namespace {
+
+// A class dictionary with "iNum" 0 and all 500 slots of every field at 0 or "".
+PlistPtr MakeClassTemplate() {
+  PlistPtr class_dict(plist_new_dict());
+  plist_dict_set_item(class_dict.get(), kINumKey, plist_new_uint(0));
+  char key[kProfileTextSize + 8];
+  for (int f = 0; f < kFieldCount; ++f) {
+    auto field = static_cast<ProfileField>(f);
+    const char* key_text = FieldKey(field);
+    size_t key_text_length = std::strlen(key_text);
+    bool text = field == kFieldFileName || field == kFieldProfileName;
+    plist_t field_dict = plist_new_dict();
+    for (int i = 0; i < kProfileMax; ++i) {
+      FormSlotKey(key_text, key_text_length, i, key);
+      plist_dict_set_item(field_dict, key, text ? plist_new_string("") : plist_new_uint(0));
+    }
+    plist_dict_set_item(class_dict.get(), key_text, field_dict);
+  }
+  return class_dict;
+}
+
+}  // namespace
+}  // namespace profilestore

@@ -1,0 +1,69 @@
+// The profile file's format: an XML property list whose root holds the class
+// dictionaries "RGB", "SIM", "DST" and "PlistVersion" 1. A class dictionary
+// holds "iNum" and six field dictionaries keyed "%s%04d" (key text, slot).
+//
+// Parsing is bounded (size, element nesting) before the bytes reach libplist;
+// anything that is not a property list with a dictionary root is rejected as a
+// whole, and an entry of the wrong type counts as absent.
+#pragma once
+
+#include <plist/plist.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "profilestore/profile_list.h"
+
+namespace profilestore {
+
+struct PlistFree {
+  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+};
+// An owned libplist node (and its whole subtree).
+using PlistPtr = std::unique_ptr<void, PlistFree>;
+
+// Far above the largest file the store writes (three lists of 500 slots with
+// 31-byte names whose characters all need escaping stay near 1 MiB).
+inline constexpr size_t kMaxProfileFileBytes = 8u << 20;
+// The file nests five elements deep (plist, root, class, field, value).
+inline constexpr int kMaxElementDepth = 16;
+
+// Field dictionaries in the order the readers visit a slot's fields.
+enum ProfileField { kFieldIndexOnDevice, kFieldInMenu, kFieldProfileClass, kFieldFileName, kFieldProfileName,
+                    kFieldLocation, kFieldCount };
+const char* FieldKey(ProfileField field);
+
+// Whether the bytes stay within the size and nesting bounds. Unterminated
+// markup counts as out of bounds.
+bool WithinXmlBounds(std::string_view bytes);
+
+// Parses an XML property list whose root is a dictionary; nullptr otherwise.
+PlistPtr ParseProfileBytes(std::string_view bytes);
+
+// Reads and parses the file at `path`; nullptr when it cannot be read or is
+// not a bounded property list with a dictionary root.
+PlistPtr ReadProfileFile(const std::string& path);
+
+// The class dictionary of `list_class` in `root`, when it and all six field
+// dictionaries are dictionaries; nullptr otherwise.
+plist_t CompleteClassDictionary(plist_t root, int list_class);
+
+// Fills `list` from a complete class dictionary and ends with the recount.
+// for_window: the management window's reading (state-2 items dropped and the
+// gap closed, state 4 read as 6).
+void FillListFromClass(plist_t class_dict, bool for_window, HVProfileList* list);
+
+// Builds a class dictionary holding all 500 slots of `list`. Owned by the caller.
+PlistPtr BuildClassDictionary(const HVProfileList& list);
+
+// The whole file for three lists (RGB, SIM, DST) as XML bytes; "" when
+// serialisation failed.
+std::string SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst);
+
+// Whether the field's bytes (up to its first NUL, at most 31) are valid UTF-8;
+// a field that is not gets no entry in the file.
+bool IsStorableText(const char* field);
+
+}  // namespace profilestore

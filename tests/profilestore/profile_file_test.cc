@@ -1,0 +1,365 @@
+// The profile file: layout, round trips, the readers' rules, rejection and bounds.
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "profilestore/profile_format.h"
+#include "profilestore/profile_store.h"
+#include "store_fixture.h"
+
+namespace profilestore {
+namespace {
+
+using testing::NewList;
+using testing::ReadAll;
+using testing::ScopedRoot;
+using testing::SetItem;
+using testing::WriteAll;
+
+class ProfileFile : public ::testing::Test {
+ protected:
+  // Writes three lists where `dst` is given and the others are empty.
+  void WriteDst(const HVProfileList& dst) {
+    auto empty = NewList();
+    ASSERT_EQ(HVPListWriteProfile_All(empty.get(), empty.get(), &dst), 0);
+  }
+  // Parses the file, lets `edit` change it and writes it back.
+  void EditFile(const std::function<void(plist_t root)>& edit) {
+    std::string bytes = ReadAll(root.profile());
+    plist_t tree = nullptr;
+    plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
+    ASSERT_NE(tree, nullptr);
+    edit(tree);
+    char* xml = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(tree, &xml, &length);
+    WriteAll(root.profile(), std::string(xml, length));
+    plist_to_xml_free(xml);
+    plist_free(tree);
+  }
+  static plist_t Field(plist_t tree, const char* cls, const char* field) {
+    return plist_dict_get_item(plist_dict_get_item(tree, cls), field);
+  }
+
+  ScopedRoot root;
+};
+
+TEST_F(ProfileFile, EmptyListsWriteAllSlotsAndReadBackZeroed) {
+  auto rgb = NewList(), sim = NewList(), dst = NewList();
+  ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
+
+  std::string bytes = ReadAll(root.profile());
+  plist_t tree = nullptr;
+  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
+  ASSERT_NE(tree, nullptr);
+  uint64_t version = 0;
+  plist_get_uint_val(plist_dict_get_item(tree, "PlistVersion"), &version);
+  EXPECT_EQ(version, 1u);
+  EXPECT_EQ(plist_dict_get_size(tree), 4u);
+  for (const char* cls : {"RGB", "SIM", "DST"}) {
+    plist_t class_dict = plist_dict_get_item(tree, cls);
+    ASSERT_NE(class_dict, nullptr) << cls;
+    EXPECT_EQ(plist_dict_get_size(class_dict), 7u);
+    uint64_t num = 99;
+    plist_get_uint_val(plist_dict_get_item(class_dict, "iNum"), &num);
+    EXPECT_EQ(num, 0u);
+    for (const char* field : {"IndexOnDevice", "InMenu", "ProfileClass", "Location"}) {
+      plist_t d = plist_dict_get_item(class_dict, field);
+      ASSERT_EQ(plist_dict_get_size(d), 500u) << cls << field;
+      plist_t last = plist_dict_get_item(d, (std::string(field) + "0499").c_str());
+      ASSERT_EQ(plist_get_node_type(last), PLIST_UINT) << cls << field;
+    }
+    for (const char* field : {"FileName", "ProfileName"}) {
+      plist_t d = plist_dict_get_item(class_dict, field);
+      ASSERT_EQ(plist_dict_get_size(d), 500u) << cls << field;
+      plist_t first = plist_dict_get_item(d, (std::string(field) + "0000").c_str());
+      ASSERT_EQ(plist_get_node_type(first), PLIST_STRING);
+      EXPECT_STREQ(plist_get_string_ptr(first, nullptr), "");
+    }
+  }
+  plist_free(tree);
+
+  auto r = NewList(), s = NewList(), d = NewList();
+  std::memset(r.get(), 0x5a, sizeof *r);  // the reader overwrites every written field
+  r->iNum = 0;
+  ASSERT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), 0);
+  auto zero = NewList();
+  for (int i = 0; i < kProfileMax; ++i) zero->litem[i].iDriver = r->litem[i].iDriver;  // never stored
+  EXPECT_EQ(std::memcmp(r.get(), zero.get(), sizeof *r), 0);
+}
+
+TEST_F(ProfileFile, FullListsRoundTripExceptDriver) {
+  auto rgb = NewList(), sim = NewList(), dst = NewList();
+  for (int i = 0; i < kProfileMax; ++i) {
+    SetItem(rgb.get(), i, 1 + i % 6, ("R" + std::to_string(i) + "&<x>.icc").c_str(), i + 1, 4 + i % 2);
+    SetItem(dst.get(), i, 4, ("Ü-" + std::to_string(i)).c_str(), -i);
+    rgb->litem[i].iDriver = 3;
+  }
+  rgb->iNum = dst->iNum = kProfileMax;
+  ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
+  auto r = NewList(), s = NewList(), d = NewList();
+  ASSERT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), 0);
+  for (int i = 0; i < kProfileMax; ++i) rgb->litem[i].iDriver = 0;
+  EXPECT_EQ(std::memcmp(r.get(), rgb.get(), sizeof *r), 0);
+  EXPECT_EQ(std::memcmp(d.get(), dst.get(), sizeof *d), 0);
+  EXPECT_EQ(d->litem[7].iIndexOnDevice, -7);
+  EXPECT_EQ(s->iNum, 0);
+}
+
+TEST_F(ProfileFile, ReadersRecount) {
+  auto dst = NewList();
+  for (int i : {0, 1, 2, 7}) SetItem(dst.get(), i, 4, "A.ICC", i + 1);
+  dst->iNum = 4;
+  WriteDst(*dst);
+  EditFile([](plist_t tree) { plist_set_uint_val(plist_dict_get_item(plist_dict_get_item(tree, "DST"), "iNum"), 3); });
+  auto d = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+  EXPECT_EQ(d->iNum, 4);
+  EXPECT_EQ(d->litem[2].iIndexOnDevice, 3);
+  EXPECT_EQ(d->litem[7].iInMenu, 0) << "the item behind the gap is lost";
+
+  // Without "iNum" the recount alone sets the count.
+  EditFile([](plist_t tree) { plist_dict_remove_item(plist_dict_get_item(tree, "DST"), "iNum"); });
+  auto e = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(e.get(), kClassDST), 0);
+  EXPECT_EQ(e->iNum, 4);
+}
+
+TEST_F(ProfileFile, ThirtyOneByteCuts) {
+  auto dst = NewList();
+  SetItem(dst.get(), 0, 3, "A.ICC");
+  SetItem(dst.get(), 1, 3, "B.ICC");
+  dst->iNum = 2;
+  WriteDst(*dst);
+  std::string ascii(40, 'n');
+  std::string multi = std::string(30, 'm') + "é";  // the 31-byte cut splits "é"
+  EditFile([&](plist_t tree) {
+    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0000", plist_new_string(ascii.c_str()));
+    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0001", plist_new_string(multi.c_str()));
+  });
+  auto d = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+  EXPECT_EQ(std::string(d->litem[0].ProfileName), ascii.substr(0, 31));
+  EXPECT_EQ(std::strlen(d->litem[1].ProfileName), 31u);
+  EXPECT_FALSE(IsStorableText(d->litem[1].ProfileName));
+
+  // Written back, the broken name has no entry and reads as empty.
+  WriteDst(*d);
+  plist_t tree = nullptr;
+  std::string bytes = ReadAll(root.profile());
+  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
+  EXPECT_EQ(plist_dict_get_item(Field(tree, "DST", "ProfileName"), "ProfileName0001"), nullptr);
+  EXPECT_EQ(plist_dict_get_size(Field(tree, "DST", "ProfileName")), 499u);
+  plist_free(tree);
+  auto again = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(again.get(), kClassDST), 0);
+  EXPECT_EQ(again->litem[1].ProfileName[0], '\0');
+  EXPECT_STREQ(again->litem[1].FileName, "B.ICC");
+}
+
+TEST_F(ProfileFile, WindowReadingDropsState2AndShowsState4As6) {
+  auto dst = NewList();
+  SetItem(dst.get(), 0, 3, "A.ICC", 1);
+  SetItem(dst.get(), 1, 2, "HIDDEN.ICC", 2);
+  SetItem(dst.get(), 2, 4, "C.ICC", 3);
+  dst->iNum = 3;
+  WriteDst(*dst);
+  auto w = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict_Pap(w.get(), kClassDST), 0);
+  EXPECT_EQ(w->iNum, 2);
+  EXPECT_EQ(w->litem[0].iInMenu, 3);
+  EXPECT_STREQ(w->litem[0].FileName, "A.ICC");
+  EXPECT_EQ(w->litem[1].iInMenu, 6);
+  EXPECT_STREQ(w->litem[1].FileName, "C.ICC");
+  EXPECT_EQ(w->litem[1].iIndexOnDevice, 3);
+  EXPECT_EQ(w->litem[2].iInMenu, 0);
+}
+
+TEST_F(ProfileFile, ReplacingOneListKeepsTheOthersAndFillsOutLists) {
+  auto rgb = NewList(), sim = NewList(), dst = NewList();
+  SetItem(rgb.get(), 0, 3, "RGB.ICC");
+  rgb->iNum = 1;
+  SetItem(sim.get(), 0, 4, "SIM.ICC", 8);
+  sim->iNum = 1;
+  ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
+  auto new_sim = NewList();
+  SetItem(new_sim.get(), 0, 6, "NEW.ICC");
+  new_sim->iNum = 1;
+  auto out_rgb = NewList(), out_sim = NewList();
+  ASSERT_EQ(HVPListWriteProfile_Dict(new_sim.get(), kClassSIM, out_rgb.get(), out_sim.get(), nullptr), 0);
+  EXPECT_STREQ(out_rgb->litem[0].FileName, "RGB.ICC");
+  EXPECT_STREQ(out_sim->litem[0].FileName, "NEW.ICC");
+  auto r = NewList(), s = NewList(), d = NewList();
+  ASSERT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), 0);
+  EXPECT_STREQ(r->litem[0].FileName, "RGB.ICC");
+  EXPECT_STREQ(s->litem[0].FileName, "NEW.ICC");
+  EXPECT_EQ(s->iNum, 1);
+}
+
+TEST_F(ProfileFile, WindowSaveMergesWithConfirmedItemsOfTheFile) {
+  auto rgb = NewList(), sim = NewList(), dst = NewList();
+  SetItem(dst.get(), 0, 2, "DELETED.ICC", 1);
+  SetItem(dst.get(), 1, 4, "KEPT.ICC", 2);
+  SetItem(dst.get(), 2, 2, "EDITED.ICC", 3);
+  dst->iNum = 3;
+  ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
+  auto edited = NewList(), deleted = NewList(), empty = NewList();
+  SetItem(edited.get(), 0, 6, "EDITED.ICC", 3);
+  edited->iNum = 1;
+  SetItem(deleted.get(), 0, 2, "DELETED.ICC", 1);
+  deleted->iNum = 1;
+  ASSERT_EQ(HVPListWriteProfile_All_Pap(empty.get(), empty.get(), edited.get(), empty.get(), empty.get(),
+                                        deleted.get()),
+            0);
+  auto d = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+  ASSERT_EQ(d->iNum, 2);
+  EXPECT_STREQ(d->litem[0].FileName, "KEPT.ICC");
+  EXPECT_STREQ(d->litem[1].FileName, "EDITED.ICC");
+  EXPECT_EQ(d->litem[1].iInMenu, 6);
+}
+
+TEST_F(ProfileFile, ClassDictionariesAndTheirFields) {
+  auto dst = NewList();
+  SetItem(dst.get(), 0, 3, "A.ICC", 0, kLocationCard);
+  dst->iNum = 1;
+  plist_t class_dict = nullptr;
+  PropsFields fields{};
+  PlistPtr one = CreatePropsDictionary(kClassDST, dst.get(), &class_dict, &fields);
+  EXPECT_EQ(plist_dict_get_size(one.get()), 1u);
+  EXPECT_EQ(plist_dict_get_item(one.get(), "DST"), class_dict);
+  int32_t location = 0;
+  ReadDictionaryIntEntry(fields.location, "Location0000", &location);
+  EXPECT_EQ(location, kLocationCard);
+  EXPECT_EQ(plist_dict_get_size(CreatePropsDictionary(3, dst.get()).get()), 0u);
+
+  WriteDst(*dst);
+  PlistPtr rgb, sim, dst_copy;
+  ASSERT_EQ(HVPListMappingGetMainDict_FromPlist(&rgb, &sim, &dst_copy), 0);
+  int32_t num = -1;
+  ASSERT_EQ(HVPListMappingGetSubDict(dst_copy.get(), &fields, &num), 0);
+  EXPECT_EQ(num, 1);
+  char name[kProfileTextSize];
+  std::memset(name, 'x', sizeof name);
+  ReadDictionaryStringEntry(fields.file_name, "FileName0000", name);
+  EXPECT_STREQ(name, "A.ICC");
+  ReadDictionaryStringEntry(fields.file_name, "FileName9999", name);  // absent: untouched
+  EXPECT_STREQ(name, "A.ICC");
+
+  EditFile([](plist_t tree) { plist_dict_remove_item(plist_dict_get_item(tree, "SIM"), "Location"); });
+  PlistPtr sim2;
+  ASSERT_EQ(HVPListMappingGetMainDict_FromPlist(nullptr, &sim2, nullptr), 0);
+  EXPECT_EQ(HVPListMappingGetSubDict(sim2.get(), &fields, &num), -1);
+}
+
+class RejectedFile : public ProfileFile {
+ protected:
+  // A reader must fail and leave the list exactly as it was.
+  void ExpectRejected() {
+    auto r = NewList(), s = NewList(), d = NewList();
+    SetItem(d.get(), 0, 3, "MINE.ICC");
+    d->iNum = 1;
+    auto before = NewList();
+    *before = *d;
+    EXPECT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), -1);
+    EXPECT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), -1);
+    EXPECT_EQ(std::memcmp(d.get(), before.get(), sizeof *d), 0);
+  }
+};
+
+TEST_F(RejectedFile, MissingFileOrNotAPropertyList) {
+  ExpectRejected();
+  WriteAll(root.profile(), "");
+  ExpectRejected();
+  WriteAll(root.profile(), "this is not a property list");
+  ExpectRejected();
+  WriteAll(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>DST</key><dict>");
+  ExpectRejected();
+  WriteAll(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
+  ExpectRejected();
+}
+
+TEST_F(RejectedFile, MissingOrMistypedClassOrFieldDictionary) {
+  WriteDst(*NewList());
+  EditFile([](plist_t tree) { plist_dict_remove_item(tree, "RGB"); });
+  auto d = NewList();
+  EXPECT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0) << "the one-list reader checks its class only";
+  auto r = NewList(), s = NewList();
+  EXPECT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), -1);
+
+  WriteDst(*NewList());
+  EditFile([](plist_t tree) { plist_dict_set_item(plist_dict_get_item(tree, "DST"), "InMenu", plist_new_string("x")); });
+  ExpectRejected();
+  WriteDst(*NewList());
+  EditFile([](plist_t tree) { plist_dict_set_item(tree, "DST", plist_new_uint(3)); });
+  ExpectRejected();
+}
+
+TEST_F(ProfileFile, WrongTypedEntriesCountAsAbsent) {
+  auto dst = NewList();
+  SetItem(dst.get(), 0, 3, "A.ICC", 5);
+  SetItem(dst.get(), 1, 3, "B.ICC", 6);
+  dst->iNum = 2;
+  WriteDst(*dst);
+  EditFile([](plist_t tree) {
+    plist_dict_set_item(Field(tree, "DST", "IndexOnDevice"), "IndexOnDevice0000", plist_new_string("77"));
+    plist_dict_set_item(Field(tree, "DST", "FileName"), "FileName0001", plist_new_uint(12));
+    plist_dict_set_item(Field(tree, "DST", "ProfileClass"), "ProfileClass0001", plist_new_real(3.0));
+    plist_dict_set_item(plist_dict_get_item(tree, "DST"), "iNum", plist_new_bool(1));
+    plist_dict_set_item(Field(tree, "DST", "InMenu"), "InMenu00002", plist_new_uint(4));  // no slot key
+  });
+  auto d = NewList();
+  d->litem[0].iIndexOnDevice = 41;
+  d->litem[1].iProfileClass = 42;
+  std::strcpy(d->litem[1].FileName, "PRESET");
+  d->iNum = 2;
+  ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+  EXPECT_EQ(d->litem[0].iIndexOnDevice, 41);
+  EXPECT_EQ(d->litem[1].iIndexOnDevice, 6);
+  EXPECT_EQ(d->litem[1].iProfileClass, 42);
+  EXPECT_STREQ(d->litem[1].FileName, "PRESET");
+  EXPECT_EQ(d->litem[2].iInMenu, 0);
+  EXPECT_EQ(d->iNum, 2);
+
+  // A mistyped menu state leaves the slot free, and the recount settles iNum.
+  EditFile([](plist_t tree) {
+    plist_dict_set_item(Field(tree, "DST", "InMenu"), "InMenu0001", plist_new_string("3"));
+  });
+  auto e = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(e.get(), kClassDST), 0);
+  EXPECT_EQ(e->iNum, 1);
+  EXPECT_EQ(e->litem[1].iIndexOnDevice, 0);
+}
+
+TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
+  std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+  for (int i = 0; i < 100000; ++i) deep += "<dict><key>k</key>";
+  EXPECT_FALSE(WithinXmlBounds(deep));
+  EXPECT_EQ(ParseProfileBytes(deep), nullptr);
+
+  std::string fine = "<?xml version=\"1.0\"?><!-- </dict></dict> --><plist version=\"1.0\"><dict><key>a</key>"
+                     "<dict><key>b</key><integer>1</integer><key>c</key><string/></dict></dict></plist>";
+  EXPECT_TRUE(WithinXmlBounds(fine));
+  EXPECT_NE(ParseProfileBytes(fine), nullptr);
+  // A comment cannot hide nesting: its close tags are not counted.
+  std::string hidden = "<plist>" + std::string("<!--") + std::string(40, ' ') + "-->";
+  for (int i = 0; i < kMaxElementDepth; ++i) hidden += "<array>";
+  EXPECT_FALSE(WithinXmlBounds(hidden));
+  EXPECT_FALSE(WithinXmlBounds("<plist><dict"));
+  EXPECT_FALSE(WithinXmlBounds(std::string(kMaxProfileFileBytes + 1, ' ')));
+}
+
+TEST_F(ProfileFile, OversizedFileIsRejected) {
+  auto d = NewList();
+  WriteDst(*d);
+  std::string bytes = ReadAll(root.profile());
+  bytes.insert(bytes.find("<plist"), std::string(kMaxProfileFileBytes, ' '));
+  WriteAll(root.profile(), bytes);
+  EXPECT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), -1);
+}
+
+}  // namespace
+}  // namespace profilestore
