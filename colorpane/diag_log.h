@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -22,21 +23,20 @@ using Arg = std::variant<long long, unsigned long long, double, const char*, con
 
 template <class T>
 Arg MakeArg(const T& v) {
+  using D = std::decay_t<T>;
   if constexpr (std::is_convertible_v<const T*, const platform::ui::Object*>)
     return std::string(v.description());
-  else if constexpr (std::is_pointer_v<T> &&
-                     std::is_convertible_v<T, const platform::ui::Object*> && !std::is_same_v<T, const char*> &&
-                     !std::is_same_v<T, char*>)
-    return v ? std::string(v->description()) : std::string("(null)");
-  else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, std::string_view>)
-    return std::string(v);
-  else if constexpr (std::is_same_v<T, const char*> || std::is_same_v<T, char*>)
+  else if constexpr (std::is_same_v<D, const char*> || std::is_same_v<D, char*>)
     return static_cast<const char*>(v);
-  else if constexpr (std::is_floating_point_v<T>)
+  else if constexpr (std::is_pointer_v<D> && std::is_convertible_v<D, const platform::ui::Object*>)
+    return v ? std::string(v->description()) : std::string("(null)");
+  else if constexpr (std::is_same_v<D, std::string> || std::is_same_v<D, std::string_view>)
+    return std::string(v);
+  else if constexpr (std::is_floating_point_v<D>)
     return static_cast<double>(v);
-  else if constexpr (std::is_integral_v<T> && std::is_signed_v<T>)
+  else if constexpr (std::is_integral_v<D> && std::is_signed_v<D>)
     return static_cast<long long>(v);
-  else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
+  else if constexpr (std::is_integral_v<D> || std::is_enum_v<D>)
     return static_cast<unsigned long long>(v);
   else
     return static_cast<const void*>(v);

@@ -109,6 +109,10 @@ void PDEPlugInInterface::myLoad() {
     return;
   }
   if (!pdeMainView_) pdeMainView_ = nib_->topView();
+  // The description keeps the Advanced pane beside the container; it is
+  // off screen until the user asks for it.
+  if (onAdvancedView_ && painChange_ && onAdvancedView_->superview() != painChange_->onMainCustomView)
+    onAdvancedView_->removeFromSuperview();
   ppd_ = pdePluginCallbackObject_ ? pdePluginCallbackObject_->ppdFile() : nullptr;
   if (!painChange_) return;
   painChange_->setPMPrintEachView(setting_, session_);

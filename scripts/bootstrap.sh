@@ -9,6 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev gettext
   # libraries the deliverables link
   libcups2-dev libsnmp-dev libplist-dev libicu-dev libpugixml-dev libavahi-client-dev
+  libcli11-dev nlohmann-json3-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   # real peers for the integration tests
