@@ -6,6 +6,7 @@
 #include <unicode/ustring.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -60,6 +61,12 @@ TextEncoding EncodingForPPD(const ppd_file_t* ppd) {
 
 std::optional<std::string> Decode(std::string_view bytes, TextEncoding encoding) {
   if (bytes.empty()) return std::string();
+  // Every encoding here agrees with ASCII below 0x80 except Shift-JIS (0x5C
+  // and 0x7E); PPD keywords and most texts are plain ASCII, so they need no
+  // converter.
+  if (encoding != TextEncoding::kShiftJIS &&
+      std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return std::string(bytes);
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<UConverter, ConverterCloser> conv(ucnv_open(ConverterName(encoding), &status));
   if (U_FAILURE(status)) return std::nullopt;
