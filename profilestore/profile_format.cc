@@ -164,22 +164,27 @@ bool WithinXmlBounds(std::string_view bytes) {
   return true;
 }
 
-PlistPtr ParseProfileBytes(std::string_view bytes) {
-  if (bytes.empty() || !WithinXmlBounds(bytes)) return nullptr;
-  // libplist wants the text NUL-terminated behind its length.
-  std::string text(bytes);
+namespace {
+
+// `text` must be NUL-terminated behind its length, as libplist expects.
+PlistPtr ParseTerminated(std::string_view text) {
+  if (text.empty() || !WithinXmlBounds(text)) return nullptr;
   plist_t root = nullptr;
-  plist_from_xml(text.c_str(), static_cast<uint32_t>(text.size()), &root);
+  plist_from_xml(text.data(), static_cast<uint32_t>(text.size()), &root);
   PlistPtr owned(root);
   if (!IsDict(root)) return nullptr;
   return owned;
 }
 
+}  // namespace
+
+PlistPtr ParseProfileBytes(std::string_view bytes) { return ParseTerminated(std::string(bytes)); }
+
 PlistPtr ReadProfileFile(const std::string& path) {
   if (path.empty()) return nullptr;
   std::string bytes;
   if (platform::ReadFile(path, &bytes, kMaxProfileFileBytes) != platform::noErr) return nullptr;
-  return ParseProfileBytes(bytes);
+  return ParseTerminated(bytes);
 }
 
 plist_t CompleteClassDictionary(plist_t root, int list_class) {
