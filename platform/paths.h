@@ -17,7 +17,15 @@ std::string PreferenceFolder();
 std::string DownloadManagerApp();
 // "/Library/Preferences/jp.halvern.printers.VN420P.plist" under the root.
 std::string ModelPreferenceFile();
-// The user's preferences folder: $XDG_CONFIG_HOME, else ~/.config.
+// "/Library/Application Support/HALVERN/VN420P/Helpers/bridgetool.app/Contents/MacOS/bridgetool" under the root.
+std::string BridgeToolPath();
+// "/Library/Printers/HALVERN/VN420P/Profiles" under the root.
+std::string ProfilesFolder();
+// "/Library/Printers/HALVERN/VN420P/Icons/fileExistbzVN420P.icns" under the root.
+std::string FileExistsIcon();
+// The user's preferences folder: $XDG_CONFIG_HOME (when absolute), else
+// $HOME/.config, else the password database's home + "/.config"; "" when
+// none is known.
 std::string UserPreferencesFolder();
 
 // Login name of the real user (getpwuid(getuid())), "" when unknown.

@@ -18,6 +18,21 @@
 // and to every object of a registered class through setOutlet); actions are
 // <connection>s whose <slot> is the selector and whose <receiver> is an object
 // name or "owner".
+//
+// Also understood: QDialog and QMainWindow → Window (its widgets go into an
+// unnamed content view; "windowTitle" is its title; a window is kept, not
+// added to the view tree); widgets inside <layout>s belong to the enclosing
+// widget; a registered class named in <customwidgets> with an <extends>
+// built-in class is read like that class (a QLabel-based one is a label);
+// the dynamic properties "tag" (a control's tag, a combo item's tag, a matrix
+// cell's tag), "dataSource" on a table (an object name or "owner" that is a
+// TableViewDataSource), and "identifier"/"editable" on a table <column>
+// (identifier defaults to the column's text). Without currentIndex a combo box
+// selects its first item, a tab view its first page and a Matrix its first
+// checked cell (else the first). Registered objects are also offered the owner
+// as outlet "owner". awakeFromNib goes to the created objects, not the owner.
+// Errors name the line: unknown class, duplicate object name, a connection
+// from or to an unknown object or from a non-control, malformed XML.
 #pragma once
 
 #include <functional>

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/plist.h"
@@ -35,6 +36,8 @@ struct Color {
 class View : public Object {
  public:
   const char* className() const override { return "View"; }
+  // Leaves the superview and lets go of the subviews, so no link dangles.
+  ~View() override;
 
   const Rect& frame() const { return frame_; }
   void setFrame(const Rect& r) { frame_ = r; }
@@ -106,8 +109,12 @@ class PopUpButton : public Control {
   // nullptr for an index out of range.
   MenuItem* itemAtIndex(int i);
   const MenuItem* itemAtIndex(int i) const;
+  // Adding the first item to an empty pop-up selects it, as the toolkit does.
+  // An insertion index outside 0..numberOfItems() changes nothing.
   void addItemWithTitle(std::string title);
   void insertItemWithTitle(std::string title, int index);
+  // Removing the selected item leaves no item selected; an index out of range
+  // changes nothing.
   void removeItemAtIndex(int index);
   void removeAllItems();
   int indexOfItemWithTitle(std::string_view title) const;  // -1 when absent
@@ -131,6 +138,9 @@ class PopUpButton : public Control {
   // True when the user could choose the item (exists, and is enabled or the
   // menu enables items automatically).
   bool isItemSelectable(int index) const;
+  // A user's choice from the menu: ignored (false) when the pop-up is disabled
+  // or the item is not selectable; otherwise selects it and sends the action.
+  bool chooseItemAtIndex(int index);
 
  private:
   std::vector<MenuItem> items_;
@@ -179,6 +189,8 @@ class Matrix : public Control {
   const std::vector<Cell>& cells() const { return cells_; }
   int numberOfRows() const { return static_cast<int>(cells_.size()); }
   int selectedRow() const { return selected_; }
+  // Tag of the selected cell; -1 when none is selected.
+  int selectedTag() const;
   // Selects the row; an out-of-range row leaves the selection unchanged and
   // answers false.
   bool selectCellAtRow(int row);
@@ -245,18 +257,25 @@ class TextField : public Control {
   // starts) when the field is disabled, not editable or refuses to begin.
   bool beginEditing();
   // Replaces the selection with the text as one change and runs textDidChange.
+  // Begins editing when needed and leaves the session open (as a paste does),
+  // so the caret can be inspected afterwards.
   void insertText(std::string_view utf8);
   // Types the text one character at a time, each a change of its own, after
   // selecting everything (so typing replaces the old text). Begins and ends
   // the editing session when the field is not already being edited.
   void typeText(std::string_view utf8);
   // Ends editing: runs textShouldEndEditing; the text stays in the field.
+  // A refusing textShouldEndEditing keeps the session open.
   void endEditing();
-  // Throws the edit away without asking the field.
+  // Throws the edit away without asking the field: the text before
+  // beginEditing comes back.
   void abortEditing();
+  bool isEditing() const { return editing_; }
 
  private:
-  std::string value_;
+  void applyChange(std::u16string_view text);
+
+  std::string value_, pre_edit_value_;
   bool editable_ = true, bezeled_ = true, editing_ = false;
   Color color_ = Color::controlText();
   FieldEditor editor_;
@@ -280,7 +299,8 @@ class TabView : public View {
   const std::vector<Item>& tabViewItems() const { return items_; }
   int numberOfTabViewItems() const { return static_cast<int>(items_.size()); }
   int indexOfSelectedTabViewItem() const { return selected_; }
-  // Out-of-range indexes change nothing.
+  // Out-of-range indexes change nothing. Only the selected page is shown;
+  // the others are hidden.
   void selectTabViewItemAtIndex(int i);
 
  private:
@@ -332,7 +352,10 @@ class TableView : public Control {
   bool selectRow(int row);
   // Rows may have changed: a selection past the end is dropped.
   void reloadData();
-  // A user's edit of one cell: handed to the data source.
+  // nullptr when no column has the identifier.
+  const Column* columnWithIdentifier(std::string_view identifier) const;
+  // A user's edit of one cell: handed to the data source. Ignored for an
+  // unknown or non-editable column, a row out of range or a disabled table.
   void editCell(std::string_view column, int row, const plist::Value& value);
 
  private:
