@@ -1,7 +1,6 @@
 // What the control tables need of the profile store and of device discovery.
-// Profile items appended to menus, the ticket's profile entries and the
-// administrator test are filled in by the profile modules; until then they
-// answer that no profile is stored and that the user is no administrator.
+// The administrator test answers "not administrator" and discovery does
+// nothing until requests can be delegated to the privileged service.
 #pragma once
 
 #include <cstdint>

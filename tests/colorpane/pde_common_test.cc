@@ -111,11 +111,11 @@ TEST_F(CommonTest, SavingWritesChoicesFlagsAndSkipsRowsWithoutChoices) {
   EXPECT_EQ(Ticket("HVImageDestinationProfileCustom"), "False");
   EXPECT_EQ(Ticket("HVQuickColorCustom"), "<absent>");
 
-  // An appended profile item sets the flag; with no profile store nothing else is written.
+  // An appended profile item sets the flag and the option's first choice.
   dest.selectItemAtIndex(2);
   PDECommon::commonSyncTicketFromPane(&settings, nullptr, table.data());
   EXPECT_EQ(Ticket("HVImageDestinationProfileCustom"), "True");
-  EXPECT_EQ(Ticket("HVImageDestinationProfile"), "Printer");
+  EXPECT_EQ(Ticket("HVImageDestinationProfile"), "Auto");
 
   platform::PrintSettings fresh;
   table[0].choiceRows.reset();
