@@ -40,6 +40,16 @@ void StoreText(plist_t node, char* field) {
   field[kProfileTextSize - 1] = '\0';
 }
 
+// "<key text>NNNN" into `key` (room for 32 + 5 bytes).
+void FormSlotKey(const char* key_text, size_t key_text_length, int slot, char* key) {
+  std::memcpy(key, key_text, key_text_length);
+  key[key_text_length] = static_cast<char>('0' + slot / 1000);
+  key[key_text_length + 1] = static_cast<char>('0' + slot / 100 % 10);
+  key[key_text_length + 2] = static_cast<char>('0' + slot / 10 % 10);
+  key[key_text_length + 3] = static_cast<char>('0' + slot % 10);
+  key[key_text_length + 4] = '\0';
+}
+
 // Slot number of a field-dictionary key "<key text>NNNN", or -1.
 int SlotOfKey(const char* key, const char* key_text, size_t key_text_length) {
   if (std::strncmp(key, key_text, key_text_length) != 0) return -1;
@@ -54,25 +64,35 @@ int SlotOfKey(const char* key, const char* key_text, size_t key_text_length) {
 }
 
 // One pass over a field dictionary, noting each slot's entry. Lookups by key
-// would be quadratic: libplist searches small dictionaries linearly.
+// would be quadratic: libplist searches small dictionaries linearly. Files are
+// normally in slot order, so each key is first compared with the expected one
+// and only parsed when it differs.
 void CollectEntries(plist_t field_dict, ProfileField field, plist_t* entries) {
   const char* key_text = FieldKey(field);
   size_t key_text_length = std::strlen(key_text);
+  char expected[kProfileTextSize + 8];
   plist_dict_iter iter = nullptr;
   plist_dict_new_iter(field_dict, &iter);
   if (iter == nullptr) return;
-  for (;;) {
-    char* key = nullptr;
+  for (int position = 0;; ++position) {
     plist_t value = nullptr;
-    plist_dict_next_item(field_dict, iter, &key, &value);
-    if (value == nullptr) {
-      std::free(key);
-      break;
+    plist_dict_next_item(field_dict, iter, nullptr, &value);
+    if (value == nullptr) break;
+    plist_t key_node = plist_dict_item_get_key(value);
+    if (key_node == nullptr) continue;
+    int slot = -1;
+    if (position < kProfileMax) {
+      FormSlotKey(key_text, key_text_length, position, expected);
+      if (plist_key_val_compare(key_node, expected) == 0) slot = position;
     }
-    int slot = key != nullptr ? SlotOfKey(key, key_text, key_text_length) : -1;
+    if (slot < 0) {
+      char* key = nullptr;
+      plist_get_key_val(key_node, &key);
+      if (key != nullptr) slot = SlotOfKey(key, key_text, key_text_length);
+      std::free(key);
+    }
     // The first of duplicate keys wins, as a lookup would find it.
     if (slot >= 0 && entries[slot] == nullptr) entries[slot] = value;
-    std::free(key);
   }
   std::free(iter);
 }
@@ -100,16 +120,6 @@ void StoreField(ProfileField field, plist_t node, HVProfileItem* item) {
     case kFieldCount:
       break;
   }
-}
-
-// "<key text>NNNN" into `key` (room for 32 + 5 bytes).
-void FormSlotKey(const char* key_text, size_t key_text_length, int slot, char* key) {
-  std::memcpy(key, key_text, key_text_length);
-  key[key_text_length] = static_cast<char>('0' + slot / 1000);
-  key[key_text_length + 1] = static_cast<char>('0' + slot / 100 % 10);
-  key[key_text_length + 2] = static_cast<char>('0' + slot / 10 % 10);
-  key[key_text_length + 3] = static_cast<char>('0' + slot % 10);
-  key[key_text_length + 4] = '\0';
 }
 
 PlistPtr MakeClassTemplate();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -332,6 +333,27 @@ TEST_F(ProfileFile, WrongTypedEntriesCountAsAbsent) {
   ASSERT_EQ(HVPListReadProfile_Dict(e.get(), kClassDST), 0);
   EXPECT_EQ(e->iNum, 1);
   EXPECT_EQ(e->litem[1].iIndexOnDevice, 0);
+}
+
+TEST_F(ProfileFile, EntriesAreFoundInAnyKeyOrder) {
+  auto dst = NewList();
+  for (int i = 0; i < 3; ++i) SetItem(dst.get(), i, 3, "A.ICC", i + 1);
+  dst->iNum = 3;
+  WriteDst(*dst);
+  EditFile([](plist_t tree) {
+    plist_t reversed = plist_new_dict();
+    char key[32];
+    for (int i = kProfileMax - 1; i >= 0; --i) {
+      std::snprintf(key, sizeof key, "IndexOnDevice%04d", i);
+      plist_dict_set_item(reversed, key, plist_new_uint(static_cast<uint64_t>(1000 + i)));
+    }
+    plist_dict_set_item(plist_dict_get_item(tree, "DST"), "IndexOnDevice", reversed);
+  });
+  auto d = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+  EXPECT_EQ(d->litem[0].iIndexOnDevice, 1000);
+  EXPECT_EQ(d->litem[2].iIndexOnDevice, 1002);
+  EXPECT_EQ(d->litem[499].iIndexOnDevice, 1499);
 }
 
 TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
