@@ -36,9 +36,10 @@ inline constexpr size_t kMaxEncryptedEncodedChars = 512;
 // Uppercase hexadecimal, two digits per byte. Answers the character count; 0 for
 // missing arguments or count < 1. Needs out_size >= 2 * count + 1.
 int HVCStringEncodeMFP(const uint8_t* bytes, char* out, int count, size_t out_size);
-// Reads `length` characters, two per byte; an odd final character pairs with
-// the terminator. 0-9 and A-F are digits; any other character (lower case
-// included) counts as 0. NUL-terminates; answers ceil(length / 2).
+// Reads `length` characters (REQUIRES: that many are readable), two per byte;
+// an odd final character pairs with the terminator. 0-9 and A-F are digits;
+// any other character (lower case included) counts as 0. NUL-terminates;
+// answers ceil(length / 2). The other decoders read `length` characters too.
 // Needs out_size >= ceil(length / 2) + 1.
 int HVCStringDecodeMFP(const char* text, uint8_t* out, int length, size_t out_size);
 
