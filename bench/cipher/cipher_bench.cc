@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
 
   std::printf("OPENSSL_ia32cap=%s\n", kCapMask);
   std::printf(
-      "anchor: OpenSSL %s, AES_cbc_encrypt and SHA256_Init/Update/Final on the masked capability vector\n",
+      "anchor: %s, AES_cbc_encrypt and SHA256_Init/Update/Final on the masked capability vector\n",
       OpenSSL_version(OPENSSL_VERSION));
 
   // Five repetitions, medians only, unless the caller says otherwise: other
