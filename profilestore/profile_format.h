@@ -58,9 +58,24 @@ void FillListFromClass(plist_t class_dict, bool for_window, HVProfileList* list)
 // Builds a class dictionary holding all 500 slots of `list`. Owned by the caller.
 PlistPtr BuildClassDictionary(const HVProfileList& list);
 
-// The whole file for three lists (RGB, SIM, DST) as XML bytes; "" when
-// serialisation failed.
-std::string SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst);
+// XML bytes as libplist hands them out (no copy of the whole file).
+class XmlBytes {
+ public:
+  XmlBytes() = default;
+  XmlBytes(char* xml, uint32_t length) : xml_(xml), length_(length) {}
+  std::string_view view() const { return {xml_.get(), xml_ ? length_ : 0}; }
+  bool empty() const { return view().empty(); }
+
+ private:
+  struct Free {
+    void operator()(char* xml) const { plist_to_xml_free(xml); }
+  };
+  std::unique_ptr<char, Free> xml_;
+  uint32_t length_ = 0;
+};
+
+// The whole file for three lists (RGB, SIM, DST); empty when serialisation failed.
+XmlBytes SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst);
 
 // Whether the field's bytes (up to its first NUL, at most 31) are valid UTF-8;
 // a field that is not gets no entry in the file.

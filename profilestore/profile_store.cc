@@ -23,9 +23,9 @@ int WriteLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfi
   FileVariant& variant = CurrentFileVariant();
   std::string path = variant.ProfilePath();
   if (path.empty()) return -1;
-  std::string bytes = SerialiseProfileLists(rgb, sim, dst);
+  XmlBytes bytes = SerialiseProfileLists(rgb, sim, dst);
   if (bytes.empty()) return -1;
-  return variant.WriteData(bytes, path) ? 0 : -1;
+  return variant.WriteData(bytes.view(), path) ? 0 : -1;
 }
 
 // Three zeroed lists in working storage (each list is about 44 KB).

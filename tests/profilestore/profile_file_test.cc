@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "profilestore/profile_format.h"
 #include "profilestore/profile_store.h"
@@ -354,6 +357,67 @@ TEST_F(ProfileFile, EntriesAreFoundInAnyKeyOrder) {
   EXPECT_EQ(d->litem[0].iIndexOnDevice, 1000);
   EXPECT_EQ(d->litem[2].iIndexOnDevice, 1002);
   EXPECT_EQ(d->litem[499].iIndexOnDevice, 1499);
+}
+
+TEST(ProfileSerialisation, SuccessiveWritesCarryOnlyTheirOwnContent) {
+  auto empty = NewList(), dst = NewList();
+  auto texts_of = [](const XmlBytes& xml, const char* field) {
+    PlistPtr root = ParseProfileBytes(xml.view());
+    EXPECT_NE(root, nullptr);
+    return plist_dict_get_item(plist_dict_get_item(root.get(), "DST"), field) != nullptr
+               ? plist_dict_get_size(plist_dict_get_item(plist_dict_get_item(root.get(), "DST"), field))
+               : 0u;
+  };
+  auto read_back = [](const XmlBytes& xml) {
+    auto list = NewList();
+    PlistPtr root = ParseProfileBytes(xml.view());
+    FillListFromClass(CompleteClassDictionary(root.get(), kClassDST), false, list.get());
+    return list;
+  };
+
+  SetItem(dst.get(), 0, 3, "FIRST.ICC", 9);
+  dst->iNum = 1;
+  EXPECT_STREQ(read_back(SerialiseProfileLists(*empty, *empty, *dst))->litem[0].FileName, "FIRST.ICC");
+
+  std::strcpy(dst->litem[0].FileName, "\xff\xfe");  // not UTF-8: no entry
+  XmlBytes broken = SerialiseProfileLists(*empty, *empty, *dst);
+  EXPECT_EQ(texts_of(broken, "FileName"), 499u);
+  EXPECT_EQ(texts_of(broken, "ProfileName"), 500u);
+
+  dst->litem[0].FileName[0] = '\0';
+  SetItem(dst.get(), 1, 4, "SECOND.ICC", 10);
+  dst->iNum = 2;
+  XmlBytes next = SerialiseProfileLists(*empty, *empty, *dst);
+  EXPECT_EQ(texts_of(next, "FileName"), 500u);
+  auto list = read_back(next);
+  EXPECT_STREQ(list->litem[0].FileName, "");
+  EXPECT_STREQ(list->litem[1].FileName, "SECOND.ICC");
+  EXPECT_EQ(list->litem[0].iIndexOnDevice, 9);
+  EXPECT_EQ(list->iNum, 2);
+}
+
+TEST(ProfileSerialisation, ConcurrentWritersEachGetTheirOwnFile) {
+  std::vector<std::unique_ptr<HVProfileList>> lists;
+  for (int t = 0; t < 4; ++t) {
+    lists.push_back(NewList());
+    for (int i = 0; i <= t; ++i) SetItem(lists.back().get(), i, 3, ("T" + std::to_string(t)).c_str(), t + 1);
+    lists.back()->iNum = t + 1;
+  }
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 5; ++round) {
+        XmlBytes xml = SerialiseProfileLists(*lists[t], *lists[t], *lists[t]);
+        PlistPtr root = ParseProfileBytes(xml.view());
+        auto back = NewList();
+        FillListFromClass(CompleteClassDictionary(root.get(), kClassSIM), false, back.get());
+        if (std::memcmp(back.get(), lists[t].get(), sizeof *back) != 0) ++wrong;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
