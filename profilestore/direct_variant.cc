@@ -60,7 +60,9 @@ void SetProfilePathGlobals(const ProfilePathBuffers* buffers) {
   HV_PLIST_PROFILE_SPOOL_PATH = buffers != nullptr ? buffers->spool : nullptr;
 }
 
-std::string DirectVariant::ProfilePath() { return HV_PLIST_PROFILE_PATH != nullptr ? HV_PLIST_PROFILE_PATH : ""; }
+std::string DirectVariant::ProfilePath() {
+  return HV_PLIST_PROFILE_PATH != nullptr ? HV_PLIST_PROFILE_PATH : "";
+}
 
 std::string DirectVariant::PrevPath() {
   return HV_PLIST_PROFILE_PREV_PATH != nullptr ? HV_PLIST_PROFILE_PREV_PATH : "";

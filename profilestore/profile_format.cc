@@ -30,17 +30,6 @@ int32_t IntValue(plist_t node) {
   return static_cast<int32_t>(static_cast<uint32_t>(value));
 }
 
-void StoreText(plist_t node, char* field) {
-  uint64_t length = 0;
-  const char* text = plist_get_string_ptr(node, &length);
-  std::memset(field, 0, kProfileTextSize);
-  if (text == nullptr) return;
-  // A bytewise cut: it can fall inside a multi-byte character.
-  size_t n = length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize;
-  std::memcpy(field, text, n);
-  field[kProfileTextSize - 1] = '\0';
-}
-
 // "<key text>NNNN" into `key` (room for 32 + 5 bytes).
 void FormSlotKey(const char* key_text, size_t key_text_length, int slot, char* key) {
   std::memcpy(key, key_text, key_text_length);
@@ -101,22 +90,22 @@ void CollectEntries(plist_t field_dict, ProfileField field, plist_t* entries) {
 void StoreField(ProfileField field, plist_t node, HVProfileItem* item) {
   switch (field) {
     case kFieldIndexOnDevice:
-      if (IsInt(node)) item->iIndexOnDevice = IntValue(node);
+      TakeIntEntry(node, &item->iIndexOnDevice);
       break;
     case kFieldInMenu:
-      if (IsInt(node)) item->iInMenu = IntValue(node);
+      TakeIntEntry(node, &item->iInMenu);
       break;
     case kFieldProfileClass:
-      if (IsInt(node)) item->iProfileClass = IntValue(node);
+      TakeIntEntry(node, &item->iProfileClass);
       break;
     case kFieldFileName:
-      if (IsString(node)) StoreText(node, item->FileName);
+      TakeTextEntry(node, item->FileName);
       break;
     case kFieldProfileName:
-      if (IsString(node)) StoreText(node, item->ProfileName);
+      TakeTextEntry(node, item->ProfileName);
       break;
     case kFieldLocation:
-      if (IsInt(node)) item->iLocation = IntValue(node);
+      TakeIntEntry(node, &item->iLocation);
       break;
     case kFieldCount:
       break;
@@ -312,7 +301,8 @@ void FillListFromClass(plist_t class_dict, bool for_window, HVProfileList* list)
 
   if (!for_window) {
     for (int i = 0; i < kProfileMax; ++i) {
-      for (int f = 0; f < kFieldCount; ++f) StoreField(static_cast<ProfileField>(f), entry(f, i), &list->litem[i]);
+      for (int f = 0; f < kFieldCount; ++f)
+        StoreField(static_cast<ProfileField>(f), entry(f, i), &list->litem[i]);
     }
   } else {
     int d = 0;
@@ -333,6 +323,24 @@ void FillListFromClass(plist_t class_dict, bool for_window, HVProfileList* list)
   plist_t num = plist_dict_get_item(class_dict, kINumKey);
   if (IsInt(num)) list->iNum = IntValue(num);
   HVPlistCheckWithInMenu_Dict(list);
+}
+
+bool TakeIntEntry(plist_t node, int32_t* out) {
+  if (!IsInt(node)) return false;
+  *out = IntValue(node);
+  return true;
+}
+
+bool TakeTextEntry(plist_t node, char out[kProfileTextSize]) {
+  if (!IsString(node)) return false;
+  uint64_t length = 0;
+  const char* text = plist_get_string_ptr(node, &length);
+  std::memset(out, 0, kProfileTextSize);
+  if (text == nullptr) return true;
+  // A bytewise cut: it can fall inside a multi-byte character.
+  std::memcpy(out, text, length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize);
+  out[kProfileTextSize - 1] = '\0';
+  return true;
 }
 
 bool IsStorableText(const char* field) {

@@ -31,8 +31,15 @@ inline constexpr size_t kMaxProfileFileBytes = 8u << 20;
 inline constexpr int kMaxElementDepth = 16;
 
 // Field dictionaries in the order the readers visit a slot's fields.
-enum ProfileField { kFieldIndexOnDevice, kFieldInMenu, kFieldProfileClass, kFieldFileName, kFieldProfileName,
-                    kFieldLocation, kFieldCount };
+enum ProfileField {
+  kFieldIndexOnDevice,
+  kFieldInMenu,
+  kFieldProfileClass,
+  kFieldFileName,
+  kFieldProfileName,
+  kFieldLocation,
+  kFieldCount
+};
 const char* FieldKey(ProfileField field);
 
 // Whether the bytes stay within the size and nesting bounds. Unterminated
@@ -76,6 +83,12 @@ class XmlBytes {
 
 // The whole file for three lists (RGB, SIM, DST); empty when serialisation failed.
 XmlBytes SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst);
+
+// Entry values. An integer entry is taken as 32-bit signed (low bits of a
+// wider value); a text entry is cut bytewise to 31 bytes and zero padded.
+// Both answer false, leaving the target alone, for a node of another type.
+bool TakeIntEntry(plist_t node, int32_t* out);
+bool TakeTextEntry(plist_t node, char out[kProfileTextSize]);
 
 // Whether the field's bytes (up to its first NUL, at most 31) are valid UTF-8;
 // a field that is not gets no entry in the file.

@@ -10,8 +10,8 @@
 
 namespace profilestore {
 
-inline constexpr int kProfileMax = 500;       // slots in a list
-inline constexpr int kProfileTextSize = 32;   // bytes of FileName / ProfileName, NUL included
+inline constexpr int kProfileMax = 500;          // slots in a list
+inline constexpr int kProfileTextSize = 32;      // bytes of FileName / ProfileName, NUL included
 inline constexpr int32_t kKeptItemMarker = 501;  // iIndexOnDevice of an item kept by clean
 
 // List classes, in the order every all-lists operation takes them.

@@ -50,7 +50,9 @@ int HVPListReadProfile_All(HVProfileList* rgb, HVProfileList* sim, HVProfileList
   return 0;
 }
 
-int HVPListReadProfile_Dict(HVProfileList* list, int list_class) { return ReadOneClass(list, list_class, false); }
+int HVPListReadProfile_Dict(HVProfileList* list, int list_class) {
+  return ReadOneClass(list, list_class, false);
+}
 
 int HVPListReadProfile_Dict_Pap(HVProfileList* list, int list_class) {
   return ReadOneClass(list, list_class, true);
@@ -78,17 +80,18 @@ int HVPListWriteProfile_Dict(const HVProfileList* list, int list_class, HVProfil
   return result;
 }
 
-int HVPListMappingProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* sim, const HVProfileList* dst,
-                                  HVProfileList* rgb_out, HVProfileList* sim_out, HVProfileList* dst_out,
-                                  const HVProfileList* rgb_deleted, const HVProfileList* sim_deleted,
-                                  const HVProfileList* dst_deleted) {
+int HVPListMappingProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* sim,
+                                  const HVProfileList* dst, HVProfileList* rgb_out, HVProfileList* sim_out,
+                                  HVProfileList* dst_out, const HVProfileList* rgb_deleted,
+                                  const HVProfileList* sim_deleted, const HVProfileList* dst_deleted) {
   auto file = std::make_unique<WorkLists>();
   HVPListReadProfile_All(&file->list[kClassRGB], &file->list[kClassSIM], &file->list[kClassDST]);
   const HVProfileList* edited[kClassCount] = {rgb, sim, dst};
   HVProfileList* outs[kClassCount] = {rgb_out, sim_out, dst_out};
   const HVProfileList* deleted[kClassCount] = {rgb_deleted, sim_deleted, dst_deleted};
   for (int c = 0; c < kClassCount; ++c) {
-    if (edited[c] != nullptr && outs[c] != nullptr) HVPListMapping_Pap(edited[c], &file->list[c], outs[c], deleted[c]);
+    if (edited[c] != nullptr && outs[c] != nullptr)
+      HVPListMapping_Pap(edited[c], &file->list[c], outs[c], deleted[c]);
   }
   return 0;
 }
@@ -105,23 +108,12 @@ int HVPListWriteProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* s
 
 void ReadDictionaryIntEntry(plist_t dict, const char* key, int32_t* out) {
   if (dict == nullptr || key == nullptr || out == nullptr || plist_get_node_type(dict) != PLIST_DICT) return;
-  plist_t node = plist_dict_get_item(dict, key);
-  if (node == nullptr || plist_get_node_type(node) != PLIST_UINT) return;
-  uint64_t value = 0;
-  plist_get_uint_val(node, &value);
-  *out = static_cast<int32_t>(static_cast<uint32_t>(value));
+  TakeIntEntry(plist_dict_get_item(dict, key), out);
 }
 
 void ReadDictionaryStringEntry(plist_t dict, const char* key, char out[kProfileTextSize]) {
   if (dict == nullptr || key == nullptr || out == nullptr || plist_get_node_type(dict) != PLIST_DICT) return;
-  plist_t node = plist_dict_get_item(dict, key);
-  if (node == nullptr || plist_get_node_type(node) != PLIST_STRING) return;
-  uint64_t length = 0;
-  const char* text = plist_get_string_ptr(node, &length);
-  std::memset(out, 0, kProfileTextSize);
-  if (text == nullptr) return;
-  std::memcpy(out, text, length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize);
-  out[kProfileTextSize - 1] = '\0';
+  TakeTextEntry(plist_dict_get_item(dict, key), out);
 }
 
 PlistPtr CreatePropsDictionary(int list_class, const HVProfileList* list, plist_t* class_dict,

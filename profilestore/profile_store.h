@@ -40,10 +40,10 @@ int HVPListWriteProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* s
                                 const HVProfileList* rgb_deleted, const HVProfileList* sim_deleted,
                                 const HVProfileList* dst_deleted);
 // The merge of HVPListWriteProfile_All_Pap alone, into caller-zeroed out-lists. Always 0.
-int HVPListMappingProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* sim, const HVProfileList* dst,
-                                  HVProfileList* rgb_out, HVProfileList* sim_out, HVProfileList* dst_out,
-                                  const HVProfileList* rgb_deleted, const HVProfileList* sim_deleted,
-                                  const HVProfileList* dst_deleted);
+int HVPListMappingProfile_All_Pap(const HVProfileList* rgb, const HVProfileList* sim,
+                                  const HVProfileList* dst, HVProfileList* rgb_out, HVProfileList* sim_out,
+                                  HVProfileList* dst_out, const HVProfileList* rgb_deleted,
+                                  const HVProfileList* sim_deleted, const HVProfileList* dst_deleted);
 
 // Entry readers. Absent key or wrong type: the out value is left as it was.
 // Text is cut bytewise to 31 bytes and zero padded.

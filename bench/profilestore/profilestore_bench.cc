@@ -31,7 +31,7 @@ struct Fixture {
   profilestore::ProfilePathBuffers paths{};
   std::unique_ptr<HVProfileList> lists[3];
   std::unique_ptr<HVProfileList> renamed[3];  // same slots, every text different
-  std::string bytes;  // the file as the store wrote it
+  std::string bytes;                          // the file as the store wrote it
 };
 Fixture* g_fixture = nullptr;
 
@@ -44,7 +44,8 @@ void Fill(HVProfileList* list, int list_class, const char* variant = "") {
     item.iProfileClass = list_class;
     item.iLocation = 4 + i % 2;
     std::snprintf(item.FileName, sizeof item.FileName, "PROFILE%s_%d_%03d.ICC", variant, list_class, i);
-    std::snprintf(item.ProfileName, sizeof item.ProfileName, "Colour profile%s %d-%03d", variant, list_class, i);
+    std::snprintf(item.ProfileName, sizeof item.ProfileName, "Colour profile%s %d-%03d", variant, list_class,
+                  i);
   }
   list->iNum = profilestore::kProfileMax;
 }
@@ -89,7 +90,8 @@ BENCHMARK(BM_Store_ReadWrite)->Unit(benchmark::kMillisecond);
 void BM_Store_Read(benchmark::State& state) {
   auto rgb = std::make_unique<HVProfileList>(), sim = std::make_unique<HVProfileList>(),
        dst = std::make_unique<HVProfileList>();
-  for (auto _ : state) benchmark::DoNotOptimize(profilestore::HVPListReadProfile_All(rgb.get(), sim.get(), dst.get()));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(profilestore::HVPListReadProfile_All(rgb.get(), sim.get(), dst.get()));
 }
 BENCHMARK(BM_Store_Read)->Unit(benchmark::kMillisecond);
 
@@ -206,13 +208,15 @@ int main(int argc, char** argv) {
   double ours = reporter.ns["BM_Store_ReadWrite"];
   if (anchor > 0 && ours > 0) {
     std::printf("\nseparate runs: store read + write / libplist parse + serialise: %.2fx real, %.2fx CPU\n",
-                ours / anchor, reporter.cpu_ns["BM_Store_ReadWrite"] / reporter.cpu_ns["BM_Libplist_ParseSerialise"]);
+                ours / anchor,
+                reporter.cpu_ns["BM_Store_ReadWrite"] / reporter.cpu_ns["BM_Libplist_ParseSerialise"]);
   }
   const Interleaved& in = g_interleaved;
   if (in.anchor_cpu > 0 && in.anchor_wall > 0) {
-    std::printf("interleaved:   store read + write / libplist parse + serialise: %.2fx real, %.2fx CPU "
-                "(target <= 1.5x)\n",
-                in.store_wall / in.anchor_wall, in.store_cpu / in.anchor_cpu);
+    std::printf(
+        "interleaved:   store read + write / libplist parse + serialise: %.2fx real, %.2fx CPU "
+        "(target <= 1.5x)\n",
+        in.store_wall / in.anchor_wall, in.store_cpu / in.anchor_cpu);
   }
   std::error_code ec;
   std::filesystem::remove_all(fixture.root, ec);

@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       FillListFromClass(class_dict, for_window, list.get());
       if (list->iNum < 0 || list->iNum > kProfileMax) std::abort();
       for (const HVProfileItem& item : list->litem) {
-        if (item.FileName[kProfileTextSize - 1] != '\0' || item.ProfileName[kProfileTextSize - 1] != '\0') std::abort();
+        if (item.FileName[kProfileTextSize - 1] != '\0' || item.ProfileName[kProfileTextSize - 1] != '\0')
+          std::abort();
       }
     }
   }

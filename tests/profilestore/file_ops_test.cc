@@ -36,7 +36,8 @@ int RunWithoutWriteAccess(const std::string& folder, const std::function<int()>&
   chmod(folder.c_str(), 0555);
   pid_t pid = fork();
   if (pid == 0) {
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(99);
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+      _exit(99);
     _exit(body());
   }
   int status = 0;
@@ -63,8 +64,9 @@ class DirectOps : public ::testing::Test {
 };
 
 TEST_F(DirectOps, PathsAreFormedUnderTheInstallationRoot) {
-  EXPECT_EQ(root.profile(), root.root() + "/Library/Printers/HALVERN/Preferences/jp.halvern.printers.VN420P/"
-                                         "alice-VN420P-profile.plist");
+  EXPECT_EQ(root.profile(), root.root() +
+                                "/Library/Printers/HALVERN/Preferences/jp.halvern.printers.VN420P/"
+                                "alice-VN420P-profile.plist");
   EXPECT_EQ(root.prev(), root.folder() + "alice-VN420P-profile.prev.plist");
   EXPECT_STREQ(HV_PLIST_PROFILE_SPOOL_PATH, (root.folder() + "alice-VN420P-profile.spool.plist").c_str());
   ProfilePathBuffers cut{};
@@ -238,7 +240,9 @@ TEST_F(SharedGates, NothingRunsBehindAFailedAdministratorTest) {
   fake.admin = 0;
   auto list = NewList();
   EXPECT_EQ(HVPListWriteProfile_All(list.get(), list.get(), list.get()), -1);
-  EXPECT_EQ(HVPListWriteProfile_All_Pap(list.get(), list.get(), list.get(), list.get(), list.get(), list.get()), -1);
+  EXPECT_EQ(
+      HVPListWriteProfile_All_Pap(list.get(), list.get(), list.get(), list.get(), list.get(), list.get()),
+      -1);
   HVPListSwapProfile(kSwapSave);
   EXPECT_EQ(HVPListExistProfile(), 0);
   EXPECT_EQ(HVPListRemove(kRemoveProfile), 0);

@@ -118,7 +118,9 @@ TEST_F(ProfileFile, ReadersRecount) {
   for (int i : {0, 1, 2, 7}) SetItem(dst.get(), i, 4, "A.ICC", i + 1);
   dst->iNum = 4;
   WriteDst(*dst);
-  EditFile([](plist_t tree) { plist_set_uint_val(plist_dict_get_item(plist_dict_get_item(tree, "DST"), "iNum"), 3); });
+  EditFile([](plist_t tree) {
+    plist_set_uint_val(plist_dict_get_item(plist_dict_get_item(tree, "DST"), "iNum"), 3);
+  });
   auto d = NewList();
   ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
   EXPECT_EQ(d->iNum, 4);
@@ -141,8 +143,10 @@ TEST_F(ProfileFile, ThirtyOneByteCuts) {
   std::string ascii(40, 'n');
   std::string multi = std::string(30, 'm') + "é";  // the 31-byte cut splits "é"
   EditFile([&](plist_t tree) {
-    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0000", plist_new_string(ascii.c_str()));
-    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0001", plist_new_string(multi.c_str()));
+    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0000",
+                        plist_new_string(ascii.c_str()));
+    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0001",
+                        plist_new_string(multi.c_str()));
   });
   auto d = NewList();
   ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
@@ -295,7 +299,9 @@ TEST_F(RejectedFile, MissingOrMistypedClassOrFieldDictionary) {
   EXPECT_EQ(HVPListReadProfile_All(r.get(), s.get(), d.get()), -1);
 
   WriteDst(*NewList());
-  EditFile([](plist_t tree) { plist_dict_set_item(plist_dict_get_item(tree, "DST"), "InMenu", plist_new_string("x")); });
+  EditFile([](plist_t tree) {
+    plist_dict_set_item(plist_dict_get_item(tree, "DST"), "InMenu", plist_new_string("x"));
+  });
   ExpectRejected();
   WriteDst(*NewList());
   EditFile([](plist_t tree) { plist_dict_set_item(tree, "DST", plist_new_uint(3)); });
@@ -426,8 +432,9 @@ TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
   EXPECT_FALSE(WithinXmlBounds(deep));
   EXPECT_EQ(ParseProfileBytes(deep), nullptr);
 
-  std::string fine = "<?xml version=\"1.0\"?><!-- </dict></dict> --><plist version=\"1.0\"><dict><key>a</key>"
-                     "<dict><key>b</key><integer>1</integer><key>c</key><string/></dict></dict></plist>";
+  std::string fine =
+      "<?xml version=\"1.0\"?><!-- </dict></dict> --><plist version=\"1.0\"><dict><key>a</key>"
+      "<dict><key>b</key><integer>1</integer><key>c</key><string/></dict></dict></plist>";
   EXPECT_TRUE(WithinXmlBounds(fine));
   EXPECT_NE(ParseProfileBytes(fine), nullptr);
   // A comment cannot hide nesting: its close tags are not counted.

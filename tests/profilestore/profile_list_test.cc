@@ -1,9 +1,10 @@
 // The in-memory list operations: recount, clean, salvage, padding, window merge.
+#include "profilestore/profile_list.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "profilestore/profile_list.h"
 #include "store_fixture.h"
 
 namespace profilestore {
@@ -89,10 +90,10 @@ class WindowMerge : public ::testing::Test {
 };
 
 TEST_F(WindowMerge, KeepsUntouchedConfirmedItemsAheadOfEditedOnes) {
-  SetItem(file.get(), 0, 2, "GONE.ICC", 1);     // deleted by the user
-  SetItem(file.get(), 1, 4, "KEPT.ICC", 2);     // untouched
-  SetItem(file.get(), 2, 2, "EDIT.ICC", 3);     // replaced by the edited copy
-  SetItem(file.get(), 3, 6, "TYPED.ICC", 0);    // not confirmed: comes from the window only
+  SetItem(file.get(), 0, 2, "GONE.ICC", 1);                 // deleted by the user
+  SetItem(file.get(), 1, 4, "KEPT.ICC", 2);                 // untouched
+  SetItem(file.get(), 2, 2, "EDIT.ICC", 3);                 // replaced by the edited copy
+  SetItem(file.get(), 3, 6, "TYPED.ICC", 0);                // not confirmed: comes from the window only
   SetItem(file.get(), 4, 4, "EDIT.ICC", 4, kLocationCard);  // same name on the card: kept
   file->iNum = 5;
   SetItem(deleted.get(), 0, 2, "GONE.ICC", 1);
