@@ -13,17 +13,17 @@ namespace diag {
 namespace {
 
 // One printf directive applied to one argument of any kind.
-std::string FormatOne(const std::string& spec, const Arg& arg) {
-  char conv = spec.back();
+std::string FormatOne(const std::string& directive, const Arg& arg) {
+  char conv = directive.back();
   char buf[512];
-  std::string s = spec;
+  std::string s = directive;
   auto print = [&](auto value) {
     int n = snprintf(buf, sizeof buf, s.c_str(), value);
     return n < 0 ? std::string() : std::string(buf, std::min<size_t>(static_cast<size_t>(n), sizeof buf - 1));
   };
   // Length modifiers are normalised: the argument already has its widest type.
-  std::string flags = spec.substr(0, spec.find_first_of("hljztL", 1));
-  if (flags.size() == spec.size()) flags.pop_back();
+  std::string flags = directive.substr(0, directive.find_first_of("hljztL", 1));
+  if (flags.size() == directive.size()) flags.pop_back();
   switch (conv) {
     case 'd': case 'i':
       s = flags + "lld";
@@ -50,7 +50,7 @@ std::string FormatOne(const std::string& spec, const Arg& arg) {
       if (auto* v = std::get_if<const void*>(&arg)) return print(*v);
       return "?";
     default:
-      return spec;
+      return directive;
   }
 }
 
@@ -74,16 +74,16 @@ std::string Format(std::string_view format, const std::vector<Arg>& args) {
       out.append(format.substr(i));
       break;
     }
-    std::string spec(format.substr(i, end - i + 1));
+    std::string directive(format.substr(i, end - i + 1));
     if (next >= args.size()) {
-      out += spec;  // no argument left: the directive stays as written
+      out += directive;  // no argument left: the directive stays as written
     } else if (format[end] == '@') {
       const Arg& a = args[next++];
       if (auto* v = std::get_if<std::string>(&a)) out += *v;
       else if (auto* c = std::get_if<const char*>(&a)) out += *c ? *c : "(null)";
       else out += "?";
     } else {
-      out += FormatOne(spec, args[next++]);
+      out += FormatOne(directive, args[next++]);
     }
     i = end;
   }

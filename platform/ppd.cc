@@ -172,9 +172,9 @@ ppd_size_t* PageSize(ppd_file_t* ppd, const char* name) {
   return ppdPageSize(ppd, name);
 }
 
-ppd_attr_t* FindAttr(ppd_file_t* ppd, const char* name, const char* spec) {
+ppd_attr_t* FindAttr(ppd_file_t* ppd, const char* name, const char* specifier) {
   if (!ppd || !name) return nullptr;
-  return ppdFindAttr(ppd, name, spec);
+  return ppdFindAttr(ppd, name, specifier);
 }
 
 }  // namespace platform::ppd

@@ -64,6 +64,6 @@ void MarkDefaults(ppd_file_t* ppd);
 int Conflicts(ppd_file_t* ppd);
 // A null name answers the marked page size, as libcups does.
 ppd_size_t* PageSize(ppd_file_t* ppd, const char* name);
-ppd_attr_t* FindAttr(ppd_file_t* ppd, const char* name, const char* spec);
+ppd_attr_t* FindAttr(ppd_file_t* ppd, const char* name, const char* specifier);
 
 }  // namespace platform::ppd
