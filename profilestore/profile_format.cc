@@ -13,10 +13,12 @@ namespace {
 
 constexpr const char* kINumKey = "iNum";
 
-// Skips past `end` from `pos`; npos when it never comes.
-size_t SkipPast(std::string_view bytes, size_t pos, std::string_view end) {
-  size_t at = bytes.find(end, pos);
-  return at == std::string_view::npos ? at : at + end.size();
+// Just past the first `token` in [from, end); nullptr when it never comes.
+const char* After(const char* from, const char* end, std::string_view token) {
+  if (from > end) return nullptr;
+  auto found =
+      static_cast<const char*>(memmem(from, static_cast<size_t>(end - from), token.data(), token.size()));
+  return found != nullptr ? found + token.size() : nullptr;
 }
 
 bool IsInt(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_UINT; }
@@ -231,28 +233,29 @@ const char* FieldKey(ProfileField field) {
 
 bool WithinXmlBounds(std::string_view bytes) {
   if (bytes.size() > kMaxProfileFileBytes) return false;
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
   int depth = 0;
-  size_t pos = 0;
-  while ((pos = bytes.find('<', pos)) != std::string_view::npos) {
-    std::string_view rest = bytes.substr(pos);
-    if (rest.starts_with("<!--")) {
-      pos = SkipPast(bytes, pos + 4, "-->");
-    } else if (rest.starts_with("<![CDATA[")) {
-      pos = SkipPast(bytes, pos + 9, "]]>");
-    } else if (rest.starts_with("<?")) {
-      pos = SkipPast(bytes, pos + 2, "?>");
-    } else if (rest.starts_with("<!")) {
-      pos = SkipPast(bytes, pos + 2, ">");
-    } else if (rest.starts_with("</")) {
-      pos = SkipPast(bytes, pos + 2, ">");
+  while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)))) != nullptr) {
+    size_t rest = static_cast<size_t>(end - p);
+    const char* next = nullptr;
+    if (rest >= 2 && p[1] == '/') {
+      next = After(p + 2, end, ">");
       --depth;
+    } else if (rest >= 4 && std::memcmp(p, "<!--", 4) == 0) {
+      next = After(p + 4, end, "-->");
+    } else if (rest >= 9 && std::memcmp(p, "<![CDATA[", 9) == 0) {
+      next = After(p + 9, end, "]]>");
+    } else if (rest >= 2 && p[1] == '?') {
+      next = After(p + 2, end, "?>");
+    } else if (rest >= 2 && p[1] == '!') {
+      next = After(p + 2, end, ">");
     } else {
-      size_t close = bytes.find('>', pos + 1);
-      if (close == std::string_view::npos) return false;
-      if (bytes[close - 1] != '/' && ++depth > kMaxElementDepth) return false;
-      pos = close + 1;
+      next = After(p + 1, end, ">");
+      if (next != nullptr && next[-2] != '/' && ++depth > kMaxElementDepth) return false;
     }
-    if (pos == std::string_view::npos) return false;
+    if (next == nullptr) return false;
+    p = next;
   }
   return true;
 }
