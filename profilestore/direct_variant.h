@@ -2,6 +2,7 @@
 // paths the caller has put into the three path globals.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 

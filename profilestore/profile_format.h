@@ -10,6 +10,7 @@
 #include <plist/plist.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
