@@ -106,7 +106,9 @@ std::unique_ptr<PpdFile> PpdFile::Open(const std::string& path, std::string* err
         msg += ": " + std::string(ppdErrorString(status));
         if (errno) msg += std::string(" (") + std::strerror(errno) + ")";
       } else {
-        msg += ":" + std::to_string(line) + ": " + ppdErrorString(status);
+        // Appended piece by piece: GCC 12 at -O3 mistakes "lit" + to_string()
+        // for an overlapping copy (-Werror=restrict).
+        msg.append(":").append(std::to_string(line)).append(": ").append(ppdErrorString(status));
       }
       *error = std::move(msg);
     }
