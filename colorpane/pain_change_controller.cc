@@ -30,26 +30,30 @@ bool PainChangeController::performAction(std::string_view selector, ui::Object* 
   return true;
 }
 
-// Every fan-out calls the Advanced pane first unless the order matters
-// otherwise (defaults: Color Options first).
-#define FAN_OUT(call)                   \
-  do {                                  \
-    if (onAdvancedView) onAdvancedView->call; \
-    if (onColorView) onColorView->call; \
-  } while (0)
-
-void PainChangeController::creatPDEControlTableEachView() { FAN_OUT(createPDEControlTable()); }
-void PainChangeController::addPPDArrayEachView(std::vector<std::string>* array) { FAN_OUT(addPPDArray(array)); }
-void PainChangeController::deallocPDEControlTableEachView() { FAN_OUT(deallocPDEControlTable()); }
-void PainChangeController::setPPDFileEachView(ppd_file_t* ppd) { FAN_OUT(setPPDFile(ppd)); }
-void PainChangeController::setPMPrintEachView(platform::PrintSettings* setting, platform::PrintSession* session) {
-  FAN_OUT(setPMPrint(setting, session));
+void PainChangeController::creatPDEControlTableEachView() {
+  forEachPane([](ColorPane& p) { p.createPDEControlTable(); });
 }
-void PainChangeController::createPDEItemForPPDKeyEachView() { FAN_OUT(createPDEItemForPPDKey()); }
-void PainChangeController::getControlValueFromTickettEachView() { FAN_OUT(getControlValueFromTicket()); }
-void PainChangeController::setControlValueToTicketEachView() { FAN_OUT(setControlValueToTicket()); }
-
-#undef FAN_OUT
+void PainChangeController::addPPDArrayEachView(std::vector<std::string>* array) {
+  forEachPane([&](ColorPane& p) { p.addPPDArray(array); });
+}
+void PainChangeController::deallocPDEControlTableEachView() {
+  forEachPane([](ColorPane& p) { p.deallocPDEControlTable(); });
+}
+void PainChangeController::setPPDFileEachView(ppd_file_t* ppd) {
+  forEachPane([&](ColorPane& p) { p.setPPDFile(ppd); });
+}
+void PainChangeController::setPMPrintEachView(platform::PrintSettings* setting, platform::PrintSession* session) {
+  forEachPane([&](ColorPane& p) { p.setPMPrint(setting, session); });
+}
+void PainChangeController::createPDEItemForPPDKeyEachView() {
+  forEachPane([](ColorPane& p) { p.createPDEItemForPPDKey(); });
+}
+void PainChangeController::getControlValueFromTickettEachView() {
+  forEachPane([](ColorPane& p) { p.getControlValueFromTicket(); });
+}
+void PainChangeController::setControlValueToTicketEachView() {
+  forEachPane([](ColorPane& p) { p.setControlValueToTicket(); });
+}
 
 void PainChangeController::defaultFromPPDInfoEachView() {
   if (onColorView) onColorView->defaultFromPPDInfo();

@@ -42,6 +42,12 @@ class PainChangeController : public platform::ui::Object {
 
  private:
   void showPane(ColorPane* shown, ColorPane* hidden);
+  // Most fan-outs go to the Advanced pane first, then to Color Options.
+  template <class Fn>
+  void forEachPane(Fn fn) {
+    if (onAdvancedView) fn(*onAdvancedView);
+    if (onColorView) fn(*onColorView);
+  }
 };
 
 }  // namespace colorpane

@@ -84,7 +84,6 @@ OSStatus PDECommon::commonGetUIListFromPPD(ppd_file_t* ppd, const char* key, Cho
 OSStatus PDECommon::commonGetPPDArrayForUIOption(ppd_file_t* ppd, const char* key,
                                                  std::shared_ptr<ChoiceRows>* array) {
   array->reset();
-  if (!platform::ppd::FindOption(ppd, key)) return platform::kPPDOptionNotFound;
   auto rows = std::make_shared<ChoiceRows>();
   int32_t count = 0;
   OSStatus st = commonGetUIListFromPPD(ppd, key, rows.get(), &count);
