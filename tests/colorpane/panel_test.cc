@@ -1,8 +1,12 @@
 // The colour panel through its print-dialog entry points.
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "colorpane/color_preset.h"
 #include "colorpane/diag_log.h"
+#include "platform/paths.h"
+#include "platform/process.h"
 #include "test_panel.h"
 
 namespace colorpane::testing {
@@ -328,6 +332,38 @@ TEST_F(PanelTest, ShiftJISPPDWithoutBrightness) {
   panel->saveValuesAndReturnError(&error);
   EXPECT_EQ(Ticket("HVBrightness"), "<absent>");
   EXPECT_NE(Ticket("HVQuickColor"), "<absent>");
+}
+
+}  // namespace
+}  // namespace colorpane::testing
+
+namespace colorpane::testing {
+namespace {
+
+TEST_F(PanelTest, DownloadManagerOpensOnlyWhenInstalled) {
+  char tmpl[] = "/tmp/download-manager-XXXXXX";
+  std::string root = mkdtemp(tmpl);
+  setenv("VN420P_ROOT", root.c_str(), 1);
+  std::vector<std::vector<std::string>> calls;
+  auto previous = platform::SetTaskRunner([&](const std::string&, const std::vector<std::string>& argv,
+                                              platform::TaskResult* r) {
+    calls.push_back(argv);
+    r->exitStatus = 0;
+    return platform::noErr;
+  });
+  Open();
+  auto* button = Check(advanced->button_DownloadManager);
+  button->performClick();
+  EXPECT_TRUE(calls.empty()) << "not installed: nothing is opened";
+  std::string app = platform::paths::DownloadManagerApp();
+  std::filesystem::create_directories(app);
+  button->performClick();
+  platform::SetTaskRunner(previous);
+  unsetenv("VN420P_ROOT");
+  std::filesystem::remove_all(root);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0], (std::vector<std::string>{"xdg-open", app}));
+  EXPECT_EQ(app, root + "/Applications/Download Manager VN420P/HALVERN Download Manager.app");
 }
 
 }  // namespace
