@@ -220,3 +220,34 @@ TEST(DiagLogTest, TaggedLinesAndFormats) {
 
 }  // namespace
 }  // namespace colorpane
+
+namespace colorpane {
+namespace {
+
+struct EncodedPPD {
+  const char* file;
+  const char* photoText;  // UTF-8
+};
+
+class ChoiceRowEncodingTest : public ::testing::TestWithParam<EncodedPPD> {};
+
+TEST_P(ChoiceRowEncodingTest, ChoiceTextsArriveAsUTF8) {
+  std::string error;
+  auto ppd = platform::ppd::PpdFile::Open(std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + GetParam().file, &error);
+  ASSERT_TRUE(ppd) << error;
+  std::shared_ptr<ChoiceRows> rows;
+  ASSERT_EQ(PDECommon::commonGetPPDArrayForUIOption(ppd->get(), "HVQuickColor", &rows), 0);
+  ASSERT_GE(rows->size(), 2u);
+  EXPECT_EQ((*rows)[1], (ChoiceRow{"HVQuickColor", "Standard", "Photo", GetParam().photoText}));
+  EXPECT_EQ(PDECommon::commonGetPPDArrayForUIOption(ppd->get(), "HVNoSuchOption", &rows), platform::kPPDOptionNotFound);
+  EXPECT_EQ(rows, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, ChoiceRowEncodingTest,
+                         ::testing::Values(EncodedPPD{"encoding-macstandard.ppd", "Photo \xC3\xA9"},
+                                           EncodedPPD{"encoding-none.ppd", "Photo \xC3\xA9"},
+                                           EncodedPPD{"encoding-utf8.ppd", "Photo \xC3\xA9" "clatante \xE2\x98\x85"},
+                                           EncodedPPD{"encoding-windowsansi.ppd", "Photo \xE2\x82\xAC"}));
+
+}  // namespace
+}  // namespace colorpane
