@@ -1,0 +1,185 @@
+#include "tests/profilewalk/snmp_agent.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace profilewalk::testing {
+
+namespace {
+
+std::string FindProgram(const std::string& name, const std::vector<std::string>& extra_dirs) {
+  std::vector<std::string> dirs = extra_dirs;
+  if (const char* path = getenv("PATH")) {
+    std::string p = path;
+    size_t start = 0;
+    while (start <= p.size()) {
+      size_t end = p.find(':', start);
+      if (end == std::string::npos) end = p.size();
+      if (end > start) dirs.push_back(p.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  for (const auto& dir : dirs) {
+    std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return "";
+}
+
+sockaddr_in Loopback(int port) {
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return addr;
+}
+
+// A UDP port on 127.0.0.1 that nothing uses right now.
+int FreeUdpPort() {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  if (fd < 0) return 0;
+  sockaddr_in addr = Loopback(0);
+  socklen_t len = sizeof addr;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+    port = ntohs(addr.sin_port);
+  close(fd);
+  return port;
+}
+
+bool PortTaken(int port) {
+  int fd = socket(AF_INET, SOCK_DGRAM, 0);
+  if (fd < 0) return false;
+  sockaddr_in addr = Loopback(port);
+  bool taken = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 && errno == EADDRINUSE;
+  close(fd);
+  return taken;
+}
+
+}  // namespace
+
+SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra) {
+  const std::string snmpd = FindProgram("snmpd", {"/usr/sbin", "/usr/local/sbin"});
+  const std::string python = FindProgram("python3", {});
+  if (snmpd.empty()) {
+    skip_reason_ = "snmpd is not installed";
+    return;
+  }
+  if (python.empty()) {
+    skip_reason_ = "python3 is not installed";
+    return;
+  }
+  char tmpl[] = "/tmp/profilewalk-agent-XXXXXX";
+  if (mkdtemp(tmpl) == nullptr) {
+    skip_reason_ = "no scratch folder";
+    return;
+  }
+  dir_ = tmpl;
+  std::filesystem::create_directories(dir_ + "/persist");
+  port_ = FreeUdpPort();
+  if (port_ == 0) {
+    skip_reason_ = "no free UDP port";
+    return;
+  }
+
+  const std::string handler = dir_ + "/handler.sh";
+  std::ofstream(handler) << "#!/bin/sh\nexec " << python << " " << PROFILE_AGENT_SCRIPT << " " << mode << " "
+                         << extra << "\n";
+  chmod(handler.c_str(), 0755);
+  // The persistent folder gets its own snmpd.conf from the agent; keep ours apart.
+  const std::string conf = dir_ + "/agent.conf";
+  std::ofstream(conf) << "agentaddress udp:127.0.0.1:" << port_ << "\n"
+                      << "view profiles included .1.3.6.1.4.1.32473\n"
+                      << "rocommunity public 127.0.0.1 -V profiles\n"
+                      << "pass_persist .1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1 " << handler << "\n";
+
+  const std::string log = dir_ + "/snmpd.log", pidfile = dir_ + "/snmpd.pid";
+  std::vector<std::string> args = {snmpd, "-f", "-C", "-c", conf, "-Lf", log, "-p", pidfile};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  std::vector<std::string> env_strings = {"SNMP_PERSISTENT_DIR=" + dir_ + "/persist", "MIBS="};
+  for (char** e = environ; *e != nullptr; ++e) {
+    std::string entry = *e;
+    if (entry.rfind("SNMP_PERSISTENT_DIR=", 0) == 0 || entry.rfind("MIBS=", 0) == 0) continue;
+    env_strings.push_back(entry);
+  }
+  std::vector<char*> envp;
+  for (auto& e : env_strings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  int rc = posix_spawn(&pid_, snmpd.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    pid_ = -1;
+    skip_reason_ = "snmpd could not be started";
+    return;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!PortTaken(port_)) {
+    int status = 0;
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      skip_reason_ = "snmpd exited at start; see " + log;
+      return;
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      skip_reason_ = "snmpd did not open its port";
+      Stop();
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+SnmpAgent::~SnmpAgent() {
+  Stop();
+  if (!dir_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+}
+
+std::string SnmpAgent::address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+void SnmpAgent::Stop() {
+  if (pid_ <= 0) return;
+  kill(pid_, SIGTERM);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  int status = 0;
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  pid_ = -1;
+}
+
+}  // namespace profilewalk::testing

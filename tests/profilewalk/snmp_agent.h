@@ -1,0 +1,34 @@
+// A private snmpd for tests and benchmarks: started on 127.0.0.1 at a free
+// unprivileged port with its own configuration in a scratch folder, serving
+// the printer's profile table through profile_agent.py (pass_persist), and
+// stopped and removed again with the object.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace profilewalk::testing {
+
+class SnmpAgent {
+ public:
+  // `mode` and `extra` are profile_agent.py's arguments. On failure
+  // skipReason() says why (tests then skip).
+  explicit SnmpAgent(const std::string& mode, const std::string& extra = "");
+  ~SnmpAgent();
+  SnmpAgent(const SnmpAgent&) = delete;
+  SnmpAgent& operator=(const SnmpAgent&) = delete;
+
+  const std::string& skipReason() const { return skip_reason_; }
+  // "127.0.0.1:<port>"
+  std::string address() const;
+  // Stops the agent; later requests time out.
+  void Stop();
+
+ private:
+  std::string dir_, skip_reason_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
+
+}  // namespace profilewalk::testing
