@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "profilestore/profile_list.h"
@@ -55,6 +57,33 @@ std::string Dotted(const oid* name, size_t length) {
 bool IsException(u_char type) {
   return type == SNMP_NOSUCHOBJECT || type == SNMP_NOSUCHINSTANCE || type == SNMP_ENDOFMIBVIEW;
 }
+
+// The parser hands a "-c" community out as its own copy that nothing frees;
+// a long-lived service would lose one per walk. A community taken from the
+// library's defaults or pointing into the vector is not ours to free.
+class CommunityCopy {
+ public:
+  CommunityCopy(netsnmp_session* session, int argc, char** argv) {
+    u_char* community = session->community;
+    if (community == nullptr) return;
+    const char* fallback = netsnmp_ds_get_string(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_COMMUNITY);
+    if (reinterpret_cast<const char*>(community) == fallback) return;
+    for (int i = 0; i < argc; ++i) {
+      if (argv[i] == nullptr) continue;
+      const char* begin = argv[i];
+      const char* end = begin + std::strlen(begin);
+      const auto* text = reinterpret_cast<const char*>(community);
+      if (std::less_equal<const char*>()(begin, text) && std::less_equal<const char*>()(text, end)) return;
+    }
+    owned_ = community;
+  }
+  ~CommunityCopy() { std::free(owned_); }
+  CommunityCopy(const CommunityCopy&) = delete;
+  CommunityCopy& operator=(const CommunityCopy&) = delete;
+
+ private:
+  u_char* owned_ = nullptr;
+};
 
 int MergeAndReturn(int merge_status, int result) {
   vRestructPlistSpool2Current(merge_status);
@@ -115,13 +144,13 @@ int mib_walk(int argc, char** argv) {
   if (argc < 1 || argv == nullptr) return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
 
   netsnmp_session session;
-  // Without NOZERO the parser keeps a copy of the community in a table it
-  // overwrites on the next call, a leak per walk in a long-lived service;
-  // blanking the vector only matters for a command line that others can see.
-  int arg = netsnmp_parse_args(argc, argv, &session, "C:", optProc, NETSNMP_PARSE_ARGS_NOZERO);
+  int arg = snmp_parse_args(argc, argv, &session, "C:", optProc);
   if (arg == NETSNMP_PARSE_ARGS_ERROR_USAGE || arg == NETSNMP_PARSE_ARGS_SUCCESS_EXIT)
     return MergeAndReturn(1, arg);
+  // NETSNMP_PARSE_ARGS_ERROR (-3) and anything else negative would otherwise
+  // be taken as the index of the root argument.
   if (arg < 0 || arg > argc) return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
+  CommunityCopy community(&session, argc, argv);
 
   oid root[MAX_OID_LEN];
   size_t rootlen = MAX_OID_LEN;
