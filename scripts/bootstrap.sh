@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   # real peers for the integration tests
   cups cups-client snmpd snmp
+  # the profile table the test agent serves (pass_persist script)
+  python3
 )
 
 missing=()
