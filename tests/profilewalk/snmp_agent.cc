@@ -109,6 +109,8 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra) {
   std::ofstream(conf) << "agentaddress udp:127.0.0.1:" << port_ << "\n"
                       << "view profiles included .1.3.6.1.4.1.32473\n"
                       << "rocommunity public 127.0.0.1 -V profiles\n"
+                      // the read community the plug-in's walk request names
+                      << "rocommunity mvqlpx 127.0.0.1 -V profiles\n"
                       << "pass_persist .1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1 " << handler << "\n";
 
   const std::string log = dir_ + "/snmpd.log", pidfile = dir_ + "/snmpd.pid";
