@@ -1,0 +1,78 @@
+// The local stand-in for the service connection: a Unix-domain stream socket
+// named after the service in the user's runtime folder, carrying
+// length-prefixed frames (4-byte big-endian length, then the bytes). A request
+// is two frames (method name, request string); the reply is one frame.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform::ipc {
+
+// $XDG_RUNTIME_DIR when it is an absolute path to a folder; otherwise
+// /tmp/vn420p-<uid>, created with bits 0700 and accepted only when it is a
+// real folder owned by this user and closed to others. "" when neither is
+// usable.
+std::string RuntimeDirectory();
+// RuntimeDirectory() + "/" + service_name; "" when there is no runtime folder.
+std::string SocketPath(std::string_view service_name);
+
+// One open descriptor; closed by the destructor.
+class Socket {
+ public:
+  Socket() = default;
+  explicit Socket(int fd) : fd_(fd) {}
+  ~Socket() { reset(); }
+  Socket(Socket&& other) noexcept : fd_(other.release()) {}
+  Socket& operator=(Socket&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+
+  int fd() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+  void reset(int fd = -1);
+
+ private:
+  int fd_ = -1;
+};
+
+// Connects to the socket at `path`. On failure answers an invalid socket and
+// leaves errno set (ENOENT or ECONNREFUSED when nothing listens there).
+Socket Connect(const std::string& path);
+
+// Binds and listens at `path`, first removing a socket file that nobody
+// listens on any more. Invalid socket (errno set) on failure, also when
+// another process already listens there. The socket is made 0600.
+Socket Listen(const std::string& path);
+
+// The first socket handed over by systemd socket activation (LISTEN_PID is
+// this process, LISTEN_FDS >= 1), else -1. Clears the variables.
+int ActivatedSocket();
+
+// The peer's user and process id (SO_PEERCRED); false when unknown.
+bool PeerCredentials(int fd, uid_t* uid, pid_t* pid);
+
+enum class FrameStatus { kOk, kClosed, kTooLarge, kError };
+
+// Reads one frame into *out. kClosed when the peer closed before the frame
+// began (or in its middle), kTooLarge when its announced length exceeds
+// max_bytes (nothing of it is read), kError on a read error or time-out.
+FrameStatus ReadFrame(int fd, std::string* out, size_t max_bytes);
+// Writes one frame; false on failure. Never raises SIGPIPE.
+bool WriteFrame(int fd, std::string_view payload);
+
+// Send and receive time-outs for fd (0: none).
+bool SetTimeouts(int fd, int seconds);
+
+}  // namespace platform::ipc
