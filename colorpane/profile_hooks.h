@@ -1,6 +1,4 @@
 // What the control tables need of the profile store and of device discovery.
-// The administrator test answers "not administrator" and discovery does
-// nothing until requests can be delegated to the privileged service.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +16,9 @@ void AddMenuFromProfilePlist(PDEControlData* table);
 int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSettings* settings);
 // Writes the ticket entries of the appended item at the 1-based position.
 int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings, int32_t position);
-// Whether this user may write the shared preference folder.
+// Whether this user may write the shared preference folder: the store's
+// administrator test, delegated to the privileged service (false when the
+// bridge tool is missing).
 bool IsAdministratorProfile();
 // Device profile discovery for the session's printer.
 void GetProfilesFromMIB(const platform::PrintSession* session);

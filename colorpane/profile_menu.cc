@@ -4,11 +4,10 @@
 
 #include <memory>
 
+#include "colorpane/delegating_variant.h"
 #include "colorpane/pde_common.h"
 #include "colorpane/profile_hooks.h"
-#include "platform/paths.h"
 #include "platform/ui/view.h"
-#include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
 
 namespace colorpane {
@@ -19,32 +18,9 @@ using profilestore::HVProfileList;
 
 namespace {
 
-constexpr const char* kModel = "VN420P";
-
-// The plug-in reads the user's profile file directly (reading needs no
-// privilege); every file operation that needs the privileged service answers
-// "not administrator" and changes nothing until requests can be delegated.
-class ReadOnlyVariant : public profilestore::DirectVariant {
- public:
-  // Points the store at this user's files under the current installation root.
-  void install() {
-    profilestore::FormProfilePaths(platform::paths::LoginName(), kModel, &paths_);
-    profilestore::SetProfilePathGlobals(&paths_);
-    if (&profilestore::CurrentFileVariant() != this) profilestore::SetFileVariant(this);
-  }
-  int IsAdmin(const std::string&) override { return 0; }
-  void Swap(int, const std::string&, const std::string&) override {}
-  int Remove(const std::string&) override { return 0; }
-  bool WriteData(std::string_view, const std::string&) override { return false; }
-
- private:
-  profilestore::ProfilePathBuffers paths_;
-};
-
-void EnsureVariant() {
-  static ReadOnlyVariant variant;
-  variant.install();
-}
+// Reading the user's profile file needs no privilege; every file operation
+// that does goes through the privileged service.
+void EnsureVariant() { InstallDelegatingVariant(); }
 
 bool IsValidUTF8(const std::string& s) {
   UErrorCode err = U_ZERO_ERROR;
@@ -183,8 +159,6 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   }
   return 0;
 }
-
-bool IsAdministratorProfile() { return false; }
 
 void GetProfilesFromMIB(const platform::PrintSession*) {}
 

@@ -1,0 +1,89 @@
+#include "bridgetool/service_start.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace bridgetool {
+namespace {
+
+// A service started here ends itself after this long without a request.
+constexpr const char* kIdleExitArg = "--idle-exit=120";
+
+bool Start(const std::string& service_path) {
+  posix_spawn_file_actions_t fa;
+  posix_spawnattr_t attr;
+  if (posix_spawn_file_actions_init(&fa) != 0) return false;
+  if (posix_spawnattr_init(&attr) != 0) {
+    posix_spawn_file_actions_destroy(&fa);
+    return false;
+  }
+  // Detached from the caller: its own session, and none of our descriptors
+  // (the caller reads our standard output to its end).
+  bool ok = posix_spawn_file_actions_addopen(&fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
+            posix_spawn_file_actions_addopen(&fa, STDOUT_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+            posix_spawn_file_actions_addopen(&fa, STDERR_FILENO, "/dev/null", O_WRONLY, 0) == 0 &&
+            posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID) == 0;
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+  ok = ok && posix_spawn_file_actions_addclosefrom_np(&fa, STDERR_FILENO + 1) == 0;
+#endif
+  pid_t pid = -1;
+  std::vector<char*> argv = {const_cast<char*>(service_path.c_str()), const_cast<char*>(kIdleExitArg), nullptr};
+  ok = ok && posix_spawn(&pid, service_path.c_str(), &fa, &attr, argv.data(), environ) == 0;
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&fa);
+  return ok;
+}
+
+bool NobodyListens(int err) { return err == ENOENT || err == ECONNREFUSED; }
+
+}  // namespace
+
+std::string ServiceExecutablePath() {
+  std::vector<char> buf(4096);
+  ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+  if (n <= 0) return {};
+  std::string self(buf.data(), static_cast<size_t>(n));
+  size_t slash = self.rfind('/');
+  if (slash == std::string::npos) return {};
+  return self.substr(0, slash + 1) + "prefservice";
+}
+
+platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms) {
+  platform::ipc::Socket s = platform::ipc::Connect(socket_path);
+  if (s.valid() || !NobodyListens(errno) || service_path.empty()) return s;
+
+  std::string lock_path = socket_path + ".start.lock";
+  int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (lock_fd < 0) return s;
+  struct Unlock {
+    int fd;
+    ~Unlock() { close(fd); }  // closing drops the lock
+  } unlock{lock_fd};
+  if (flock(lock_fd, LOCK_EX) != 0) return s;
+
+  // Another starter may have won while we waited for the lock.
+  s = platform::ipc::Connect(socket_path);
+  if (s.valid() || !NobodyListens(errno)) return s;
+  if (access(service_path.c_str(), X_OK) != 0 || !Start(service_path)) return s;
+
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
+  auto pause = std::chrono::microseconds(200);
+  while (std::chrono::steady_clock::now() < deadline) {
+    s = platform::ipc::Connect(socket_path);
+    if (s.valid()) return s;
+    std::this_thread::sleep_for(pause);
+    if (pause < std::chrono::milliseconds(10)) pause *= 2;
+  }
+  return s;
+}
+
+}  // namespace bridgetool

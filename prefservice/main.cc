@@ -1,0 +1,46 @@
+// prefservice: answers the privileged requests of the colour plug-in's bridge
+// tool on the service socket. Started on demand: by systemd socket activation
+// (the socket arrives as descriptor 3), or by the bridge tool, in which case
+// it binds the socket itself. Options: --idle-exit=SECONDS ends the service
+// after that long without a connection (0, the default: never).
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/ipc.h"
+#include "platform/log.h"
+#include "platform/paths.h"
+#include "prefservice/listener.h"
+#include "protocol/request.h"
+
+int main(int argc, char** argv) {
+  int idle_seconds = 0;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], "--idle-exit=", 12) == 0) idle_seconds = std::atoi(argv[i] + 12);
+  }
+  prefservice::HVmacprefserviceDelegate delegate(geteuid(), platform::paths::LoginName());
+
+  platform::ipc::Socket listener(platform::ipc::ActivatedSocket());
+  std::string socket_path;
+  if (!listener.valid()) {
+    socket_path = platform::ipc::SocketPath(protocol::kServiceName);
+    if (socket_path.empty()) return 0;
+    // One service per socket: the lock is held for the life of the process; a
+    // second instance waits for an exiting first one and then finds the
+    // socket gone, or gives up when it still answers.
+    std::string lock_path = socket_path + ".service.lock";
+    int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock_fd < 0 || flock(lock_fd, LOCK_EX) != 0) return 0;
+    listener = platform::ipc::Listen(socket_path);
+    if (!listener.valid()) {
+      platform::log::Writef(LOG_ERR, "prefservice: cannot listen on %s: %s", socket_path.c_str(), strerror(errno));
+      return 0;
+    }
+  }
+  delegate.Run(std::move(listener), idle_seconds, socket_path);
+  return 0;
+}

@@ -1,0 +1,264 @@
+#include "prefservice/service_xpc.h"
+
+#include <plist/plist.h>
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/log.h"
+#include "platform/paths.h"
+#include "prefservice/own_files.h"
+#include "profilestore/direct_variant.h"
+#include "protocol/chunks.h"
+#include "protocol/file_url.h"
+
+#ifdef VN_HAVE_PROFILEWALK
+#include "profilewalk/mib_walk.h"
+#endif
+
+namespace prefservice {
+namespace {
+
+using protocol::kReplyFalse;
+using protocol::kReplyTrue;
+
+// Status of a walk that could not open its session: what a refused walk, or
+// one without the walk module, answers.
+constexpr int kWalkNotRun = 1;
+
+std::mutex& ServiceMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::mutex g_walk_fn_mutex;
+WalkFunction& WalkOverride() {
+  static auto* fn = new WalkFunction();
+  return *fn;
+}
+
+int RunWalk(int argc, char** argv) {
+  WalkFunction fn;
+  {
+    std::lock_guard<std::mutex> lock(g_walk_fn_mutex);
+    fn = WalkOverride();
+  }
+  if (fn) return fn(argc, argv);
+#ifdef VN_HAVE_PROFILEWALK
+  return profilewalk::mib_walk(argc, argv);
+#else
+  (void)argc;
+  (void)argv;
+  return kWalkNotRun;
+#endif
+}
+
+std::string Folder() {
+  std::string folder = platform::paths::PreferenceFolder();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// The caller's own file named by a path, or nullopt (logged).
+std::optional<OwnFile> OwnFileAt(std::string_view path, const Caller& caller, const char* method) {
+  std::optional<OwnFile> file;
+  if (protocol::IsValidUTF8(path)) file = ClassifyOwnFile(path, Folder(), caller.login);
+  if (!file) platform::log::Writef(LOG_WARNING, "prefservice: %s refused a path outside the caller's files", method);
+  return file;
+}
+
+std::optional<OwnFile> OwnFileAtURL(std::string_view url, const Caller& caller, const char* method) {
+  std::optional<std::string> path = protocol::PathFromFileURL(url);
+  if (!path) {
+    platform::log::Writef(LOG_WARNING, "prefservice: %s refused a URL that names no file", method);
+    return std::nullopt;
+  }
+  return OwnFileAt(*path, caller, method);
+}
+
+// A complete XML property list: what the staging file must hold before it may
+// replace the profile file.
+bool IsCompletePropertyList(const std::string& bytes) {
+  if (bytes.empty() || bytes.size() > UINT32_MAX) return false;
+  plist_t root = nullptr;
+  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+  if (root == nullptr) return false;
+  plist_free(root);
+  return true;
+}
+
+// The serialised file always begins with the XML declaration, and no later
+// chunk can (a '<' inside the document's text is escaped); so a chunk that
+// begins with it starts a new write, and whatever a broken-off write left in
+// the staging file is dropped.
+bool StartsDocument(std::string_view chunk) { return chunk.substr(0, 5) == "<?xml"; }
+
+}  // namespace
+
+WalkFunction SetWalkFunction(WalkFunction walk) {
+  std::lock_guard<std::mutex> lock(g_walk_fn_mutex);
+  WalkFunction previous = std::move(WalkOverride());
+  WalkOverride() = std::move(walk);
+  return previous;
+}
+
+void HVmacServiceXPC::hvPListIsAdminProfile_XPC(std::string_view request, const Reply& reply) {
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListIsAdminProfile_XPC");
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  reply(dir && dir->IsAdmin(file->name) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::hvPListSwapProfile_XPC(std::string_view request, const Reply& reply) {
+  protocol::SwapRequest swap = protocol::ParseSwapRequest(request);
+  std::optional<OwnFile> profile, prev;
+  if (swap.profile) profile = OwnFileAt(*swap.profile, caller_, "hvPListSwapProfile_XPC");
+  if (swap.prev) prev = OwnFileAt(*swap.prev, caller_, "hvPListSwapProfile_XPC");
+  // Only the profile file and its own previous copy; a refused path counts as absent.
+  if (profile && profile->kind != FileKind::kProfile) profile.reset();
+  if (prev && (prev->kind != FileKind::kPrev || (profile && prev->model != profile->model))) prev.reset();
+  std::optional<FolderHandle> dir = FolderHandle::Open(Folder());
+  if (dir) {
+    switch (swap.mode) {
+      case 2:
+        if (!prev) break;
+        dir->Unlink(prev->name);
+        if (!profile || !dir->Copy(profile->name, prev->name)) dir->CreateEmpty(prev->name);
+        break;
+      case 1:
+        if (prev) dir->Remove(prev->name);
+        break;
+      case 0:
+        // Rename over the profile file: it is never missing, and kept when
+        // there is no previous copy.
+        if (profile && prev) dir->Rename(prev->name, profile->name);
+        break;
+      default:
+        break;
+    }
+  }
+  reply(kReplyTrue);
+}
+
+void HVmacServiceXPC::hvPListExistProfile_XPC(std::string_view request, const Reply& reply) {
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListExistProfile_XPC");
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  reply(dir && dir->Exists(file->name) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::hvPListRemove_XPC(std::string_view request, const Reply& reply) {
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListRemove_XPC");
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  reply(dir && dir->Remove(file->name) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::writeDictionaryToPlistFile_XPC(std::string_view request, const Reply& reply) {
+  std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
+  std::optional<OwnFile> file;
+  if (write && protocol::IsValidUTF8(write->data))
+    file = OwnFileAtURL(write->url, caller_, "writeDictionaryToPlistFile_XPC");
+  if (file && file->kind != FileKind::kProfile) file.reset();
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  reply(dir && dir->Replace(file->name, write->data) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::writeDataToPlistFile_XPC(std::string_view request, const Reply& reply) {
+  std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
+  std::optional<OwnFile> file;
+  if (write && protocol::IsValidUTF8(write->data))
+    file = OwnFileAtURL(write->url, caller_, "writeDataToPlistFile_XPC");
+  if (file && file->kind != FileKind::kProfile) file.reset();
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  if (!dir) {
+    reply(kReplyFalse);
+    return;
+  }
+  std::string staging = StagingName(file->name);
+  std::string content;
+  bool missing = false;
+  if (StartsDocument(write->data) || !dir->Read(staging, &content, kMaxStagingBytes, &missing)) {
+    // No staging file yet, or a new write: the chunk alone. A staging file
+    // that is there but cannot be read (refused, too large) fails the append.
+    if (!StartsDocument(write->data) && !missing) {
+      reply(kReplyFalse);
+      return;
+    }
+    content.clear();
+  }
+  if (content.size() + write->data.size() > kMaxStagingBytes) {
+    reply(kReplyFalse);
+    return;
+  }
+  content.append(write->data);
+  // Atomic, flushed once when it is moved over the profile file.
+  reply(dir->Replace(staging, content, /*flush=*/false) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply) {
+  std::optional<OwnFile> file = OwnFileAtURL(request, caller_, "writeDataToPlistFileRename_XPC");
+  if (file && file->kind != FileKind::kProfile) file.reset();
+  std::optional<FolderHandle> dir = file ? FolderHandle::Open(Folder()) : std::nullopt;
+  if (!dir) {
+    reply(kReplyFalse);
+    return;
+  }
+  std::string staging = StagingName(file->name);
+  std::string content;
+  bool missing = false;
+  if (!dir->Read(staging, &content, kMaxStagingBytes, &missing)) {
+    reply(kReplyFalse);
+    return;
+  }
+  if (!IsCompletePropertyList(content)) {
+    // It can never become valid: the next write starts a new one.
+    platform::log::Write(LOG_WARNING, "prefservice: staging file is not a complete property list; not moved");
+    dir->Unlink(staging);
+    reply(kReplyFalse);
+    return;
+  }
+  reply(dir->Rename(staging, file->name) ? kReplyTrue : kReplyFalse);
+}
+
+void HVmacServiceXPC::mibwalk_XPC(std::string_view request, const Reply& reply) {
+  std::optional<protocol::WalkRequest> walk = protocol::ParseWalkRequest(request);
+  int status = kWalkNotRun;
+  if (!walk || !protocol::IsValidUTF8(request)) {
+    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a malformed request");
+  } else if (walk->user != caller_.login || caller_.login.empty()) {
+    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a walk for another user");
+  } else if (!IsSafeModelName(walk->model)) {
+    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a model name");
+  } else if (walk->elements.size() >= kMaxWalkElements) {
+    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused more walk elements than fit");
+  } else {
+    // The buffers and globals stay as the walk left them, as the store expects.
+    static profilestore::ProfilePathBuffers buffers;
+    buffers = {};
+    profilestore::FormProfilePaths(walk->user, walk->model, &buffers);
+    profilestore::SetProfilePathGlobals(&buffers);
+    std::vector<char*> argv(kMaxWalkElements, nullptr);
+    for (size_t i = 0; i < walk->elements.size(); ++i) argv[i] = walk->elements[i].data();
+    status = RunWalk(static_cast<int>(walk->elements.size()), argv.data());
+  }
+  reply(protocol::WalkReply(status));
+  platform::log::Writef(LOG_ERR, "xpc - mibwalk_XPC - iRet=%d", status);
+}
+
+std::string HVmacServiceXPC::Call(protocol::Method method, std::string_view request) {
+  std::string answer;
+  Reply reply = [&answer](std::string_view r) { answer.assign(r); };
+  std::lock_guard<std::mutex> lock(ServiceMutex());
+  switch (method) {
+    case protocol::Method::kIsAdminProfile: hvPListIsAdminProfile_XPC(request, reply); break;
+    case protocol::Method::kSwapProfile: hvPListSwapProfile_XPC(request, reply); break;
+    case protocol::Method::kExistProfile: hvPListExistProfile_XPC(request, reply); break;
+    case protocol::Method::kRemove: hvPListRemove_XPC(request, reply); break;
+    case protocol::Method::kWriteDictionaryToPlistFile: writeDictionaryToPlistFile_XPC(request, reply); break;
+    case protocol::Method::kWriteDataToPlistFile: writeDataToPlistFile_XPC(request, reply); break;
+    case protocol::Method::kWriteDataToPlistFileRename: writeDataToPlistFileRename_XPC(request, reply); break;
+    case protocol::Method::kMibWalk: mibwalk_XPC(request, reply); break;
+  }
+  return answer;
+}
+
+}  // namespace prefservice

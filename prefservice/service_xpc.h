@@ -1,0 +1,64 @@
+// The eight request methods of the service.
+//
+// Each method answers through `reply` exactly once. Requests are untrusted:
+// every path must name one of the caller's own files in the preference
+// folder (own_files.h); a refused request answers "FALSE" (the swap: no
+// action, "TRUE"), a refused walk "iRet=1", and is logged. The methods of all
+// instances run one at a time (a process-wide lock), so walks and file steps
+// on the user's files never overlap.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "protocol/request.h"
+
+namespace prefservice {
+
+// Largest request string the service reads; a whole profile file is well under
+// a tenth of it.
+inline constexpr size_t kMaxRequestBytes = 16u << 20;
+// Largest staging file the chunks may grow; larger appends are refused.
+inline constexpr size_t kMaxStagingBytes = 16u << 20;
+// Room for walk elements; a longer walk request is refused.
+inline constexpr size_t kMaxWalkElements = 512;
+
+// Who sent the request (from the connection's peer credentials).
+struct Caller {
+  uid_t uid = 0;
+  std::string login;
+};
+
+// The walk entry point: element count and vector (argv[0] is "snmpwalk");
+// answers the walk status.
+using WalkFunction = std::function<int(int argc, char** argv)>;
+// Replaces the walk (tests); nullptr restores the built-in one. Returns the
+// previous replacement.
+WalkFunction SetWalkFunction(WalkFunction walk);
+
+class HVmacServiceXPC {
+ public:
+  using Reply = std::function<void(std::string_view reply)>;
+
+  explicit HVmacServiceXPC(Caller caller) : caller_(std::move(caller)) {}
+
+  void hvPListIsAdminProfile_XPC(std::string_view request, const Reply& reply);
+  void hvPListSwapProfile_XPC(std::string_view request, const Reply& reply);
+  void hvPListExistProfile_XPC(std::string_view request, const Reply& reply);
+  void hvPListRemove_XPC(std::string_view request, const Reply& reply);
+  void writeDictionaryToPlistFile_XPC(std::string_view request, const Reply& reply);
+  void writeDataToPlistFile_XPC(std::string_view request, const Reply& reply);
+  void writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply);
+  void mibwalk_XPC(std::string_view request, const Reply& reply);
+
+  // Runs the method under the process-wide lock and answers its reply.
+  std::string Call(protocol::Method method, std::string_view request);
+
+ private:
+  Caller caller_;
+};
+
+}  // namespace prefservice

@@ -1,0 +1,46 @@
+// Starting the service on demand: the lock, the bounded wait, and a service
+// that is missing.
+#include "bridgetool/service_start.h"
+
+#include <gtest/gtest.h>
+
+#include "../prefservice/test_root.h"
+
+namespace bridgetool {
+namespace {
+
+TEST(ServiceStart, StartsTheServiceAndConnects) {
+  vntest::TempRoot root;
+  platform::ipc::Socket s = ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice");
+  ASSERT_TRUE(s.valid());
+  EXPECT_GT(root.ServicePid(), 0);
+  // A second call finds it listening.
+  EXPECT_TRUE(ConnectOrStart(root.socket(), "").valid());
+}
+
+TEST(ServiceStart, MissingServiceGivesNoConnectionQuickly) {
+  vntest::TempRoot root;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(ConnectOrStart(root.socket(), root.base() + "/no-such-service", 300).valid());
+  EXPECT_FALSE(ConnectOrStart(root.socket(), "/bin/true", 300).valid());  // starts, never listens
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(ServiceStart, StaleSocketFileIsReplaced) {
+  vntest::TempRoot root;
+  {
+    platform::ipc::Socket dead = platform::ipc::Listen(root.socket());
+    ASSERT_TRUE(dead.valid());
+  }  // closed: the file stays, nobody listens
+  ASSERT_TRUE(vntest::fs::exists(root.socket()));
+  EXPECT_TRUE(ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice").valid());
+}
+
+TEST(ServiceStart, ToolPathsResolveBesideTheExecutable) {
+  std::string path = ServiceExecutablePath();
+  ASSERT_FALSE(path.empty());
+  EXPECT_EQ(path.substr(path.size() - 12), "/prefservice");
+}
+
+}  // namespace
+}  // namespace bridgetool

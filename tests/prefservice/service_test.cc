@@ -1,0 +1,282 @@
+// The request methods in-process, on a temporary preference folder.
+#include "prefservice/service_xpc.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/log.h"
+#include "prefservice/own_files.h"
+#include "profilestore/direct_variant.h"
+#include "protocol/file_url.h"
+#include "test_root.h"
+
+namespace prefservice {
+namespace {
+
+using protocol::Method;
+using vntest::ReadAll;
+using vntest::WriteAll;
+
+constexpr const char* kPlist =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key>"
+    "<string>\xE6\x97\xA5\xE6\x9C\xAC</string></dict></plist>\n";
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    login_ = platform::paths::LoginName();
+    ASSERT_FALSE(login_.empty());
+    profile_ = root_.File(login_);
+    prev_ = root_.File(login_, "profile.prev.plist");
+    url_ = protocol::FileURLFromPath(profile_);
+    previous_sink_ = platform::log::SetSink([this](int, std::string_view line) { log_.emplace_back(line); });
+  }
+  void TearDown() override { platform::log::SetSink(previous_sink_); }
+
+  std::string Call(Method m, std::string_view request) {
+    HVmacServiceXPC service(Caller{getuid(), login_});
+    return service.Call(m, request);
+  }
+  std::string Chunk(std::string_view data) { return Call(Method::kWriteDataToPlistFile, url_ + ":AddURL:END" + std::string(data)); }
+  std::string Rename() { return Call(Method::kWriteDataToPlistFileRename, url_); }
+  std::string Swap(const std::string& mode) {
+    return Call(Method::kSwapProfile, mode + ":ARG_iSwapType" + profile_ + ":ARG_cFooCurrentString" + prev_ +
+                                          ":ARG_cFooPrevString");
+  }
+
+  vntest::TempRoot root_;
+  std::string login_, profile_, prev_, url_;
+  std::vector<std::string> log_;
+  platform::log::Sink previous_sink_;
+};
+
+TEST_F(ServiceTest, AdministratorTestLeavesNoFileAndKeepsAnExistingOne) {
+  EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "TRUE");
+  EXPECT_FALSE(vntest::fs::exists(profile_));
+  WriteAll(profile_, "content");
+  EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "content");
+}
+
+TEST_F(ServiceTest, ExistenceAndRemoval) {
+  EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
+  WriteAll(profile_, "x");
+  EXPECT_EQ(Call(Method::kExistProfile, profile_), "TRUE");
+  EXPECT_EQ(Call(Method::kRemove, profile_), "TRUE");
+  EXPECT_FALSE(vntest::fs::exists(profile_));
+}
+
+TEST_F(ServiceTest, WholeTextWriteReplacesTheFile) {
+  WriteAll(profile_, "old");
+  EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), kPlist);
+  EXPECT_FALSE(vntest::fs::exists(profile_ + ".tmp"));
+}
+
+TEST_F(ServiceTest, ChunksThenRenameReplaceTheProfileFile) {
+  std::string text = kPlist;
+  WriteAll(profile_, "old");
+  EXPECT_EQ(Chunk(text.substr(0, 40)), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "old");  // unchanged until the rename
+  EXPECT_EQ(Chunk(text.substr(40)), "TRUE");
+  EXPECT_EQ(Rename(), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), text);
+  EXPECT_FALSE(vntest::fs::exists(profile_ + ".dummy"));
+}
+
+TEST_F(ServiceTest, RenameRefusesAStagingFileThatIsNoCompletePropertyList) {
+  // "A" then "B" collect as "AB", which is no property list: the profile file stays.
+  WriteAll(profile_, "old");
+  EXPECT_EQ(Chunk("A"), "TRUE");
+  EXPECT_EQ(Chunk("B"), "TRUE");
+  EXPECT_EQ(ReadAll(profile_ + ".dummy"), "AB");
+  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(ReadAll(profile_), "old");
+  // A cut-off document is refused as well.
+  std::string text = kPlist;
+  EXPECT_EQ(Chunk(text.substr(0, text.size() - 10)), "TRUE");
+  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(ReadAll(profile_), "old");
+}
+
+TEST_F(ServiceTest, RenameWithoutStagingFileFailsAndKeepsTheProfile) {
+  WriteAll(profile_, "old");
+  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(ReadAll(profile_), "old");
+}
+
+TEST_F(ServiceTest, LeftoverStagingFileNeverPrecedesTheNextWrite) {
+  std::string text = kPlist;
+  EXPECT_EQ(Chunk(text.substr(0, 30)), "TRUE");  // a write broken off here
+  EXPECT_EQ(Chunk(text.substr(0, 50)), "TRUE");  // the next write starts over
+  EXPECT_EQ(Chunk(text.substr(50)), "TRUE");
+  EXPECT_EQ(Rename(), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), text);
+}
+
+TEST_F(ServiceTest, OversizedStagingIsRefused) {
+  std::string big(kMaxStagingBytes / 2 + 1, 'x');
+  EXPECT_EQ(Chunk(big), "TRUE");
+  EXPECT_EQ(Chunk(big), "FALSE");
+}
+
+TEST_F(ServiceTest, NonUTF8ChunkIsRefused) { EXPECT_EQ(Chunk("bad\xC3"), "FALSE"); }
+
+TEST_F(ServiceTest, SwapSaveRestoreAndDiscard) {
+  WriteAll(profile_, "saved");
+  EXPECT_EQ(Swap("2"), "TRUE");
+  EXPECT_EQ(ReadAll(prev_), "saved");
+  WriteAll(profile_, "changed");
+  EXPECT_EQ(Swap("0"), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "saved");
+  EXPECT_FALSE(vntest::fs::exists(prev_));
+  // Restore without a previous copy keeps the profile file.
+  EXPECT_EQ(Swap("0"), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "saved");
+  EXPECT_EQ(Swap("2"), "TRUE");
+  EXPECT_EQ(Swap("1"), "TRUE");
+  EXPECT_FALSE(vntest::fs::exists(prev_));
+  // Unknown mode: nothing changes.
+  EXPECT_EQ(Swap("7"), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "saved");
+  EXPECT_FALSE(vntest::fs::exists(prev_));
+}
+
+TEST_F(ServiceTest, SwapSaveWithoutProfileLeavesAnEmptyPreviousCopy) {
+  WriteAll(prev_, "old copy");
+  EXPECT_EQ(Swap("2"), "TRUE");
+  ASSERT_TRUE(vntest::fs::exists(prev_));
+  EXPECT_EQ(ReadAll(prev_), "");
+}
+
+TEST_F(ServiceTest, SwapWithNullModeRestores) {
+  WriteAll(profile_, "now");
+  WriteAll(prev_, "before");
+  EXPECT_EQ(Swap("NULL"), "TRUE");
+  EXPECT_EQ(ReadAll(profile_), "before");
+}
+
+// Paths outside the caller's own files are refused and change nothing.
+TEST_F(ServiceTest, PathsOutsideTheCallersFilesAreRefused) {
+  std::string outside = root_.base() + "/outside.plist";
+  WriteAll(outside, "keep");
+  std::string other = root_.File("someoneelse");
+  WriteAll(other, "theirs");
+  const std::vector<std::string> bad = {
+      outside,
+      other,
+      root_.folder() + "../" + login_ + "-VN420P-profile.plist",
+      root_.folder() + "sub/" + login_ + "-VN420P-profile.plist",
+      root_.folder() + login_ + "-x-VN420P-profile.plist",  // a model with '-' could be another login's file
+      root_.folder() + login_ + "-VN420P-profile.plist.dummy",
+      root_.folder() + "x" + login_ + "-VN420P-profile.plist",
+      "relative/" + login_ + "-VN420P-profile.plist",
+      std::string(profile_) + std::string(1, '\0') + "x",
+  };
+  for (const std::string& path : bad) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(Call(Method::kIsAdminProfile, path), "FALSE");
+    EXPECT_EQ(Call(Method::kExistProfile, path), "FALSE");
+    EXPECT_EQ(Call(Method::kRemove, path), "FALSE");
+    std::string url = protocol::FileURLFromPath(path);
+    EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url + ":AddURL:END" + kPlist), "FALSE");
+    EXPECT_EQ(Call(Method::kWriteDataToPlistFile, url + ":AddURL:END" + kPlist), "FALSE");
+    EXPECT_EQ(Call(Method::kWriteDataToPlistFileRename, url), "FALSE");
+    EXPECT_EQ(Call(Method::kSwapProfile, "2:ARG_iSwapType" + path + ":ARG_cFooCurrentString" + path +
+                                             ":ARG_cFooPrevString"),
+              "TRUE");
+  }
+  EXPECT_EQ(ReadAll(outside), "keep");
+  EXPECT_EQ(ReadAll(other), "theirs");
+  EXPECT_FALSE(log_.empty());  // refusals are logged
+}
+
+TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
+  std::string outside = root_.base() + "/target.plist";
+  WriteAll(outside, "keep");
+  vntest::fs::create_symlink(outside, profile_);
+  vntest::fs::create_symlink(outside, prev_);
+  EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "FALSE");
+  EXPECT_EQ(Chunk(kPlist), "TRUE");  // the staging file is a name of its own
+  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(Swap("0"), "TRUE");
+  EXPECT_EQ(Swap("2"), "TRUE");
+  EXPECT_EQ(ReadAll(outside), "keep");
+  EXPECT_TRUE(vntest::fs::is_symlink(profile_));
+}
+
+TEST_F(ServiceTest, HardLinkAndFolderAtTheProfilePathAreRefused) {
+  std::string outside = root_.base() + "/linked.plist";
+  WriteAll(outside, "keep");
+  vntest::fs::create_hard_link(outside, profile_);
+  EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "FALSE");
+  EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
+  EXPECT_EQ(ReadAll(outside), "keep");
+  vntest::fs::remove(profile_);
+  vntest::fs::create_directory(profile_);
+  EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
+  EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
+  EXPECT_TRUE(vntest::fs::is_directory(profile_));
+}
+
+class WalkTest : public ServiceTest {
+ protected:
+  void SetUp() override {
+    ServiceTest::SetUp();
+    previous_ = SetWalkFunction([this](int argc, char** argv) {
+      ++calls_;
+      argc_ = argc;
+      args_.assign(argv, argv + argc);
+      after_ = argv[argc];
+      path_ = profilestore::HV_PLIST_PROFILE_PATH ? profilestore::HV_PLIST_PROFILE_PATH : "";
+      spool_ = profilestore::HV_PLIST_PROFILE_SPOOL_PATH ? profilestore::HV_PLIST_PROFILE_SPOOL_PATH : "";
+      return 7;
+    });
+  }
+  void TearDown() override {
+    SetWalkFunction(previous_);
+    ServiceTest::TearDown();
+  }
+  WalkFunction previous_;
+  int calls_ = 0, argc_ = -1;
+  std::vector<std::string> args_;
+  const char* after_ = "unset";
+  std::string path_, spool_;
+};
+
+TEST_F(WalkTest, WalkGetsElementsAndTheUsersPaths) {
+  std::string reply = Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:ENDsnmpwalk:arg:-Os:arg:");
+  EXPECT_EQ(reply, "iRet=7");
+  EXPECT_EQ(argc_, 2);
+  EXPECT_EQ(args_, (std::vector<std::string>{"snmpwalk", "-Os"}));
+  EXPECT_EQ(after_, nullptr);  // the vector is cleared behind the elements
+  EXPECT_EQ(path_, root_.folder() + login_ + "-VN420P-profile.plist");
+  EXPECT_EQ(spool_, root_.folder() + login_ + "-VN420P-profile.spool.plist");
+  EXPECT_NE(std::find(log_.begin(), log_.end(), "xpc - mibwalk_XPC - iRet=7"), log_.end());
+}
+
+TEST_F(WalkTest, WalkWithoutElementsRunsWithCountZero) {
+  EXPECT_EQ(Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:END"), "iRet=7");
+  EXPECT_EQ(argc_, 0);
+}
+
+TEST_F(WalkTest, WalksThatCannotBeTrustedAreRefused) {
+  std::string many;
+  for (int i = 0; i < 600; ++i) many += "x:arg:";
+  for (const std::string& request : {
+           std::string("VN420P:ModelName:ENDsomeoneelse:USErName:END"),
+           "../x:ModelName:END" + login_ + ":USErName:END",
+           "VN420P:ModelName:END" + login_ + ":USErName:END" + many,
+           std::string("VN420P no markers"),
+       }) {
+    EXPECT_EQ(Call(Method::kMibWalk, request), "iRet=1");
+  }
+  EXPECT_EQ(calls_, 0);
+}
+
+}  // namespace
+}  // namespace prefservice
