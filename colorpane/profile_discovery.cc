@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "colorpane/bridge_request.h"
 #include "platform/dnssd.h"
 #include "platform/paths.h"
 #include "profilestore/file_variant.h"
+#include "protocol/request.h"
 
 namespace colorpane {
 
@@ -17,8 +19,21 @@ constexpr double kResolveTimeoutSeconds = 1.0;
 constexpr size_t kHostTextMax = 254;  // the Mac Roman host buffer
 constexpr size_t kAgentAddressMax = 255;
 
+// The walk request through the bridge tool: everything after the request
+// name goes on its command line; the status is read from its reply line.
+bool SendThroughBridgeTool(const std::vector<std::string>& arguments, int32_t* walk_status) {
+  if (arguments.empty()) return false;
+  std::optional<std::string> output =
+      RunBridgeTool(protocol::Method::kMibWalk, {arguments.begin() + 1, arguments.end()});
+  if (!output) return false;
+  std::optional<int> status = protocol::WalkStatusFromOutput(*output);
+  if (!status) return false;
+  *walk_status = *status;
+  return true;
+}
+
 WalkRequestSender& InstalledSender() {
-  static WalkRequestSender sender;
+  static WalkRequestSender sender = SendThroughBridgeTool;
   return sender;
 }
 

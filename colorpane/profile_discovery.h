@@ -44,11 +44,11 @@ std::optional<std::string> DiscoveryAgentAddress(const std::string& uri);
 // The eleven arguments of the walk request, the request name first.
 std::vector<std::string> MibWalkArguments(const std::string& login_name, const std::string& agent_address);
 
-// Sends the walk request (the eleven arguments above) through the bridge tool
-// and waits for it; true with *walk_status set when the tool printed a walk
-// status. None is installed until the privileged request layer provides one;
-// without a sender discovery ends before the request. Returns the previous
-// sender. Not thread-safe against a running discovery.
+// Sends the walk request (the eleven arguments above) and waits for it; true
+// with *walk_status set when a walk status came back. The installed sender
+// starts the bridge tool (nothing is started when it is missing); tests
+// install a fake, and nullptr makes discovery end before the request.
+// Returns the previous sender. Not thread-safe against a running discovery.
 using WalkRequestSender =
     std::function<bool(const std::vector<std::string>& arguments, int32_t* walk_status)>;
 WalkRequestSender SetWalkRequestSender(WalkRequestSender sender);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "platform/dnssd.h"
 #include "platform/paths.h"
 #include "platform/printing.h"
+#include "platform/process.h"
 #include "profilestore/file_variant.h"
 
 namespace colorpane {
@@ -255,6 +258,41 @@ TEST_F(Discovery, WithoutASenderDiscoveryEndsQuietly) {
   auto session = Session("lpd://10.0.0.2/q");
   EXPECT_EQ(commonGetProfilesFromMIB(session.get()), 0);
   EXPECT_EQ(events_, (std::vector<std::string>{"admin", "swap 2"}));
+}
+
+TEST_F(Discovery, DefaultSenderRunsTheBridgeToolWithTheElevenArguments) {
+  // previous_sender_ is the installed default: put it back for this test.
+  SetWalkRequestSender(previous_sender_);
+  char tmpl[] = "/tmp/discovery-test-XXXXXX";
+  ASSERT_NE(mkdtemp(tmpl), nullptr);
+  setenv("VN420P_ROOT", tmpl, 1);
+  std::vector<std::vector<std::string>> runs;
+  platform::TaskRunner previous_runner = platform::SetTaskRunner(
+      [&](const std::string&, const std::vector<std::string>& argv, platform::TaskResult* r) {
+        runs.push_back(argv);
+        r->exitStatus = 0;
+        r->output = "mibwalk_XPC=iRet=0\n";
+        return platform::noErr;
+      });
+  auto session = Session("lpd://10.9.8.7:515/q");
+
+  // No tool at its launch path: nothing is started.
+  commonGetProfilesFromMIB(session.get());
+  EXPECT_TRUE(runs.empty());
+
+  const std::string tool = platform::paths::BridgeToolPath();
+  std::filesystem::create_directories(std::filesystem::path(tool).parent_path());
+  std::ofstream(tool) << "#!/bin/sh\n";
+  commonGetProfilesFromMIB(session.get());
+  ASSERT_EQ(runs.size(), 1u);
+  std::vector<std::string> expected = {tool};
+  for (const std::string& a : MibWalkArguments(platform::paths::LoginName(), "10.9.8.7"))
+    expected.push_back(a);
+  EXPECT_EQ(runs[0], expected);
+
+  platform::SetTaskRunner(std::move(previous_runner));
+  unsetenv("VN420P_ROOT");
+  std::filesystem::remove_all(tmpl);
 }
 
 // ---- the DNS-SD stand-in itself ----
