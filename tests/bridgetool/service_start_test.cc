@@ -36,11 +36,5 @@ TEST(ServiceStart, StaleSocketFileIsReplaced) {
   EXPECT_TRUE(ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice").valid());
 }
 
-TEST(ServiceStart, ToolPathsResolveBesideTheExecutable) {
-  std::string path = ServiceExecutablePath();
-  ASSERT_FALSE(path.empty());
-  EXPECT_EQ(path.substr(path.size() - 12), "/prefservice");
-}
-
 }  // namespace
 }  // namespace bridgetool
