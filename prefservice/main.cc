@@ -4,6 +4,7 @@
 // it binds the socket itself. Options: --idle-exit=SECONDS ends the service
 // after that long without a connection (0, the default: never).
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -22,6 +23,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (std::strncmp(argv[i], "--idle-exit=", 12) == 0) idle_seconds = std::atoi(argv[i] + 12);
   }
+  // Requests move strings of a few hundred kilobytes; keep them in the heap
+  // instead of mapping and unmapping (and faulting in) each one.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 64 << 20);
   prefservice::HVmacprefserviceDelegate delegate(geteuid(), platform::paths::LoginName());
 
   platform::ipc::Socket listener(platform::ipc::ActivatedSocket());

@@ -67,6 +67,11 @@ class FolderHandle {
   // only a power loss could leave an older or partial file behind): for the
   // staging file, which is validated and flushed when it is moved.
   bool Replace(const std::string& name, std::string_view bytes, bool flush = true);
+  // Replaces `name` atomically, without the two fsyncs, by its old content
+  // (none when `fresh`, or when it is missing) followed by `tail`. False when
+  // an old file is there but refused or unreadable, or when the result would
+  // exceed max_bytes.
+  bool Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh);
   // Copies `from` over `to` the same way, in 65535-byte blocks. False when
   // `from` cannot be opened (nothing is created then).
   bool Copy(const std::string& from, const std::string& to);

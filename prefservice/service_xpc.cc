@@ -173,25 +173,9 @@ void HVmacServiceXPC::writeDataToPlistFile_XPC(std::string_view request, const R
     reply(kReplyFalse);
     return;
   }
-  std::string staging = StagingName(file->name);
-  std::string content;
-  bool missing = false;
-  if (StartsDocument(write->data) || !dir->Read(staging, &content, kMaxStagingBytes, &missing)) {
-    // No staging file yet, or a new write: the chunk alone. A staging file
-    // that is there but cannot be read (refused, too large) fails the append.
-    if (!StartsDocument(write->data) && !missing) {
-      reply(kReplyFalse);
-      return;
-    }
-    content.clear();
-  }
-  if (content.size() + write->data.size() > kMaxStagingBytes) {
-    reply(kReplyFalse);
-    return;
-  }
-  content.append(write->data);
-  // Atomic, flushed once when it is moved over the profile file.
-  reply(dir->Replace(staging, content, /*flush=*/false) ? kReplyTrue : kReplyFalse);
+  // Atomic; flushed once, when it is moved over the profile file.
+  bool fresh = StartsDocument(write->data);
+  reply(dir->Append(StagingName(file->name), write->data, kMaxStagingBytes, fresh) ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply) {

@@ -208,6 +208,17 @@ TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
   EXPECT_TRUE(vntest::fs::is_symlink(profile_));
 }
 
+TEST_F(ServiceTest, SymlinkAtTheStagingPathIsRefused) {
+  std::string outside = root_.base() + "/staging-target";
+  WriteAll(outside, "keep");
+  vntest::fs::create_symlink(outside, profile_ + ".dummy");
+  EXPECT_EQ(Chunk("more"), "FALSE");
+  EXPECT_EQ(Chunk(kPlist), "FALSE");
+  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(ReadAll(outside), "keep");
+  EXPECT_FALSE(vntest::fs::exists(profile_));
+}
+
 TEST_F(ServiceTest, HardLinkAndFolderAtTheProfilePathAreRefused) {
   std::string outside = root_.base() + "/linked.plist";
   WriteAll(outside, "keep");
