@@ -8,6 +8,7 @@
 #include <random>
 
 #include "colorpane/delegating_variant.h"
+#include "colorpane/profile_hooks.h"
 #include "profilestore/profile_store.h"
 #include "protocol/file_url.h"
 #include "test_root.h"
@@ -69,6 +70,20 @@ TEST_F(DelegatingStoreTest, FullProfileFileReadsBackEqual) {
   for (int c = 0; c < 3; ++c) profilestore::ClearProfileList(&back[c]);
   ASSERT_EQ(profilestore::HVPListReadProfile_All(&back[0], &back[1], &back[2]), 0);
   for (int c = 0; c < 3; ++c) EXPECT_EQ(memcmp(&back[c], &lists[c], sizeof(HVProfileList)), 0) << "class " << c;
+}
+
+// What enables the panel's "Management Profile" button and discovery.
+TEST_F(DelegatingStoreTest, AdministratorProfileAsksTheService) {
+  EXPECT_TRUE(colorpane::IsAdministratorProfile());
+  EXPECT_GT(root_.ServicePid(), 0);
+  EXPECT_FALSE(vntest::fs::exists(profile_));
+  // No preference folder: the service cannot create the file.
+  vntest::fs::remove_all(root_.folder());
+  EXPECT_FALSE(colorpane::IsAdministratorProfile());
+  // No tool: nothing to ask.
+  vntest::fs::create_directories(root_.folder());
+  vntest::fs::remove(platform::paths::BridgeToolPath());
+  EXPECT_FALSE(colorpane::IsAdministratorProfile());
 }
 
 TEST_F(DelegatingStoreTest, SwapsExistenceAndRemovalThroughTheService) {
