@@ -99,7 +99,11 @@ void HVmacprefserviceDelegate::Run(platform::ipc::Socket listener, int idle_seco
       continue;
     }
     platform::ipc::Socket connection(accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!connection.valid()) continue;
+    if (!connection.valid()) {
+      // Out of descriptors or memory: let running requests finish first.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) poll(nullptr, 0, 50);
+      continue;
+    }
     last_activity = std::chrono::steady_clock::now();
     if (!shouldAcceptNewConnection(connection.fd())) continue;
     {
