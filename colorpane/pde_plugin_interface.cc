@@ -2,6 +2,7 @@
 
 #include "colorpane/color_preset.h"
 #include "colorpane/pde_common.h"
+#include "colorpane/profile_discovery.h"
 #include "colorpane/profile_hooks.h"
 #include "platform/log.h"
 
@@ -135,7 +136,7 @@ std::string PDEPlugInInterface::panelName() {
 
 ui::View* PDEPlugInInterface::panelView() {
   myLoad();
-  if (IsAdministratorProfile()) GetProfilesFromMIB(session_);
+  if (IsAdministratorProfile()) commonGetProfilesFromMIB(session_);
   return pdeMainView_;
 }
 

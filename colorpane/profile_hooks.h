@@ -1,4 +1,4 @@
-// What the control tables need of the profile store and of device discovery.
+// What the control tables need of the profile store.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,5 @@ int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings
 // administrator test, delegated to the privileged service (false when the
 // bridge tool is missing).
 bool IsAdministratorProfile();
-// Device profile discovery for the session's printer.
-void GetProfilesFromMIB(const platform::PrintSession* session);
 
 }  // namespace colorpane

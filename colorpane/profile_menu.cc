@@ -160,6 +160,5 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   return 0;
 }
 
-void GetProfilesFromMIB(const platform::PrintSession*) {}
 
 }  // namespace colorpane

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "colorpane/color_preset.h"
 #include "colorpane/diag_log.h"
@@ -364,6 +365,74 @@ TEST_F(PanelTest, DownloadManagerOpensOnlyWhenInstalled) {
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0], (std::vector<std::string>{"xdg-open", app}));
   EXPECT_EQ(app, root + "/Applications/Download Manager VN420P/HALVERN Download Manager.app");
+}
+
+}  // namespace
+}  // namespace colorpane::testing
+
+namespace colorpane::testing {
+namespace {
+
+// panelView runs the administrator test on every call, and discovery only
+// when it passes; the bridge tool is faked at the process seam.
+class PanelViewRequestTest : public PanelTest {
+ protected:
+  void SetUp() override {
+    PanelTest::SetUp();
+    char tmpl[] = "/tmp/panel-view-XXXXXX";
+    root_ = mkdtemp(tmpl);
+    setenv("VN420P_ROOT", root_.c_str(), 1);
+    std::filesystem::create_directories(platform::paths::PreferenceFolder());
+    std::filesystem::create_directories(std::filesystem::path(platform::paths::BridgeToolPath()).parent_path());
+    std::ofstream(platform::paths::BridgeToolPath()) << "";
+    previous_ = platform::SetTaskRunner([this](const std::string&, const std::vector<std::string>& argv,
+                                               platform::TaskResult* r) {
+      methods.push_back(argv.size() > 1 ? argv[1] : "");
+      r->exitStatus = 0;
+      if (methods.back() == "mibwalk_XPC")
+        r->output = "mibwalk_XPC=iRet=0\n";
+      else
+        r->output = methods.back() + (admin ? "=TRUE\n" : "=FALSE\n");
+      return platform::noErr;
+    });
+  }
+  void TearDown() override {
+    platform::SetTaskRunner(previous_);
+    PanelTest::TearDown();
+    unsetenv("VN420P_ROOT");
+    std::filesystem::remove_all(root_);
+  }
+  int Count(const std::string& method) { return static_cast<int>(std::count(methods.begin(), methods.end(), method)); }
+
+  bool admin = true;
+  std::vector<std::string> methods;
+  std::string root_;
+  platform::TaskRunner previous_;
+};
+
+TEST_F(PanelViewRequestTest, DiscoveryRunsOnEveryViewForAnAdministrator) {
+  Open(SamplePPD(), "lpd://127.0.0.1:515/queue");
+  EXPECT_TRUE(Enabled(advanced->button_ManageProfile));
+  int walks = Count("mibwalk_XPC");
+  EXPECT_EQ(walks, 1);
+  panel->panelView();
+  EXPECT_EQ(Count("mibwalk_XPC"), 2);
+  EXPECT_GE(Count("hvPListIsAdminProfile_XPC"), 3) << "button, and one test per panelView";
+}
+
+TEST_F(PanelViewRequestTest, NoDiscoveryWithoutAdministratorRights) {
+  admin = false;
+  Open(SamplePPD(), "lpd://127.0.0.1:515/queue");
+  EXPECT_FALSE(Enabled(advanced->button_ManageProfile));
+  panel->panelView();
+  EXPECT_EQ(Count("mibwalk_XPC"), 0);
+  EXPECT_GE(Count("hvPListIsAdminProfile_XPC"), 3);
+}
+
+TEST_F(PanelViewRequestTest, NoWalkForOtherConnections) {
+  Open(SamplePPD(), "usb://HALVERN/VN420P");
+  EXPECT_EQ(Count("mibwalk_XPC"), 0);
+  EXPECT_GE(Count("hvPListIsAdminProfile_XPC"), 2);
 }
 
 }  // namespace

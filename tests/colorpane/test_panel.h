@@ -18,9 +18,9 @@ inline std::string TestPPD(const std::string& name) { return std::string(VN_SOUR
 
 class TestHost : public pde::HostCallback {
  public:
-  explicit TestHost(const std::string& ppd) {
+  explicit TestHost(const std::string& ppd, const std::string& device_uri = "") {
     std::string error;
-    session_ = platform::PrintSession::FromPPDFile(ppd, "", &error);
+    session_ = platform::PrintSession::FromPPDFile(ppd, device_uri, &error);
     EXPECT_TRUE(session_) << error;
   }
   platform::PrintSettings* printSettings() override { return &settings; }
@@ -43,8 +43,8 @@ class PanelTest : public ::testing::Test {
   }
 
   // Creates the panel for the PPD and shows it (loads and restores).
-  void Open(const std::string& ppd = SamplePPD()) {
-    host = std::make_unique<TestHost>(ppd);
+  void Open(const std::string& ppd = SamplePPD(), const std::string& device_uri = "") {
+    host = std::make_unique<TestHost>(ppd, device_uri);
     panel = std::make_unique<PDEPlugInInterface>(host.get());
     ASSERT_NE(panel->panelView(), nullptr);
     std::string error;
