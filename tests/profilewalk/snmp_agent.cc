@@ -76,7 +76,7 @@ bool PortTaken(int port) {
 
 }  // namespace
 
-SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra) {
+SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port) {
   const std::string snmpd = FindProgram("snmpd", {"/usr/sbin", "/usr/local/sbin"});
   const std::string python = FindProgram("python3", {});
   if (snmpd.empty()) {
@@ -94,9 +94,9 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra) {
   }
   dir_ = tmpl;
   std::filesystem::create_directories(dir_ + "/persist");
-  port_ = FreeUdpPort();
-  if (port_ == 0) {
-    skip_reason_ = "no free UDP port";
+  port_ = port != 0 ? port : FreeUdpPort();
+  if (port_ == 0 || (port != 0 && PortTaken(port))) {
+    skip_reason_ = "UDP port " + std::to_string(port) + " is not free";
     return;
   }
 

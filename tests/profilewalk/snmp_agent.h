@@ -12,9 +12,9 @@ namespace profilewalk::testing {
 
 class SnmpAgent {
  public:
-  // `mode` and `extra` are profile_agent.py's arguments. On failure
-  // skipReason() says why (tests then skip).
-  explicit SnmpAgent(const std::string& mode, const std::string& extra = "");
+  // `mode` and `extra` are profile_agent.py's arguments; `port` 0 picks a
+  // free unprivileged port. On failure skipReason() says why (tests then skip).
+  explicit SnmpAgent(const std::string& mode, const std::string& extra = "", int port = 0);
   ~SnmpAgent();
   SnmpAgent(const SnmpAgent&) = delete;
   SnmpAgent& operator=(const SnmpAgent&) = delete;
