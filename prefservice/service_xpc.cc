@@ -1,6 +1,7 @@
 #include "prefservice/service_xpc.h"
 
 #include <plist/plist.h>
+#include <pugixml.hpp>
 
 #include <memory>
 #include <mutex>
@@ -78,14 +79,20 @@ std::optional<OwnFile> OwnFileAtURL(std::string_view url, const Caller& caller, 
 }
 
 // A complete XML property list: what the staging file must hold before it may
-// replace the profile file.
+// replace the profile file. A well-formed document whose root is <plist> with
+// exactly one value element: a file cut short anywhere fails. (A full parse
+// into property-list nodes would check the same and cost several times more:
+// the profile file's dictionaries have 500 keys each.)
 bool IsCompletePropertyList(const std::string& bytes) {
-  if (bytes.empty() || bytes.size() > UINT32_MAX) return false;
-  plist_t root = nullptr;
-  plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-  if (root == nullptr) return false;
-  plist_free(root);
-  return true;
+  if (bytes.empty()) return false;
+  pugi::xml_document doc;
+  if (!doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal)) return false;
+  pugi::xml_node root = doc.document_element();
+  if (std::string_view(root.name()) != "plist") return false;
+  int values = 0;
+  for (pugi::xml_node child = root.first_child(); child; child = child.next_sibling())
+    if (child.type() == pugi::node_element) ++values;
+  return values == 1;
 }
 
 // The serialised file always begins with the XML declaration, and no later
