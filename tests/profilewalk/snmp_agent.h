@@ -26,6 +26,7 @@ class SnmpAgent {
   void Stop();
 
  private:
+  void WarmUp();
   std::string dir_, skip_reason_;
   int port_ = 0;
   pid_t pid_ = -1;
