@@ -83,10 +83,11 @@ std::optional<OwnFile> OwnFileAtURL(std::string_view url, const Caller& caller, 
 // exactly one value element: a file cut short anywhere fails. (A full parse
 // into property-list nodes would check the same and cost several times more:
 // the profile file's dictionaries have 500 keys each.)
-bool IsCompletePropertyList(const std::string& bytes) {
+// Parses in place: `bytes` is scratch afterwards.
+bool IsCompletePropertyList(std::string& bytes) {
   if (bytes.empty()) return false;
   pugi::xml_document doc;
-  if (!doc.load_buffer(bytes.data(), bytes.size(), pugi::parse_minimal)) return false;
+  if (!doc.load_buffer_inplace(bytes.data(), bytes.size(), pugi::parse_minimal)) return false;
   pugi::xml_node root = doc.document_element();
   if (std::string_view(root.name()) != "plist") return false;
   int values = 0;

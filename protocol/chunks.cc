@@ -2,6 +2,7 @@
 
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
 #include <climits>
 
@@ -52,16 +53,48 @@ std::optional<std::string> UTF8FromUTF16(std::u16string_view text) {
   return out;
 }
 
+// Works on the UTF-8 bytes directly, counting each code point's UTF-16 units,
+// so a whole profile file is cut without converting it twice.
 std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, size_t n) {
-  std::optional<std::u16string> wide = UTF16FromUTF8(text);
-  if (!wide) return std::nullopt;
-  std::vector<std::string> out;
-  for (const std::u16string& piece : SplitCharEvery(*wide, n)) {
-    std::optional<std::string> narrow = UTF8FromUTF16(piece);
-    if (!narrow) return std::nullopt;
-    out.push_back(std::move(*narrow));
+  if (text.size() > INT32_MAX) return std::nullopt;
+  if (n == 0) n = 1;
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  auto next = [&](int32_t* pos, UChar32* c) { U8_NEXT(bytes, *pos, length, *c); };
+
+  size_t total = 0;
+  for (int32_t pos = 0; pos < length;) {
+    UChar32 c;
+    next(&pos, &c);
+    if (c < 0) return std::nullopt;
+    total += U16_LENGTH(c);
   }
-  return out;
+  std::vector<std::string> pieces;
+  if (total <= n) {
+    pieces.emplace_back(text);
+    return pieces;
+  }
+  size_t done = 0;
+  int32_t pos = 0;
+  while (total - done >= n) {
+    int32_t start = pos;
+    size_t units = 0;
+    while (units < n) {
+      int32_t after = pos;
+      UChar32 c;
+      next(&after, &c);
+      size_t w = U16_LENGTH(c);
+      // A pair that would straddle the cut goes to the next piece (for n == 1
+      // it is taken whole).
+      if (units + w > n && n > 1) break;
+      units += w;
+      pos = after;
+    }
+    pieces.emplace_back(text.substr(static_cast<size_t>(start), static_cast<size_t>(pos - start)));
+    done += units;
+  }
+  if (pos < length) pieces.emplace_back(text.substr(static_cast<size_t>(pos)));
+  return pieces;
 }
 
 bool IsValidUTF8(std::string_view text) {

@@ -1,6 +1,10 @@
 #include "protocol/chunks.h"
 
 #include <gtest/gtest.h>
+#include <unicode/utf8.h>
+
+#include <iterator>
+#include <random>
 
 namespace protocol {
 namespace {
@@ -67,6 +71,36 @@ TEST(SplitUTF8Every, NonASCIITextArrivesUnchanged) {
   }
   EXPECT_EQ(joined, text);
   EXPECT_FALSE(SplitUTF8Every("bad \xC3", kChunkUnits));
+}
+
+}  // namespace
+}  // namespace protocol
+
+namespace protocol {
+namespace {
+
+// The UTF-8 splitter must cut exactly where splitCharEvery cuts the same text
+// in UTF-16: random texts of ASCII, two-, three- and four-byte characters.
+TEST(SplitUTF8Every, AgreesWithTheUTF16Split) {
+  const char32_t alphabet[] = {U'a', U'<', U'\u00e9', U'\u3042', U'\U0001F600', U'\U00020000'};
+  std::mt19937 rng(7);
+  for (int round = 0; round < 2000; ++round) {
+    std::u32string wide(rng() % 40, U'a');
+    for (char32_t& c : wide) c = alphabet[rng() % std::size(alphabet)];
+    std::string utf8;
+    for (char32_t c : wide) {
+      char buf[4];
+      int32_t i = 0;
+      U8_APPEND_UNSAFE(reinterpret_cast<uint8_t*>(buf), i, static_cast<UChar32>(c));
+      utf8.append(buf, static_cast<size_t>(i));
+    }
+    size_t n = 1 + rng() % 7;
+    auto pieces = SplitUTF8Every(utf8, n);
+    ASSERT_TRUE(pieces);
+    std::vector<std::string> expected;
+    for (const std::u16string& piece : SplitCharEvery(*UTF16FromUTF8(utf8), n)) expected.push_back(*UTF8FromUTF16(piece));
+    ASSERT_EQ(*pieces, expected) << "n=" << n << " text=" << utf8;
+  }
 }
 
 }  // namespace
