@@ -30,24 +30,19 @@
 #include "profilestore/profile_store.h"
 #include "protocol/request.h"
 #include "tests/profilewalk/snmp_agent.h"
+#include "walk_bench_util.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr const char* kRoot = "1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1";
-constexpr int kRows = 500;
+using walkbench::kRoot;
+using walkbench::kRows;
 
 profilewalk::testing::SnmpAgent* g_agent = nullptr;
 platform::PrintSession* g_session = nullptr;
 double g_anchor_ns = 0, g_ours_ns = 0;
 int32_t g_last_status = -100;
-
-double WallNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1e9 + ts.tv_nsec;
-}
 
 pid_t Spawn(std::vector<std::string> args, bool quiet) {
   std::vector<char*> argv;
@@ -62,14 +57,6 @@ pid_t Spawn(std::vector<std::string> args, bool quiet) {
   return rc == 0 ? pid : -1;
 }
 
-bool RunSnmpwalk() {
-  pid_t pid = Spawn({"/usr/bin/snmpwalk", "-Os", "-c", "public", "-v", "1", g_agent->address(), kRoot}, true);
-  if (pid < 0) return false;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // The panel's view hook: administrator test, then discovery.
 bool RunDiscovery() {
   g_last_status = -100;
@@ -79,32 +66,14 @@ bool RunDiscovery() {
 }
 
 void BM_DiscoveryChainVsSnmpwalk(benchmark::State& state) {
-  double anchor = 0, ours = 0;
-  for (auto _ : state) {
-    double t0 = WallNs();
-    if (!RunSnmpwalk()) {
-      state.SkipWithError("snmpwalk failed");
-      break;
-    }
-    double t1 = WallNs();
-    if (!RunDiscovery()) {
-      state.SkipWithError("discovery failed");
-      break;
-    }
-    double t2 = WallNs();
-    anchor += t1 - t0;
-    ours += t2 - t1;
-  }
-  if (anchor > 0) state.counters["ratio_real"] = ours / anchor;
-  g_anchor_ns = anchor;
-  g_ours_ns = ours;
+  walkbench::RunInterleaved(state, g_agent->address(), RunDiscovery, &g_anchor_ns, &g_ours_ns);
 }
 BENCHMARK(BM_DiscoveryChainVsSnmpwalk)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (access("/usr/bin/snmpwalk", X_OK) != 0) {
+  if (access(walkbench::kSnmpwalk, X_OK) != 0) {
     std::fprintf(stderr, "snmpwalk is not installed\n");
     return 1;
   }

@@ -20,45 +20,20 @@
 #include "profilewalk/mib_walk.h"
 #include "profilewalk/spool.h"
 #include "tests/profilewalk/snmp_agent.h"
+#include "walk_bench_util.h"
 
 extern char** environ;
 
 namespace {
 
-constexpr const char* kRoot = "1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1";
-constexpr int kRows = 500;
+using walkbench::kRoot;
+using walkbench::kRows;
 
 profilewalk::testing::SnmpAgent* g_agent = nullptr;
-std::string g_snmpwalk;
 double g_anchor_ns = 0, g_ours_ns = 0;
-
-double WallNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  return ts.tv_sec * 1e9 + ts.tv_nsec;
-}
 
 std::vector<std::string> WalkArgs() {
   return {"snmpwalk", "-Os", "-c", "public", "-v", "1", g_agent->address(), kRoot};
-}
-
-// net-snmp's snmpwalk of the same table, its output discarded.
-bool RunSnmpwalk() {
-  std::vector<std::string> args = WalkArgs();
-  args[0] = g_snmpwalk;
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, g_snmpwalk.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return false;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 int RunMibWalk() {
@@ -70,33 +45,16 @@ int RunMibWalk() {
 }
 
 void BM_WalkMergeWriteVsSnmpwalk(benchmark::State& state) {
-  double anchor = 0, ours = 0;
-  for (auto _ : state) {
-    double t0 = WallNs();
-    if (!RunSnmpwalk()) {
-      state.SkipWithError("snmpwalk failed");
-      break;
-    }
-    double t1 = WallNs();
-    if (RunMibWalk() != 0 || profilewalk::PlistForSpool.iNum != kRows) {
-      state.SkipWithError("mib_walk failed");
-      break;
-    }
-    double t2 = WallNs();
-    anchor += t1 - t0;
-    ours += t2 - t1;
-  }
-  if (anchor > 0) state.counters["ratio_real"] = ours / anchor;
-  g_anchor_ns = anchor;
-  g_ours_ns = ours;
+  walkbench::RunInterleaved(
+      state, g_agent->address(),
+      [] { return RunMibWalk() == 0 && profilewalk::PlistForSpool.iNum == kRows; }, &g_anchor_ns, &g_ours_ns);
 }
 BENCHMARK(BM_WalkMergeWriteVsSnmpwalk)->Unit(benchmark::kMillisecond)->Iterations(6);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  g_snmpwalk = "/usr/bin/snmpwalk";
-  if (access(g_snmpwalk.c_str(), X_OK) != 0) {
+  if (access(walkbench::kSnmpwalk, X_OK) != 0) {
     std::fprintf(stderr, "snmpwalk is not installed\n");
     return 1;
   }
