@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/process.h"
+
 extern char** environ;
 
 namespace profilewalk::testing {
@@ -165,18 +167,11 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
 void SnmpAgent::WarmUp() {
   const std::string getnext = FindProgram("snmpgetnext", {"/usr/bin"});
   if (getnext.empty()) return;
-  std::vector<std::string> args = {getnext, "-v1", "-c", "public", "-t", "10", "-r", "0", address(),
-                                   ".1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1"};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, getnext.c_str(), &actions, nullptr, argv.data(), environ) == 0) waitpid(pid, nullptr, 0);
-  posix_spawn_file_actions_destroy(&actions);
+  platform::TaskResult ignored;
+  platform::RunTask(getnext,
+                    {getnext, "-v1", "-c", "public", "-t", "10", "-r", "0", address(),
+                     ".1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1"},
+                    &ignored);
 }
 
 SnmpAgent::~SnmpAgent() {
