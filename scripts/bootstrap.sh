@@ -14,6 +14,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
   # real peers for the integration tests
   cups cups-client snmpd snmp
+  # the mDNS responder of the Bonjour tests, on a private bus in a private
+  # network namespace they set up themselves
+  avahi-daemon avahi-utils dbus iproute2
   # the profile table the test agent serves (pass_persist script)
   python3
 )
@@ -35,7 +38,14 @@ sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -q
-# Services pulled in by the packages (cupsd, snmpd) are started by the tests
-# themselves with private configurations; keep the package scripts from
-# starting the system-wide ones where no init system runs.
+# Services pulled in by the packages (cupsd, snmpd, avahi-daemon) are started
+# by the tests themselves with private configurations; keep the package
+# scripts from starting the system-wide ones where no init system runs (an
+# avahi-daemon of the machine's own would answer on its real network).
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ] && [ ! -d /run/systemd/system ]; then
+  printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee "$policy" >/dev/null
+  "${sudo_cmd[@]}" chmod 755 "$policy"
+  trap '"${sudo_cmd[@]}" rm -f "$policy"' EXIT
+fi
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
