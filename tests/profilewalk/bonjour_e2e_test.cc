@@ -43,16 +43,16 @@ class BonjourEndToEnd : public ::testing::Test {
     std::string why;
     switch (testsupport::EnterNetSandbox(&why)) {
       case testsupport::SandboxState::kUnavailable:
-        skip_ = new std::string("no private network namespace here, so no mDNS daemon: " + why);
+        skip_ = "no private network namespace here, so no mDNS daemon: " + why;
         return;
       case testsupport::SandboxState::kBroken:
-        error_ = new std::string(why);
+        error_ = why;
         return;
       case testsupport::SandboxState::kEntered:
         break;
     }
     std::filesystem::create_directories("/tmp/avahi");  // /tmp is the sandbox's own
-    avahi_ = new testsupport::PrivateAvahi("/tmp/avahi");
+    avahi_ = std::make_unique<testsupport::PrivateAvahi>("/tmp/avahi");
     avahi_->PublishAddress(kPrinterHost, testsupport::kSandboxPrinterAddress);
     avahi_->PublishAddress(kIPv6OnlyHost, testsupport::kSandboxPrinterAddress6);
     for (const auto& [type, port] :
@@ -61,30 +61,25 @@ class BonjourEndToEnd : public ::testing::Test {
     avahi_->PublishService(kDottedName, "_ipp._tcp", 631, kPrinterHost);
     avahi_->PublishService(kIPv6OnlyName, "_ipp._tcp", 631, kIPv6OnlyHost);
     if (!avahi_->WaitPublished()) {
-      error_ = new std::string(avahi_->error());
+      error_ = avahi_->error();
       return;
     }
-    agent_ = new SnmpAgent("table", "", 161, testsupport::kSandboxPrinterAddress);
-    if (!agent_->skipReason().empty()) error_ = new std::string("test agent: " + agent_->skipReason());
+    agent_ = std::make_unique<SnmpAgent>("table", "", 161, testsupport::kSandboxPrinterAddress);
+    if (!agent_->skipReason().empty()) error_ = "test agent: " + agent_->skipReason();
   }
   static void TearDownTestSuite() {
-    delete agent_;
-    delete avahi_;
+    agent_.reset();
+    avahi_.reset();
   }
   void SetUp() override {
-    if (skip_ != nullptr) GTEST_SKIP() << *skip_;
-    ASSERT_EQ(error_, nullptr) << *error_;
+    if (!skip_.empty()) GTEST_SKIP() << skip_;
+    ASSERT_EQ(error_, "");
   }
 
-  static std::string* skip_;
-  static std::string* error_;
-  static testsupport::PrivateAvahi* avahi_;
-  static SnmpAgent* agent_;
+  static inline std::string skip_, error_;
+  static inline std::unique_ptr<testsupport::PrivateAvahi> avahi_;
+  static inline std::unique_ptr<SnmpAgent> agent_;
 };
-std::string* BonjourEndToEnd::skip_ = nullptr;
-std::string* BonjourEndToEnd::error_ = nullptr;
-testsupport::PrivateAvahi* BonjourEndToEnd::avahi_ = nullptr;
-SnmpAgent* BonjourEndToEnd::agent_ = nullptr;
 
 // What discovery asks the daemon, and what the daemon answers.
 TEST_F(BonjourEndToEnd, TheDaemonResolvesPublishedInstancesToIPv4) {
@@ -172,7 +167,8 @@ TEST_F(BonjourEndToEnd, AStalledDaemonEndsResolutionAtTheLimit) {
   } resume{daemon};
 
   platform::dnssd::Address first;
-  EXPECT_EQ(platform::dnssd::Resolve(kPrinterName, "_ipp._tcp", "local", 1.0, &first), ResolveResult::kTimedOut);
+  EXPECT_EQ(platform::dnssd::Resolve(kPrinterName, "_ipp._tcp", "local", 1.0, &first),
+            ResolveResult::kTimedOut);
   EXPECT_EQ(first.family, 0);
   PdehostRig rig;
   ASSERT_EQ(rig.error(), "");

@@ -4,8 +4,10 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -18,6 +20,21 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// `name` in PATH, then in the system folders a user's PATH may leave out.
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  std::string dirs = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  dirs += ":/usr/sbin:/sbin";
+  for (size_t start = 0; start <= dirs.size();) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    const std::string candidate = dirs.substr(start, end - start) + "/" + name;
+    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return name;
+}
+
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& out) {
   if (argv.empty()) return -1;
   std::vector<char*> args;
@@ -29,7 +46,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& out) {
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  const int rc = posix_spawn(&pid, FindProgram(argv[0]).c_str(), &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }

@@ -12,7 +12,8 @@ namespace testsupport {
 
 class ChildProcess {
  public:
-  // Starts argv[0] (searched in PATH) with argv; running() says whether it did.
+  // Starts argv[0] (searched in PATH, then /usr/sbin and /sbin) with argv;
+  // running() says whether it did.
   ChildProcess(const std::vector<std::string>& argv, const std::string& log_path);
   ~ChildProcess() { Stop(); }
   ChildProcess(const ChildProcess&) = delete;

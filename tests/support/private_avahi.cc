@@ -30,7 +30,7 @@ PrivateAvahi::PrivateAvahi(const std::string& dir) : dir_(dir) {
                                "--nopidfile", "--print-address=1"},
       dir_ + "/bus.log");
   if (!WaitForText(dir_ + "/bus.log", "unix:path=", kStartSeconds, bus_.get())) {
-    Fail("dbus-daemon did not start; see " + dir_ + "/bus.log");
+    Fail("dbus-daemon (package dbus) did not start: " + ReadText(dir_ + "/bus.log"));
     return;
   }
   setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + socket).c_str(), 1);
@@ -46,7 +46,7 @@ PrivateAvahi::PrivateAvahi(const std::string& dir) : dir_(dir) {
                                "--no-drop-root", "--no-rlimits", "--no-proc-title"},
       dir_ + "/avahi-daemon.log");
   if (!WaitForText(dir_ + "/avahi-daemon.log", "Server startup complete", kStartSeconds, daemon_.get()))
-    Fail("avahi-daemon did not start; see " + dir_ + "/avahi-daemon.log");
+    Fail("avahi-daemon (package avahi-daemon) did not start: " + ReadText(dir_ + "/avahi-daemon.log"));
 }
 
 PrivateAvahi::~PrivateAvahi() {
@@ -82,7 +82,8 @@ bool PrivateAvahi::WaitPublished() {
   if (!error_.empty()) return false;
   for (const auto& publisher : publishers_)
     if (!WaitForText(publisher->log(), "Established under name", kStartSeconds, publisher.get()))
-      return Fail("avahi-publish did not establish its record: " + ReadText(publisher->log()));
+      return Fail("avahi-publish (package avahi-utils) did not establish its record: " +
+                  ReadText(publisher->log()));
   return true;
 }
 

@@ -24,6 +24,7 @@ class PrivateAvahi {
   PrivateAvahi& operator=(const PrivateAvahi&) = delete;
 
   const std::string& error() const { return error_; }
+  // REQUIRES: error() is empty.
   ChildProcess& daemon() { return *daemon_; }
 
   // Start publishing an address record (no reverse record) or a service on
