@@ -53,6 +53,9 @@ class BonjourEndToEnd : public ::testing::Test {
     }
     std::filesystem::create_directories("/tmp/avahi");  // /tmp is the sandbox's own
     avahi_ = std::make_unique<testsupport::PrivateAvahi>("/tmp/avahi");
+    // The printer's host has an IPv6 address besides its IPv4 one; the other
+    // host has only the IPv6 one.
+    avahi_->PublishAddress(kPrinterHost, testsupport::kSandboxPrinterAddress6);
     avahi_->PublishAddress(kPrinterHost, testsupport::kSandboxPrinterAddress);
     avahi_->PublishAddress(kIPv6OnlyHost, testsupport::kSandboxPrinterAddress6);
     for (const auto& [type, port] :
@@ -109,13 +112,15 @@ TEST_F(BonjourEndToEnd, TheDaemonResolvesPublishedInstancesToIPv4) {
   }
 }
 
-// The device URIs CUPS gives such queues: each is resolved, walked, merged,
-// and once shown its profiles are in the menus.
+// The device URIs CUPS gives such queues (with and without the root's full
+// stop): each is resolved, walked, merged, and once shown its profiles are in
+// the menus.
 TEST_F(BonjourEndToEnd, QueueUrisAreResolvedWalkedAndShown) {
   const std::string name = kPrinterNameInUri;
   for (const std::string& uri :
        {"dnssd://" + name + "._pdl-datastream._tcp.local./?" + kUuid,
-        "dnssd://" + name + "._ipp._tcp.local./?" + kUuid, "mdns://" + name + "._printer._tcp.local."}) {
+        "dnssd://" + name + "._ipp._tcp.local./?" + kUuid, "dnssd://" + name + "._ipp._tcp.local/?" + kUuid,
+        "mdns://" + name + "._printer._tcp.local."}) {
     SCOPED_TRACE(uri);
     PdehostRig rig;
     ASSERT_EQ(rig.error(), "");
