@@ -4,22 +4,19 @@
 // build tree hidden, its PPD in a private scheduler's driver list, its manual
 // pages and lintian.
 #include <grp.h>
-#include <signal.h>
-#include <spawn.h>
+#include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cups/cups.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
-#include <thread>
+#include <vector>
 
 #include "platform/process.h"
 #include "private_cupsd.h"
@@ -241,15 +238,33 @@ TEST_F(PackageTest, InstalledProgramsRunWithoutTheBuildTree) {
   EXPECT_EQ(r.output.find("Color Options\t"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("\t" + std::string(kPanel)), std::string::npos) << r.output;
 
-  // The installed bridge tool starts the installed service, which may write
-  // in the folder postinst made (root may).
-  std::string run = scratch_ + "/run";
-  fs::create_directories(run);
-  chmod(run.c_str(), 0700);
-  std::string profile = root_ + "/" + kPrefs + "/root-VN420P-profile.plist";
-  r = isolated("env VN420P_ROOT=" + Quote(root_) + " XDG_RUNTIME_DIR=" + Quote(run) + " " +
-               Quote(root_ + "/" + kHelpers + "/bridgetool") + " hvPListIsAdminProfile_XPC " + Quote(profile));
-  EXPECT_EQ(r.output, "hvPListIsAdminProfile_XPC=TRUE\n");
+  // The installed bridge tool starts the installed service, whose
+  // administrator test passes for root and for printer administrators in the
+  // folder postinst made, and for nobody else.
+  const group* lpadmin = getgrnam("lpadmin");
+  const passwd* nobody = getpwnam("nobody");
+  struct Case {
+    std::string user, groups, reply;
+  };
+  std::vector<Case> cases = {{"root", "", "TRUE"}};
+  if (lpadmin && nobody) {
+    cases.push_back({"nobody", "--groups=" + std::to_string(lpadmin->gr_gid), "TRUE"});
+    cases.push_back({"nobody", "--clear-groups", "FALSE"});
+  }
+  for (const Case& c : cases) {
+    const passwd* pw = getpwnam(c.user.c_str());
+    ASSERT_NE(pw, nullptr) << c.user;
+    std::string run = scratch_ + "/run-" + c.user + c.groups;
+    fs::create_directories(run);
+    ASSERT_EQ(chown(run.c_str(), pw->pw_uid, pw->pw_gid), 0);
+    chmod(run.c_str(), 0700);
+    std::string as = c.groups.empty() ? "" : "setpriv --reuid=" + c.user + " --regid=" + std::to_string(pw->pw_gid) +
+                                                 " " + c.groups + " ";
+    std::string profile = root_ + "/" + kPrefs + "/" + c.user + "-VN420P-profile.plist";
+    r = isolated(as + "env VN420P_ROOT=" + Quote(root_) + " XDG_RUNTIME_DIR=" + Quote(run) + " " +
+                 Quote(root_ + "/" + kHelpers + "/bridgetool") + " hvPListIsAdminProfile_XPC " + Quote(profile));
+    EXPECT_EQ(r.output, "hvPListIsAdminProfile_XPC=" + c.reply + "\n") << c.user << " " << c.groups;
+  }
 }
 
 TEST_F(PackageTest, CupsListsThePpdAndPrintsThroughAQueueMadeFromIt) {
