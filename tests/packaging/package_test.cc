@@ -3,14 +3,13 @@
 // its files, its control fields, its programs running from the root with the
 // build tree hidden, its PPD in a private scheduler's driver list, its manual
 // pages and lintian.
+#include <cups/cups.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cups/cups.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -25,7 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kHelpers = "Library/Application Support/HALVERN/VN420P/Helpers/bridgetool.app/Contents/MacOS";
+constexpr const char* kHelpers =
+    "Library/Application Support/HALVERN/VN420P/Helpers/bridgetool.app/Contents/MacOS";
 constexpr const char* kPrefs = "Library/Printers/HALVERN/Preferences/jp.halvern.printers.VN420P";
 constexpr const char* kPanel = "jp.halvern.pde.VN420P.hvco";
 
@@ -86,8 +86,10 @@ std::map<std::string, std::string> LoadedLibraries(const std::string& ldd) {
     line.erase(0, line.find_first_not_of(" \t"));
     if (size_t paren = line.find(" ("); paren != std::string::npos) line.erase(paren);
     size_t arrow = line.find(" => ");
-    if (arrow != std::string::npos) out[line.substr(0, arrow)] = line.substr(arrow + 4);
-    else if (line.starts_with("/")) out[fs::path(line).filename()] = line;
+    if (arrow != std::string::npos)
+      out[line.substr(0, arrow)] = line.substr(arrow + 4);
+    else if (line.starts_with("/"))
+      out[fs::path(line).filename()] = line;
   }
   return out;
 }
@@ -149,13 +151,16 @@ TEST_F(PackageTest, InstallsExactlyTheListedFiles) {
   }
   for (const auto& [path, mode] : kPackageFiles) {
     auto f = found.find(path);
-    if (f == found.end()) ADD_FAILURE() << "missing from the package: " << path;
-    else EXPECT_EQ(f->second, mode) << path;
+    if (f == found.end())
+      ADD_FAILURE() << "missing from the package: " << path;
+    else
+      EXPECT_EQ(f->second, mode) << path;
   }
   for (const auto& [path, mode] : found)
     EXPECT_TRUE(kPackageFiles.count(path)) << "not in the test's list: " << path;
   // The link resolves inside the root, to the PPD CUPS lists.
-  EXPECT_TRUE(fs::equivalent(root_ + "/usr/share/vn420p/VN420P.ppd", root_ + "/usr/share/ppd/halvern/VN420P.ppd"));
+  EXPECT_TRUE(
+      fs::equivalent(root_ + "/usr/share/vn420p/VN420P.ppd", root_ + "/usr/share/ppd/halvern/VN420P.ppd"));
 }
 
 TEST_F(PackageTest, ControlFieldsCarryTheBuildVersionAndComputedDepends) {
@@ -165,9 +170,9 @@ TEST_F(PackageTest, ControlFieldsCarryTheBuildVersionAndComputedDepends) {
   // Depends.
   std::set<std::string> depends = DependedPackages(Field("Depends"));
   int libraries = 0;
-  for (const std::string& elf : {std::string("usr/bin/pdehost"),
-                                std::string("usr/lib/vn420p/plugins/colorpane.plugin/colorpane.so"),
-                                std::string(kHelpers) + "/prefservice"}) {
+  for (const std::string& elf :
+       {std::string("usr/bin/pdehost"), std::string("usr/lib/vn420p/plugins/colorpane.plugin/colorpane.so"),
+        std::string(kHelpers) + "/prefservice"}) {
     std::string path = Quote(root_ + "/" + elf);
     std::istringstream needed(Sh("objdump -p " + path + " | awk '$1 == \"NEEDED\" {print $2}'").output);
     std::map<std::string, std::string> loaded = LoadedLibraries(Sh("ldd " + path).output);
@@ -187,7 +192,7 @@ TEST_F(PackageTest, ControlFieldsCarryTheBuildVersionAndComputedDepends) {
 
 TEST_F(PackageTest, EveryCommandReportsTheBuildVersion) {
   for (const std::string& cmd : {std::string("usr/bin/pdehost"), std::string(kHelpers) + "/bridgetool",
-                                std::string(kHelpers) + "/prefservice"}) {
+                                 std::string(kHelpers) + "/prefservice"}) {
     platform::TaskResult r = Sh(Quote(root_ + "/" + cmd) + " --version");
     EXPECT_EQ(r.exitStatus, 0) << cmd;
     EXPECT_EQ(r.output, fs::path(cmd).filename().string() + " " VN_VERSION "\n") << cmd;
@@ -258,11 +263,13 @@ TEST_F(PackageTest, InstalledProgramsRunWithoutTheBuildTree) {
     fs::create_directories(run);
     ASSERT_EQ(chown(run.c_str(), pw->pw_uid, pw->pw_gid), 0);
     chmod(run.c_str(), 0700);
-    std::string as = c.groups.empty() ? "" : "setpriv --reuid=" + c.user + " --regid=" + std::to_string(pw->pw_gid) +
-                                                 " " + c.groups + " ";
+    std::string as = c.groups.empty() ? ""
+                                      : "setpriv --reuid=" + c.user +
+                                            " --regid=" + std::to_string(pw->pw_gid) + " " + c.groups + " ";
     std::string profile = root_ + "/" + kPrefs + "/" + c.user + "-VN420P-profile.plist";
     r = isolated(as + "env VN420P_ROOT=" + Quote(root_) + " XDG_RUNTIME_DIR=" + Quote(run) + " " +
-                 Quote(root_ + "/" + kHelpers + "/bridgetool") + " hvPListIsAdminProfile_XPC " + Quote(profile));
+                 Quote(root_ + "/" + kHelpers + "/bridgetool") + " hvPListIsAdminProfile_XPC " +
+                 Quote(profile));
     EXPECT_EQ(r.output, "hvPListIsAdminProfile_XPC=" + c.reply + "\n") << c.user << " " << c.groups;
   }
 }
