@@ -12,6 +12,7 @@
 
 #include "host/control_ops.h"
 #include "host/dialog.h"
+#include "vn420p_version.h"
 
 namespace {
 
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"pdehost: runs the print-dialog panels of the VN420P plug-ins from a shell"};
   app.footer(kCommands);
+  app.set_version_flag("--version", "pdehost " VN420P_VERSION);
   auto* ppd = app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
   app.add_option("--printer", opt.printerName, "CUPS destination (its PPD and device URI)")->excludes(ppd);
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev gettext
+  # manual pages (scdoc sources) and the Debian package (CPack: dpkg-shlibdeps, file)
+  scdoc dpkg-dev file
   # libraries the deliverables link
   libcups2-dev libsnmp-dev libplist-dev libicu-dev libpugixml-dev libavahi-client-dev
   libcli11-dev nlohmann-json3-dev
@@ -19,6 +21,8 @@ packages=(
   avahi-daemon avahi-utils dbus iproute2
   # the profile table the test agent serves (pass_persist script)
   python3
+  # checks of the package: lintian, and the manual pages rendered with warnings on
+  lintian groff-base man-db
 )
 
 missing=()
