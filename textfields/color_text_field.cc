@@ -8,10 +8,24 @@ namespace colorpane {
 
 using platform::ui::FieldEditor;
 
-void HVTextField::setOldString(std::string_view text) {
+namespace {
+
+std::u16string ToUtf16(std::string_view text) {
   icu::UnicodeString u =
       icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  oldValue_.assign(u.getBuffer(), static_cast<size_t>(u.length()));
+  return std::u16string(u.getBuffer(), static_cast<size_t>(u.length()));
+}
+
+}  // namespace
+
+void HVTextField::setOldString(std::string_view text) { oldValue_ = ToUtf16(text); }
+
+bool HVTextField::acceptsText(std::string_view text) const {
+  std::u16string units = ToUtf16(text);
+  if (breaksLimits(units)) return false;
+  std::u16string kept = units;
+  CheckUniCharString(units.data(), static_cast<int>(units.size()), inputkey_, &kept);
+  return kept == units;
 }
 
 bool HVTextField::setOutlet(std::string_view outlet, platform::ui::Object* object) {

@@ -36,6 +36,10 @@ class HVTextField : public platform::ui::TextField {
   int16_t index() const { return index_; }
   void setIndex(int16_t i) { index_ = i; }
 
+  // True when the field would hold this text (UTF-8) as it stands: within
+  // the length and file-name rules, every character accepted by the filter.
+  bool acceptsText(std::string_view text) const;
+
   // The description may wire the operated control as outlet "operateOutlet".
   bool setOutlet(std::string_view outlet, platform::ui::Object* object) override;
 
