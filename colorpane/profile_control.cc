@@ -270,11 +270,17 @@ void ProfileControl::initWithProfileControl() {
 
   lists_->clear();
   InstallDelegatingVariant();  // reading stays direct; writes go through the service
-  for (int cls = 0; cls < profilestore::kClassCount; ++cls) {
-    if (readsPapLists())
-      profilestore::HVPListReadProfile_Dict_Pap(&lists_->dict[cls], cls);
-    else
-      profilestore::HVPListReadProfile_Dict(&lists_->dict[cls], cls);
+  HVProfileList* d = lists_->dict;
+  // One parse for all three lists when the file is whole; class by class
+  // otherwise, so a damaged class does not hide the others.
+  if (readsPapLists() || profilestore::HVPListReadProfile_All(&d[0], &d[1], &d[2]) != 0) {
+    for (int cls = 0; cls < profilestore::kClassCount; ++cls) {
+      profilestore::ClearProfileList(&d[cls]);
+      if (readsPapLists())
+        profilestore::HVPListReadProfile_Dict_Pap(&d[cls], cls);
+      else
+        profilestore::HVPListReadProfile_Dict(&d[cls], cls);
+    }
   }
   reloadAndClearSelection();
 }

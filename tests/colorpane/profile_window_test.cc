@@ -173,8 +173,10 @@ TEST_F(WindowTest, CheckBoxTogglesAndOkWritesAndRebuildsTheMenus) {
   for (int row = 0; row < 7; ++row) EXPECT_EQ(after[0].litem[row].iInMenu, toggled[row]) << row;
   // The pane's menus list exactly the profiles now shown, behind the PPD's choices.
   std::vector<std::string> listed;
-  for (int i = ppdItems; i < Adv(kIRGBSource)->numberOfItems(); ++i) listed.push_back(Adv(kIRGBSource)->itemAtIndex(i)->title);
-  EXPECT_EQ(listed, (std::vector<std::string>{"S1.ICC(S1.ICC)Disk", "S2.ICC(S2.ICC)Disk", "S5.ICC(S5.ICC)Disk"}));
+  for (int i = ppdItems; i < Adv(kIRGBSource)->numberOfItems(); ++i)
+    listed.push_back(Adv(kIRGBSource)->itemAtIndex(i)->title);
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"S1.ICC(S1.ICC)Disk", "S2.ICC(S2.ICC)Disk", "S5.ICC(S5.ICC)Disk"}));
   // Opening again shows what was written.
   InWindow([&] {
     EXPECT_EQ(Column("inmenu"), (std::vector<std::string>{"1", "1", "0", "0", "1", "0", "0"}));
@@ -366,12 +368,12 @@ TEST_F(WindowTest, BrowsingTakesOnlyNamesTheFieldAndTheMergeAccept) {
       {dir + "GOOD.ICC", "GOOD.ICC"},
       {dir + std::string(27, 'N'), std::string(27, 'N')},
       {dir + std::string(27, 'N') + ".ICC", std::string(27, 'N') + ".ICC"},
-      {dir + std::string(32, 'N'), ""},                // too long
-      {dir + "A.B.ICC", ""},                           // two dots
-      {dir + "BAD NAME.ICC", ""},                      // a space
-      {dir + "x/y@.ICC", ""},                          // a refused character in the last component
-      {dir + std::string(28, 'N') + ".IC", ""},        // a name part typing would refuse
-      {dir + "NAME.ICCX", ""},                         // an extension typing would refuse
+      {dir + std::string(32, 'N'), ""},          // too long
+      {dir + "A.B.ICC", ""},                     // two dots
+      {dir + "BAD NAME.ICC", ""},                // a space
+      {dir + "x/y@.ICC", ""},                    // a refused character in the last component
+      {dir + std::string(28, 'N') + ".IC", ""},  // a name part typing would refuse
+      {dir + "NAME.ICCX", ""},                   // an extension typing would refuse
       {dir + ".ICC", ""},
       {dir, ""},
   };
@@ -433,7 +435,8 @@ TEST_F(WindowTest, AFailedWriteIsReportedAndTheWindowStaysOpen) {
     Press("_windowOK");
     ASSERT_EQ(modal.alerts.size(), 1u);
     EXPECT_EQ(modal.alerts[0], "The profile changes could not be saved.");
-    EXPECT_TRUE(Get<ui::Window>("_profileManagementWindow")->isModal()) << "still open for another try or Cancel";
+    EXPECT_TRUE(Get<ui::Window>("_profileManagementWindow")->isModal())
+        << "still open for another try or Cancel";
     Press("_windowCancel");
   });
   EXPECT_EQ(FileBytes(), before);

@@ -83,12 +83,14 @@ class PdehostEndToEnd : public ::testing::Test {
     return items;
   }
   static bool Lists(const std::vector<std::string>& items, const std::string& text) {
-    return std::any_of(items.begin(), items.end(), [&](const std::string& i) { return i.find(text) != std::string::npos; });
+    return std::any_of(items.begin(), items.end(),
+                       [&](const std::string& i) { return i.find(text) != std::string::npos; });
   }
 
   std::string Pdehost(const std::vector<std::string>& args) {
     std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri", "lpd://127.0.0.1:515/queue"};
+    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri",
+                                     "lpd://127.0.0.1:515/queue"};
     argv.insert(argv.end(), args.begin(), args.end());
     platform::TaskResult r;
     EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
