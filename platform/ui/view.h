@@ -374,7 +374,7 @@ class TableView : public Control {
   struct Column {
     std::string identifier, title;
     bool editable = false;
-    std::shared_ptr<Cell> dataCell;  // none: text
+    std::shared_ptr<Cell> dataCell = nullptr;  // none: text
   };
   const char* className() const override { return "TableView"; }
   std::vector<Column>& columns() { return columns_; }
