@@ -47,7 +47,7 @@ bool PDEPlugIn::initWithBundle(const platform::Bundle& bundle) {
 }
 
 std::optional<std::vector<std::unique_ptr<pde::Panel>>> PDEPlugIn::PDEPanelsForType(const std::string& type,
-                                                                                    pde::HostCallback* host) {
+                                                                                  pde::HostCallback* host) {
   if (type != pde::kPrinterDriverPaneType) return std::nullopt;
   std::vector<std::unique_ptr<pde::Panel>> panels;
   panels.push_back(std::make_unique<PDEPlugInInterface>(host));

@@ -73,14 +73,10 @@ bool IsShownInMenu(const HVProfileItem& item) {
 
 int ListClassForProfileKind(int profileKind) {
   switch (profileKind) {
-    case kProfileRGB:
-      return profilestore::kClassRGB;
-    case kProfileDestination:
-      return profilestore::kClassDST;
-    case kProfileSimulation:
-      return profilestore::kClassSIM;
-    default:
-      return -1;
+    case kProfileRGB: return profilestore::kClassRGB;
+    case kProfileDestination: return profilestore::kClassDST;
+    case kProfileSimulation: return profilestore::kClassSIM;
+    default: return -1;
   }
 }
 
@@ -118,8 +114,7 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
   }
 }
 
-int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings,
-                              int32_t position) {
+int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings, int32_t position) {
   if (!settings || ListClassForProfileKind(row.profileKind) < 0) return -1;
   auto list = std::make_unique<HVProfileList>();
   std::string path;
@@ -149,8 +144,7 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   auto list = std::make_unique<HVProfileList>();
   if (!ReadList(row.profileKind, list.get())) profilestore::ClearProfileList(list.get());
   const Value* stored = nullptr;
-  if (platform::PMPrintSettingsGetValue(settings, std::string(row.ppdKeyword) + "CustomFilename", &stored) !=
-          0 ||
+  if (platform::PMPrintSettingsGetValue(settings, std::string(row.ppdKeyword) + "CustomFilename", &stored) != 0 ||
       !stored->string())
     return 0;
   const std::string& text = *stored->string();
@@ -168,5 +162,6 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   }
   return 0;
 }
+
 
 }  // namespace colorpane

@@ -14,27 +14,19 @@ namespace {
 ordered_json PlistToJson(const platform::plist::Value& v) {
   using platform::plist::Type;
   switch (v.type()) {
-    case Type::kString:
-      return *v.string();
-    case Type::kInteger:
-      return *v.integer();
-    case Type::kReal:
-      return *v.real();
-    case Type::kBool:
-      return *v.boolean();
-    default:
-      return nullptr;
+    case Type::kString: return *v.string();
+    case Type::kInteger: return *v.integer();
+    case Type::kReal: return *v.real();
+    case Type::kBool: return *v.boolean();
+    default: return nullptr;
   }
 }
 
 const char* ButtonKind(const ui::Button& b) {
   switch (b.type()) {
-    case ui::Button::Type::kSwitch:
-      return "checkbox";
-    case ui::Button::Type::kRadio:
-      return "radio";
-    default:
-      return "button";
+    case ui::Button::Type::kSwitch: return "checkbox";
+    case ui::Button::Type::kRadio: return "radio";
+    default: return "button";
   }
 }
 
@@ -85,8 +77,7 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
     j["kind"] = "popup";
     ordered_json items = ordered_json::array();
     for (const auto& item : p->items())
-      items.push_back({{"title", item.title},
-                       {"representedObject", PlistToJson(item.representedObject)},
+      items.push_back({{"title", item.title}, {"representedObject", PlistToJson(item.representedObject)},
                        {"enabled", item.enabled}});
     j["items"] = items;
     j["selectedIndex"] = p->indexOfSelectedItem();
@@ -221,10 +212,8 @@ bool OperateObject(ui::Object* object, const std::string& value, std::string* er
       return true;
     }
     int want;
-    if (value == "on" || value == "1")
-      want = ui::Button::kOnState;
-    else if (value == "off" || value == "0")
-      want = ui::Button::kOffState;
+    if (value == "on" || value == "1") want = ui::Button::kOnState;
+    else if (value == "off" || value == "0") want = ui::Button::kOffState;
     else {
       *error = "a check box takes on or off";
       return false;

@@ -74,8 +74,7 @@ Dialog::~Dialog() {
 
 pde::Panel* Dialog::findPanel(const std::string& nameOrKind) {
   for (auto& entry : panels_)
-    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind)
-      return entry.panel.get();
+    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind) return entry.panel.get();
   return nullptr;
 }
 

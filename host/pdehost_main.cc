@@ -62,12 +62,9 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   for (size_t i = 0; i < line.size(); ++i) {
     char c = line[i];
     if (quote) {
-      if (c == quote)
-        quote = 0;
-      else if (c == '\\' && quote == '"' && i + 1 < line.size())
-        cur += line[++i];
-      else
-        cur += c;
+      if (c == quote) quote = 0;
+      else if (c == '\\' && quote == '"' && i + 1 < line.size()) cur += line[++i];
+      else cur += c;
     } else if (c == '\'' || c == '"') {
       quote = c;
       in_word = true;
@@ -137,8 +134,7 @@ class Runner {
       d_.modalHost().openPanelAnswers.push_back(args[0]);
       return 0;
     }
-    if (cmd == "print")
-      return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
+    if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
     return fail("unknown command \"" + cmd + "\" (see --help)");
   }
 
@@ -190,8 +186,7 @@ class Runner {
   }
 
   int set(const std::vector<std::string>& args) {
-    if (args.size() < 3 || (args.size() - 1) % 2 != 0)
-      return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
+    if (args.size() < 3 || (args.size() - 1) % 2 != 0) return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
     if (!panel(args[0])) return 2;
     for (size_t i = 1; i + 1 < args.size(); i += 2) pending_.push_back({args[0], args[i], args[i + 1]});
     while (!pending_.empty()) {
@@ -360,8 +355,7 @@ int main(int argc, char** argv) {
 
   CLI::App app{"pdehost: runs the print-dialog panels of the VN420P plug-ins from a shell"};
   app.footer(kCommands);
-  auto* ppd =
-      app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
+  auto* ppd = app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
   app.add_option("--printer", opt.printerName, "CUPS destination (its PPD and device URI)")->excludes(ppd);
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.settingsPath,

@@ -75,7 +75,7 @@ class PlugIn {
   // The panels for the type, or std::nullopt (nil) when the type is not one
   // the plug-in serves. The callback must outlive the panels.
   virtual std::optional<std::vector<std::unique_ptr<Panel>>> PDEPanelsForType(const std::string& type,
-                                                                              HostCallback* host) = 0;
+                                                                            HostCallback* host) = 0;
 };
 
 }  // namespace pde

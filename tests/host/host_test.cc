@@ -91,9 +91,8 @@ TEST(PdehostTest, SettingsFileKeepsTheDialogAcrossInvocations) {
   ScratchDir dir;
   std::string settings = dir.file("ticket.plist");
   const std::string panel = "jp.halvern.pde.VN420P.hvco";
-  RunResult set =
-      Pdehost({"--settings", settings, "set", panel, "menu_QuickColor", "Custom",
-               "button_AdvanceColorOptions", "press", "menu_tHalftone", "0", "check_EconomyPrint", "on"});
+  RunResult set = Pdehost({"--settings", settings, "set", panel, "menu_QuickColor", "Custom", "button_AdvanceColorOptions",
+                     "press", "menu_tHalftone", "0", "check_EconomyPrint", "on"});
   ASSERT_EQ(set.status, 0) << set.out;
   RunResult ticket = Pdehost({"--settings", settings, "ticket"});
   EXPECT_NE(ticket.out.find("HVQuickColor=UserDefined\n"), std::string::npos) << ticket.out;
@@ -109,8 +108,7 @@ TEST(PdehostTest, RefusedActionsSaveNothing) {
   std::string settings = dir.file("ticket.plist");
   const std::string panel = "jp.halvern.pde.VN420P.hvco";
   // With a preset Quick Color the Advanced button is disabled.
-  RunResult r = Pdehost(
-      {"--settings", settings, "set", panel, "menu_QuickColor", "0", "button_AdvanceColorOptions", "press"});
+  RunResult r = Pdehost({"--settings", settings, "set", panel, "menu_QuickColor", "0", "button_AdvanceColorOptions", "press"});
   EXPECT_NE(r.status, 0);
   EXPECT_FALSE(fs::exists(settings));
   EXPECT_NE(Pdehost({"set", panel, "menu_QuickColor", "17"}).status, 0);
@@ -127,8 +125,7 @@ TEST(PdehostTest, ScriptRunsOneDialogSession) {
   RunResult r = Pdehost({"--script", dir.file("script")});
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("HVQuickColor=Vivid\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("HVImageHalftone=Detail\n"), std::string::npos)
-      << "preset 2 forces image halftone to item 2";
+  EXPECT_NE(r.out.find("HVImageHalftone=Detail\n"), std::string::npos) << "preset 2 forces image halftone to item 2";
 }
 
 // The management window from a script: the bridge tool and the service are

@@ -89,8 +89,7 @@ class PdehostEndToEnd : public ::testing::Test {
 
   std::string Pdehost(const std::vector<std::string>& args) {
     std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri",
-                                     "lpd://127.0.0.1:515/queue"};
+    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri", "lpd://127.0.0.1:515/queue"};
     argv.insert(argv.end(), args.begin(), args.end());
     platform::TaskResult r;
     EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
