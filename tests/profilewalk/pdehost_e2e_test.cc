@@ -6,8 +6,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
+#include "platform/paths.h"
 #include "tests/profilewalk/pdehost_rig.h"
 #include "tests/profilewalk/snmp_agent.h"
 
@@ -39,6 +43,59 @@ TEST(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
   EXPECT_NE(second.output.find("PRESS.ICC(Press CMYK)Disk"), std::string::npos);
   EXPECT_EQ(second.output.find("BAD NAME.ICC"), std::string::npos)
       << "names outside the 8.3 rule are not merged";
+}
+
+// The items listed under a pop-up in the text of "show".
+std::vector<std::string> MenuItems(const std::string& show, const std::string& outlet) {
+  std::vector<std::string> items;
+  size_t at = show.find("\n" + outlet + " [popup]");
+  if (at == std::string::npos) return items;
+  size_t line = show.find('\n', at + 1);
+  while (line != std::string::npos && show.compare(line + 1, 4, "    ") == 0) {
+    size_t end = show.find('\n', line + 1);
+    items.push_back(show.substr(line + 5, end - line - 5));
+    line = end;
+  }
+  return items;
+}
+
+bool Lists(const std::vector<std::string>& items, const std::string& text) {
+  return std::any_of(items.begin(), items.end(),
+                     [&](const std::string& i) { return i.find(text) != std::string::npos; });
+}
+
+TEST(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne) {
+  if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
+  PdehostRig rig;
+  ASSERT_EQ(rig.error(), "");
+  SnmpAgent agent("table", "", 161);
+  if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
+  const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
+  // The first dialog walks the printer: its profiles arrive confirmed, hidden.
+  EXPECT_EQ(rig.Pdehost(uri, {"show", panel}).exitStatus, 0);
+
+  const std::string script = std::string(std::getenv("VN420P_ROOT")) + "/window.txt";
+  std::ofstream(script) << "set " << panel << " button_ManageProfile press\n"
+                        << "window\n"
+                        << "set " << panel << " _profileTableView inmenu:0\n"
+                        << "set " << panel << " _profileMenu 1 _addButton press _fileNameEdit TYPED.ICC "
+                        << "_profileNameEdit Typed _localOK press\n"
+                        << "set " << panel << " _windowOK press\n"
+                        << "show " << panel << "\n";
+  PdehostRig::Run run = rig.Pdehost(uri, {"--script", script});
+  EXPECT_EQ(run.exitStatus, 0) << run.output;
+  // The window lists the printer's profiles with the confirmed icon.
+  const std::string icon = platform::paths::FileExistsIcon();
+  EXPECT_NE(run.output.find("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""), std::string::npos)
+      << run.output;
+
+  // This dialog and the next list both in the right menus.
+  for (const std::string& show : {run.output, rig.Pdehost(uri, {"show", panel}).output}) {
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_iRGBSource"), "SRGB01.ICC(Office sRGB)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "PHOTO.ICM")) << "not made shown";
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_sSimulationProfile"), "TYPED.ICC(Typed)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "TYPED.ICC"));
+  }
 }
 
 }  // namespace
