@@ -12,6 +12,8 @@ set(VN_INSTALL_BINDIR usr/bin)
 set(VN_INSTALL_PLUGINDIR usr/lib/vn420p/plugins)
 # The launch path of bridgetool; prefservice lives beside it.
 set(VN_INSTALL_HELPERDIR "Library/Application Support/HALVERN/VN420P/Helpers/bridgetool.app/Contents/MacOS")
+# The management window's icons, at their fixed path.
+set(VN_INSTALL_ICONDIR "Library/Printers/HALVERN/VN420P/Icons")
 # Where CUPS' driver list (cups-driverd) finds PPDs of installed drivers.
 set(VN_INSTALL_PPDDIR usr/share/ppd/halvern)
 # pdehost's default PPD: ../share/vn420p/VN420P.ppd beside itself.

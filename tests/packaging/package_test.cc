@@ -34,6 +34,7 @@ const std::map<std::string, std::string> kPackageFiles = {
     {std::string(kHelpers) + "/bridgetool", "755"},
     {std::string(kHelpers) + "/prefservice", "755"},
     {"usr/bin/pdehost", "755"},
+    {"Library/Printers/HALVERN/VN420P/Icons/fileExistbzVN420P.icns", "644"},
     {"usr/lib/vn420p/plugins/colorpane.plugin/colorpane.so", "644"},
     {"usr/lib/vn420p/plugins/colorpane.plugin/Resources/PDEMain.ui", "644"},
     {"usr/lib/vn420p/plugins/colorpane.plugin/Resources/locale/en/LC_MESSAGES/colorpane.mo", "644"},
