@@ -1,0 +1,13 @@
+// Text as pdehost shows it: always UTF-8. Names can reach the host holding
+// bytes that are not (a PPD, a profile file); each ill-formed sequence is
+// shown as U+FFFD instead of breaking the output.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+std::string ShowableText(std::string_view bytes);
+
+}  // namespace host
