@@ -21,4 +21,8 @@ std::string ShowableText(std::string_view bytes) {
   return out;
 }
 
+std::string ShowableJson(const nlohmann::ordered_json& value) {
+  return value.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace host

@@ -3,11 +3,15 @@
 // shown as U+FFFD instead of breaking the output.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
 namespace host {
 
 std::string ShowableText(std::string_view bytes);
+// The JSON text of a value (indented by 2, one line feed after), its strings
+// made showable the same way.
+std::string ShowableJson(const nlohmann::ordered_json& value);
 
 }  // namespace host

@@ -40,9 +40,6 @@ constexpr const char* kCommands = R"(Commands:
 
 // Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
 void Out(const std::string& text) { std::cout << host::ShowableText(text); }
-std::string Dump(const ordered_json& j) {
-  return j.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
-}
 
 fs::path ExeDir() {
   std::error_code ec;
@@ -140,7 +137,7 @@ class Runner {
                      {"plugin", e.plugin},
                      {"supportedPPDOptionKeys", e.panel->supportedPPDOptionKeys()}});
     if (json) {
-      Out(Dump(out));
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
@@ -157,7 +154,7 @@ class Runner {
     auto objects = e->panel->namedObjects();
     for (auto& [outlet, object] : objects) out.push_back(host::DescribeObject(outlet, object, e->view));
     if (json) {
-      Out(Dump(out));
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     Out("on screen: " + host::PaneOnScreen(objects, e->view) + "\n");
@@ -218,7 +215,7 @@ class Runner {
       out.push_back({{"panel", e.panel->panelName()}, {"items", items}});
     }
     if (json) {
-      Out(Dump(out));
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
