@@ -467,6 +467,19 @@ TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
   EXPECT_FALSE(WithinXmlBounds(std::string(kMaxProfileFileBytes + 1, ' ')));
 }
 
+TEST_F(ProfileFile, NestingAtTheBoundReadsPastItIsRefused) {
+  // A file the size of a real one (about 1 MB) whose nesting reaches the bound
+  // (plist, root, the arrays, the innermost) or goes one past it.
+  for (int arrays : {kMaxElementDepth - 2, kMaxElementDepth - 1}) {
+    std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>pad</key><string>" +
+                       std::string(1u << 20, 'p') + "</string><key>deep</key>";
+    for (int i = 0; i < arrays; ++i) text += "<array>";
+    for (int i = 0; i < arrays; ++i) text += "</array>";
+    WriteAll(root.profile(), text + "</dict></plist>");
+    EXPECT_EQ(ReadProfileFile(root.profile()) != nullptr, arrays + 2 <= kMaxElementDepth) << arrays;
+  }
+}
+
 TEST_F(ProfileFile, OversizedFileIsRejected) {
   auto d = NewList();
   WriteDst(*d);
