@@ -85,15 +85,20 @@ long long Narrow(long long v, const std::string& length, bool is_signed) {
 }
 
 // One directive applied to its argument; "?" for an argument of another kind.
-std::string FormatOne(const Directive& d, const std::string& width, const std::string& precision, const Arg& arg) {
+std::string FormatOne(const Directive& d, const std::string& width, const std::string& precision,
+                      const Arg& arg) {
   std::string spec = "%" + d.flags + width + precision;
   bool ok = true;
   switch (d.conv) {
-    case 'd': case 'i': {
+    case 'd':
+    case 'i': {
       long long v = Narrow(AsSigned(arg, &ok), d.length, true);
       return ok ? Print(spec + "lld", v) : "?";
     }
-    case 'u': case 'x': case 'X': case 'o': {
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': {
       long long v = Narrow(AsSigned(arg, &ok), d.length, false);
       // A negative int under a plain %u or %x shows as printf shows it.
       if (d.length.empty() && v < 0 && v >= INT_MIN) v = static_cast<unsigned int>(v);
@@ -103,7 +108,14 @@ std::string FormatOne(const Directive& d, const std::string& width, const std::s
       long long v = AsSigned(arg, &ok);
       return ok ? Print(spec + "c", static_cast<int>(v)) : "?";
     }
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
       if (auto* v = std::get_if<double>(&arg)) return Print(spec + d.conv, *v);
       return "?";
     case 's':
@@ -163,9 +175,12 @@ std::string Format(std::string_view format, const std::vector<Arg>& args) {
     if (d.precision_star) precision = p < 0 ? "" : "." + std::to_string(p);  // negative: as if none
     const Arg& a = args[next++];
     if (d.conv == '@') {
-      if (auto* v = std::get_if<std::string>(&a)) out += *v;
-      else if (auto* c = std::get_if<const char*>(&a)) out += *c ? *c : "(null)";
-      else out += "?";
+      if (auto* v = std::get_if<std::string>(&a))
+        out += *v;
+      else if (auto* c = std::get_if<const char*>(&a))
+        out += *c ? *c : "(null)";
+      else
+        out += "?";
     } else {
       out += FormatOne(shown, width, precision, a);
     }
@@ -173,7 +188,8 @@ std::string Format(std::string_view format, const std::vector<Arg>& args) {
   return out;
 }
 
-void WriteTagged(const char* tag, const char* close, const platform::ui::Object* self, const std::string& text) {
+void WriteTagged(const char* tag, const char* close, const platform::ui::Object* self,
+                 const std::string& text) {
   std::string line = tag;
   line += self ? self->description() : "(null)";
   line += close;
@@ -196,8 +212,8 @@ void MyLogText(FILE* stream, const std::string& utf8) {
     bytes.resize(utf8.size() * 4 + 8);
     char* target = bytes.data();
     const char* source = utf8.data();
-    ucnv_convertEx(to.get(), from.get(), &target, bytes.data() + bytes.size(), &source, utf8.data() + utf8.size(),
-                   nullptr, nullptr, nullptr, nullptr, true, true, &err);
+    ucnv_convertEx(to.get(), from.get(), &target, bytes.data() + bytes.size(), &source,
+                   utf8.data() + utf8.size(), nullptr, nullptr, nullptr, nullptr, true, true, &err);
     bytes.resize(U_SUCCESS(err) ? static_cast<size_t>(target - bytes.data()) : 0);
   }
   if (bytes.empty()) return;

@@ -37,8 +37,9 @@ std::optional<SettingsFile> SettingsFile::Open(const std::string& path, platform
   if (S_ISLNK(st.st_mode)) {
     char resolved[PATH_MAX];
     if (realpath(path.c_str(), resolved) == nullptr) {
-      *error = errno == ENOENT ? path + " is a symbolic link to a missing file; create the file or give its path"
-                               : "cannot follow " + path + ": " + std::strerror(errno);
+      *error = errno == ENOENT
+                   ? path + " is a symbolic link to a missing file; create the file or give its path"
+                   : "cannot follow " + path + ": " + std::strerror(errno);
       return std::nullopt;
     }
     file.target_ = resolved;
@@ -66,7 +67,7 @@ std::optional<SettingsFile> SettingsFile::Open(const std::string& path, platform
   }
   if (parsed) *settings = platform::PrintSettings(std::move(*parsed->dict()));
   file.existed_ = true;
-  file.binary_ = bytes.substr(0, 6) == "bplist";
+  file.binary_ = bytes.substr(0, 8) == "bplist00";
   file.mode_ = st.st_mode & 07777;
   file.uid_ = st.st_uid;
   file.gid_ = st.st_gid;
@@ -78,8 +79,8 @@ bool SettingsFile::write(const platform::PrintSettings& settings, std::string* e
                               : settings.dataRepresentation();
   platform::FileOwner owner{uid_, gid_};
   std::string why;
-  if (platform::ReplaceFile(target_, bytes, existed_ ? static_cast<int>(mode_) : 0600, existed_ ? &owner : nullptr,
-                            &why) == platform::noErr)
+  if (platform::ReplaceFile(target_, bytes, existed_ ? static_cast<int>(mode_) : 0600,
+                            existed_ ? &owner : nullptr, &why) == platform::noErr)
     return true;
   *error = "cannot write " + path_ + (target_ != path_ ? " (" + target_ + ")" : "") + ": " + why;
   return false;

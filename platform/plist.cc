@@ -41,10 +41,10 @@ plist_t NewDate(double seconds) {
   bin[17] = 8;  // the offset table: one 1-byte offset
   char* trailer = bin + 18;
   std::memset(trailer, 0, 32);
-  trailer[6] = 1;   // offset size
-  trailer[7] = 1;   // reference size
-  trailer[15] = 1;  // one object; the root is object 0
-  trailer[31] = 17; // the offset table's offset
+  trailer[6] = 1;    // offset size
+  trailer[7] = 1;    // reference size
+  trailer[15] = 1;   // one object; the root is object 0
+  trailer[31] = 17;  // the offset table's offset
   plist_t node = nullptr;
   plist_from_bin(bin, sizeof bin, &node);
   return node != nullptr ? node : plist_new_date(0, 0);

@@ -14,7 +14,8 @@ namespace {
 // Just past the first `token` in [from, end); nullptr when it never comes.
 const char* After(const char* from, const char* end, std::string_view token) {
   if (from > end) return nullptr;
-  auto found = static_cast<const char*>(memmem(from, static_cast<size_t>(end - from), token.data(), token.size()));
+  auto found =
+      static_cast<const char*>(memmem(from, static_cast<size_t>(end - from), token.data(), token.size()));
   return found != nullptr ? found + token.size() : nullptr;
 }
 
@@ -94,7 +95,7 @@ class BinaryScan {
   enum : uint8_t { kUnseen, kOnPath, kDone };
   struct Frame {
     uint64_t object;
-    size_t refs;    // where its references begin
+    size_t refs;     // where its references begin
     uint64_t count;  // how many
     uint64_t next = 0;
   };
@@ -194,7 +195,8 @@ class BinaryScan {
 
 bool WithinBounds(std::string_view bytes, const Limits& limits) {
   if (bytes.empty() || bytes.size() > limits.maxBytes) return false;
-  if (bytes.substr(0, 6) == "bplist") return BinaryScan(bytes, limits).Run();
+  // The form libplist takes it for: binary exactly when it begins "bplist00".
+  if (bytes.substr(0, 8) == "bplist00") return BinaryScan(bytes, limits).Run();
   return XmlWithinBounds(bytes, limits);
 }
 

@@ -51,15 +51,23 @@ Outcome Pdehost(std::vector<std::string> args) {
   const char* other = std::getenv("VN_PDEHOST");
   std::string exe = other ? other : std::string(VN_BINARY_DIR) + "/bin/pdehost";
   std::string plugins = other ? fs::path(exe).parent_path().parent_path() / "plugins" : VN_PLUGIN_DIR;
-  std::vector<std::string> argv = {"sh", "-c", "exec timeout 20 \"$0\" \"$@\" 2>&1", exe, "--plugins", plugins,
-                                   "--ppd", std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"};
+  std::vector<std::string> argv = {"sh",
+                                   "-c",
+                                   "exec timeout 20 \"$0\" \"$@\" 2>&1",
+                                   exe,
+                                   "--plugins",
+                                   plugins,
+                                   "--ppd",
+                                   std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"};
   argv.insert(argv.end(), args.begin(), args.end());
   platform::TaskResult r;
   EXPECT_EQ(platform::RunTask("/bin/sh", argv, &r), 0);
   return {r.exitStatus, r.output};
 }
 
-void Write(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+void Write(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 std::string Read(const std::string& path) {
   std::string bytes;
   platform::ReadFile(path, &bytes);
@@ -67,7 +75,7 @@ std::string Read(const std::string& path) {
 }
 
 const plist::Dict kForeignEntries = {
-    {"past", plist::Date{-3e9}},  // 1905
+    {"past", plist::Date{-3e9}},   // 1905
     {"future", plist::Date{5e9}},  // 2159
     {"real", 0.1},
     {"big", 1e300},
@@ -82,15 +90,21 @@ TEST(PdehostSettings, EntriesThePanesDoNotOwnSurviveASave) {
   Scratch dir;
   // The XML form, and the binary form with a fraction in a far date.
   testing_bplist::Builder b;
-  uint32_t root = b.Dict({{b.String("past"), b.Date(-3e9 + 0.25)}, {b.String("uid"), b.Uid(7)},
-                          {b.String("future"), b.Date(5e9 + 0.5)}, {b.String("real"), b.Real(-2.5)}});
+  uint32_t root = b.Dict({{b.String("past"), b.Date(-3e9 + 0.25)},
+                          {b.String("uid"), b.Uid(7)},
+                          {b.String("future"), b.Date(5e9 + 0.5)},
+                          {b.String("real"), b.Real(-2.5)}});
   struct Case {
     std::string name, bytes;
     plist::Dict want;
   } cases[] = {
       {"ticket.plist", plist::ToXml(plist::Value(kForeignEntries)), kForeignEntries},
-      {"binary.plist", b.Bytes(root),
-       {{"past", plist::Date{-3e9 + 0.25}}, {"uid", plist::Uid{7}}, {"future", plist::Date{5e9 + 0.5}}, {"real", -2.5}}},
+      {"binary.plist",
+       b.Bytes(root),
+       {{"past", plist::Date{-3e9 + 0.25}},
+        {"uid", plist::Uid{7}},
+        {"future", plist::Date{5e9 + 0.5}},
+        {"real", -2.5}}},
   };
   for (const Case& c : cases) {
     std::string path = dir.file(c.name);
@@ -105,7 +119,8 @@ TEST(PdehostSettings, EntriesThePanesDoNotOwnSurviveASave) {
       ASSERT_NE(got, nullptr) << c.name << ": " << key << " was deleted";
       EXPECT_EQ(*got, value) << c.name << ": " << key;
     }
-    EXPECT_EQ(Read(path).substr(0, 6) == "bplist", c.bytes.substr(0, 6) == "bplist") << "the file keeps its form";
+    EXPECT_EQ(Read(path).substr(0, 6) == "bplist", c.bytes.substr(0, 6) == "bplist")
+        << "the file keeps its form";
   }
 }
 
@@ -211,11 +226,16 @@ void WriteProfiles(const std::vector<std::string>& names) {
         char slot[24];
         std::snprintf(slot, sizeof slot, "%04zu", i);
         s += "<key>" + f + slot + "</key>";
-        if (f == "InMenu") s += "<integer>3</integer>";
-        else if (f == "Location") s += "<integer>4</integer>";
-        else if (f == "FileName") s += "<string>F" + std::string(slot) + ".ICC</string>";
-        else if (f == "ProfileName") s += "<string>" + names[i] + "</string>";
-        else s += "<integer>0</integer>";
+        if (f == "InMenu")
+          s += "<integer>3</integer>";
+        else if (f == "Location")
+          s += "<integer>4</integer>";
+        else if (f == "FileName")
+          s += "<string>F" + std::string(slot) + ".ICC</string>";
+        else if (f == "ProfileName")
+          s += "<string>" + names[i] + "</string>";
+        else
+          s += "<integer>0</integer>";
       }
       s += "</dict>";
     }
@@ -260,15 +280,26 @@ TEST(PdehostOutput, NamesCutAtAnyByteShowAsUtf8) {
 
 TEST(PdehostLifecycle, SwitchingPanelsAndPPDChanges) {
   Scratch dir;
-  Write(dir.file("script"),
-        "show " + kPanel + "\n"
-        "set " + kPanel + " menu_QuickColor Custom button_AdvanceColorOptions press\n"
-        "show " + kPanel + "\n"
-        "shouldHide " + kPanel + "\n"
-        "willShow " + kPanel + "\n"
-        "show " + kPanel + "\n"
-        "PPDOptionKeyValueDidChange HVQuickColor Vivid\n"
-        "show " + kPanel + " --json\n");
+  Write(dir.file("script"), "show " + kPanel +
+                                "\n"
+                                "set " +
+                                kPanel +
+                                " menu_QuickColor Custom button_AdvanceColorOptions press\n"
+                                "show " +
+                                kPanel +
+                                "\n"
+                                "shouldHide " +
+                                kPanel +
+                                "\n"
+                                "willShow " +
+                                kPanel +
+                                "\n"
+                                "show " +
+                                kPanel +
+                                "\n"
+                                "PPDOptionKeyValueDidChange HVQuickColor Vivid\n"
+                                "show " +
+                                kPanel + " --json\n");
   Outcome r = Pdehost({"--script", dir.file("script")});
   ASSERT_EQ(r.status, 0) << r.out;
   std::vector<std::string> panes;

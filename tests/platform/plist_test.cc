@@ -17,12 +17,25 @@ using testing_bplist::NestedArrays;
 
 TEST(PlistDoor, EveryTypeSurvivesBothForms) {
   const Value cases[] = {
-      true, false, Value(int64_t{-5}), Value(std::numeric_limits<int64_t>::max()),
-      Value(std::numeric_limits<int64_t>::min()), 0.1, 1e300, -2.5, "", "text \xC3\xBC <&>",
-      Data{}, Data{{0, 1, 255}},
+      true,
+      false,
+      Value(int64_t{-5}),
+      Value(std::numeric_limits<int64_t>::max()),
+      Value(std::numeric_limits<int64_t>::min()),
+      0.1,
+      1e300,
+      -2.5,
+      "",
+      "text \xC3\xBC <&>",
+      Data{},
+      Data{{0, 1, 255}},
       Date{-3e9},  // 1905: before 32-bit seconds reach
       Date{5e9},   // 2159
-      Date{0}, Uid{7}, Uid{0xFFFFFFFF}, Array{}, Dict{},
+      Date{0},
+      Uid{7},
+      Uid{0xFFFFFFFF},
+      Array{},
+      Dict{},
       Array{Dict{{"a", Array{}}, {"b", Uid{1}}}, Date{-1}},
   };
   for (const Value& v : cases) {
@@ -52,8 +65,14 @@ TEST(PlistDoor, BinaryValuesArriveUnchanged) {
                           {k[7], b.Integer(-7)}});
   auto v = Parse(b.Bytes(root));
   ASSERT_TRUE(v);
-  Value want(Dict{{"k0", Date{4102444800.25}}, {"k1", Date{-2209075199.75}}, {"k2", Uid{42}}, {"k3", 0.1},
-                  {"k4", Data{{0, 0xff}}}, {"k5", Array{}}, {"k6", Dict{}}, {"k7", Value(int64_t{-7})}});
+  Value want(Dict{{"k0", Date{4102444800.25}},
+                  {"k1", Date{-2209075199.75}},
+                  {"k2", Uid{42}},
+                  {"k3", 0.1},
+                  {"k4", Data{{0, 0xff}}},
+                  {"k5", Array{}},
+                  {"k6", Dict{}},
+                  {"k7", Value(int64_t{-7})}});
   EXPECT_EQ(*v, want);
 }
 

@@ -28,7 +28,9 @@ class Builder {
   }
   // Reserves a reference to fill later with Set (for cycles and forward links).
   uint32_t Reserve() { return Add(""); }
-  void SetArray(uint32_t ref, const std::vector<uint32_t>& refs) { objects_[ref] = Marker(0xA0, refs.size()) + Refs(refs); }
+  void SetArray(uint32_t ref, const std::vector<uint32_t>& refs) {
+    objects_[ref] = Marker(0xA0, refs.size()) + Refs(refs);
+  }
 
   std::string Bytes(uint32_t root) const {
     std::string out = "bplist00";
