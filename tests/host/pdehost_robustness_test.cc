@@ -187,16 +187,20 @@ TEST(PdehostSettings, PathsThatAreNoRegularFile) {
   EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-TEST(PdehostSettings, ModesAreKeptAndNewFilesArePrivate) {
+TEST(PdehostSettings, ModesAndOwnersAreKeptAndNewFilesArePrivate) {
   Scratch dir;
+  // As root, a file of another owner keeps that owner too.
+  const uid_t other = getuid() == 0 ? 65534 : getuid();
   for (mode_t mode : {0600, 0644, 0660}) {
     std::string path = dir.file("t" + std::to_string(mode));
     Write(path, plist::ToXml(plist::Value(plist::Dict{})));
     ASSERT_EQ(chmod(path.c_str(), mode), 0);
+    ASSERT_EQ(chown(path.c_str(), other, static_cast<gid_t>(-1)), 0);
     ASSERT_EQ(Pdehost({"--settings", path, "set", kPanel, "menu_QuickColor", "Vivid"}).status, 0);
     struct stat st {};
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, mode);
+    EXPECT_EQ(st.st_uid, other);
   }
   std::string fresh = dir.file("new.plist");
   ASSERT_EQ(Pdehost({"--settings", fresh, "print"}).status, 0);
