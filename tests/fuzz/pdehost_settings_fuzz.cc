@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -15,11 +16,16 @@
 
 namespace {
 
-std::string Folder() {
-  static std::string folder = [] {
-    char tmpl[] = "/tmp/fuzz-pdehost-XXXXXX";
-    return std::string(mkdtemp(tmpl));
+// One scratch folder per run, removed at exit (a plain array: no destructor
+// runs before the exit handler).
+const char* Folder() {
+  static char folder[] = "/tmp/fuzz-pdehost-XXXXXX";
+  static const bool made = [] {
+    if (mkdtemp(folder) == nullptr) std::abort();
+    std::atexit([] { std::filesystem::remove_all(folder); });
+    return true;
   }();
+  (void)made;
   return folder;
 }
 
@@ -30,7 +36,7 @@ void Check(bool ok) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string path = Folder() + "/ticket.plist";
+  const std::string path = std::string(Folder()) + "/ticket.plist";
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   platform::PrintSettings settings;
