@@ -90,7 +90,8 @@ class Value {
 // What a reader accepts. Depth counts nested elements the way the XML form
 // writes them: <plist>, every array or dictionary, and the innermost value
 // (<plist><array><string/></array></plist> is 3 deep). Values counts every
-// value once per place it appears (a binary list may share one object).
+// value once per place it appears (a binary list may share one object; its
+// dictionary keys count as values too).
 struct Limits {
   size_t maxBytes = 16u << 20;
   int maxDepth = 32;

@@ -39,6 +39,7 @@ bool XmlWithinBounds(std::string_view bytes, const Limits& limits) {
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
   int depth = 0;
+  size_t values = 0;
   while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)))) != nullptr) {
     size_t rest = static_cast<size_t>(end - p);
     const char* next = nullptr;
@@ -56,6 +57,10 @@ bool XmlWithinBounds(std::string_view bytes, const Limits& limits) {
     } else {
       next = AfterTag(p + 1, end);
       if (next != nullptr && next[-2] != '/' && ++depth > limits.maxDepth) return false;
+      // Every element but <plist> and <key> is a value.
+      std::string_view name(p + 1, static_cast<size_t>(end - p - 1));
+      if (name.substr(0, 3) != "key" && name.substr(0, 5) != "plist" && ++values > limits.maxValues)
+        return false;
     }
     if (next == nullptr) return false;
     p = next;

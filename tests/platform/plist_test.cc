@@ -128,6 +128,12 @@ TEST(PlistDoor, BoundsHoldForEveryForm) {
   }
   EXPECT_TRUE(Parse(XmlNest(limits.maxDepth - 1)));
   EXPECT_TRUE(Parse(NestedArrays(limits.maxDepth - 1)));
+  // Values are counted in both forms.
+  std::string many = "<plist><array>";
+  for (int i = 0; i < 9; ++i) many += i % 2 ? "<true/>" : "<dict><key>k</key><string>v</string></dict>";
+  many += "</array></plist>";
+  EXPECT_TRUE(WithinBounds(many, Limits{.maxValues = 15}));  // the array, 5 dicts, 5 strings, 4 booleans
+  EXPECT_FALSE(WithinBounds(many, Limits{.maxValues = 14}));
   // A tighter bound of the caller's own.
   EXPECT_FALSE(Parse(XmlNest(4), Limits{.maxDepth = 4}));
   EXPECT_TRUE(Parse(XmlNest(3), Limits{.maxDepth = 4}));
