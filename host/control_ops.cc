@@ -70,7 +70,41 @@ bool OperateTable(ui::TableView* table, const std::string& value, std::string* e
 
 }  // namespace
 
-ordered_json DescribeObject(const std::string& name, ui::Object* object) {
+bool IsOnScreen(const ui::View* view, const ui::View* panelView) {
+  if (panelView == nullptr) return false;
+  for (const ui::View* v = view; v != nullptr; v = v->superview()) {
+    if (v->isHidden()) return false;
+    if (v == panelView) return true;
+  }
+  return false;
+}
+
+std::string PaneOnScreen(const std::vector<std::pair<std::string, ui::Object*>>& objects,
+                         const ui::View* panelView) {
+  std::vector<const ui::View*> common;  // panel view first
+  bool any = false;
+  for (const auto& [name, object] : objects) {
+    auto* control = dynamic_cast<const ui::Control*>(object);
+    if (control == nullptr || !IsOnScreen(control, panelView)) continue;
+    std::vector<const ui::View*> chain;
+    for (const ui::View* v = control->superview(); v != nullptr; v = v->superview()) chain.insert(chain.begin(), v);
+    if (!any) {
+      common = std::move(chain);
+      any = true;
+      continue;
+    }
+    size_t same = 0;
+    while (same < common.size() && same < chain.size() && common[same] == chain[same]) ++same;
+    common.resize(same);
+  }
+  for (auto v = common.rbegin(); v != common.rend(); ++v) {
+    for (const auto& [name, object] : objects)
+      if (object == *v) return name;
+  }
+  return "";
+}
+
+ordered_json DescribeObject(const std::string& name, ui::Object* object, const ui::View* panelView) {
   ordered_json j;
   j["outlet"] = name;
   if (auto* p = dynamic_cast<ui::PopUpButton*>(object)) {
@@ -130,7 +164,10 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
   }
   j["class"] = object->className();
   if (auto* c = dynamic_cast<ui::Control*>(object)) j["enabled"] = c->isEnabled();
-  if (auto* v = dynamic_cast<ui::View*>(object)) j["hidden"] = v->isHidden();
+  if (auto* v = dynamic_cast<ui::View*>(object)) {
+    j["hidden"] = v->isHidden();
+    if (panelView != nullptr) j["onScreen"] = IsOnScreen(v, panelView);
+  }
   return j;
 }
 

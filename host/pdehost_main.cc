@@ -15,6 +15,7 @@
 #include "host/control_ops.h"
 #include "host/dialog.h"
 #include "vn420p_version.h"
+#include "host/display_text.h"
 
 namespace {
 
@@ -40,7 +41,16 @@ constexpr const char* kCommands = R"(Commands:
   ticket                       the print settings' string entries as key=value
   print [FILE]                 asks every panel whether to print; prints the job's
                                options and, with --printer and FILE, submits it
+  shouldHide PANEL             the person switches to another panel: asks the
+                               panel whether it may hide
+  willShow PANEL               the person comes back to the panel
+  PPDOptionKeyValueDidChange OPTION CHOICE
+                               another panel changes a PPD option: marked in the
+                               PPD and the ticket, then every panel hears of it
 )";
+
+// Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
+void Out(const std::string& text) { std::cout << host::ShowableText(text); }
 
 fs::path ExeDir() {
   std::error_code ec;
@@ -136,23 +146,31 @@ class Runner {
       return 0;
     }
     if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
+    if (cmd == "shouldHide") return args.size() == 1 ? shouldHide(args[0]) : fail("usage: shouldHide PANEL");
+    if (cmd == "willShow") return args.size() == 1 ? willShow(args[0]) : fail("usage: willShow PANEL");
+    if (cmd == "PPDOptionKeyValueDidChange")
+      return args.size() == 2 ? ppdChange(args[0], args[1]) : fail("usage: PPDOptionKeyValueDidChange OPTION CHOICE");
     return fail("unknown command \"" + cmd + "\" (see --help)");
   }
 
  private:
   static int fail(const std::string& message) {
-    std::cerr << "pdehost: " << message << "\n";
+    std::cerr << "pdehost: " << host::ShowableText(message) << "\n";
     return 2;
   }
 
-  pde::Panel* panel(const std::string& name) {
-    pde::Panel* p = d_.findPanel(name);
-    if (!p) {
+  host::Dialog::PanelEntry* entry(const std::string& name) {
+    host::Dialog::PanelEntry* e = d_.findEntry(name);
+    if (!e) {
       std::string known;
-      for (auto& e : d_.panels()) known += " \"" + e.panel->panelKind() + "\"";
+      for (auto& p : d_.panels()) known += " \"" + p.panel->panelKind() + "\"";
       fail("no panel \"" + name + "\"; panels:" + known);
     }
-    return p;
+    return e;
+  }
+  pde::Panel* panel(const std::string& name) {
+    host::Dialog::PanelEntry* e = entry(name);
+    return e ? e->panel.get() : nullptr;
   }
 
   int panels(bool json) {
@@ -163,27 +181,48 @@ class Runner {
                      {"plugin", e.plugin},
                      {"supportedPPDOptionKeys", e.panel->supportedPPDOptionKeys()}});
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
-      std::cout << p["name"].get<std::string>() << "\t" << p["kind"].get<std::string>() << "\n";
-      for (const auto& k : p["supportedPPDOptionKeys"]) std::cout << "  " << k.get<std::string>() << "\n";
+      Out(p["name"].get<std::string>() + "\t" + p["kind"].get<std::string>() + "\n");
+      for (const auto& k : p["supportedPPDOptionKeys"]) Out("  " + k.get<std::string>() + "\n");
     }
     return 0;
   }
 
   int show(const std::string& name, bool json) {
-    pde::Panel* p = panel(name);
-    if (!p) return 2;
+    host::Dialog::PanelEntry* e = entry(name);
+    if (!e) return 2;
     ordered_json out = ordered_json::array();
-    for (auto& [outlet, object] : p->namedObjects()) out.push_back(host::DescribeObject(outlet, object));
+    auto objects = e->panel->namedObjects();
+    for (auto& [outlet, object] : objects) out.push_back(host::DescribeObject(outlet, object, e->view));
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
-    for (const auto& d : out) std::cout << host::DescribeObjectText(d) << "\n";
+    Out("on screen: " + host::PaneOnScreen(objects, e->view) + "\n");
+    for (const auto& d : out) Out(host::DescribeObjectText(d) + "\n");
     return 0;
+  }
+
+  int shouldHide(const std::string& name) {
+    pde::Panel* p = panel(name);
+    if (!p) return 2;
+    Out(std::string("shouldHide: ") + (d_.shouldHide(p) ? "YES" : "NO") + "\n");
+    return 0;
+  }
+
+  int willShow(const std::string& name) {
+    pde::Panel* p = panel(name);
+    if (!p) return 2;
+    d_.willShow(p);
+    return 0;
+  }
+
+  int ppdChange(const std::string& option, const std::string& choice) {
+    std::string error;
+    return d_.changePPDOption(option, choice, &error) ? 0 : fail(error);
   }
 
   int set(const std::vector<std::string>& args) {
@@ -304,26 +343,28 @@ class Runner {
       out.push_back({{"panel", e.panel->panelName()}, {"items", items}});
     }
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
-      std::cout << p["panel"].get<std::string>() << "\n";
+      Out(p["panel"].get<std::string>() + "\n");
       for (const auto& i : p["items"])
-        std::cout << "  " << i["name"].get<std::string>() << ": " << i["value"].get<std::string>() << "\n";
+        Out("  " + i["name"].get<std::string>() + ": " + i["value"].get<std::string>() + "\n");
     }
     return 0;
   }
 
   int ticket() {
-    for (const auto& [k, v] : d_.ticketOptions()) std::cout << k << "=" << v << "\n";
+    for (const auto& [k, v] : d_.ticketOptions()) Out(k + "=" + v + "\n");
     return 0;
   }
 
   int print(const std::string& file) {
     std::string reason;
-    if (!d_.print(&reason)) {
-      std::cerr << "pdehost: printing refused: " << reason << "\n";
+    bool refused = false;
+    if (!d_.print(&reason, &refused)) {
+      if (!refused) return fail(reason);
+      std::cerr << "pdehost: printing refused: " << host::ShowableText(reason) << "\n";
       return 1;
     }
     ticket();
@@ -344,7 +385,8 @@ class Runner {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The whole program; main only turns what escapes into a message.
+static int RunPdehost(int argc, char** argv) {
   setlocale(LC_ALL, "");
   fs::path exe = ExeDir();
   host::DialogOptions opt;
@@ -413,4 +455,15 @@ int main(int argc, char** argv) {
     }
   }
   return rc;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return RunPdehost(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "pdehost: " << host::ShowableText(e.what()) << "\n";
+  } catch (...) {
+    std::cerr << "pdehost: failed for an unknown reason\n";
+  }
+  return 1;
 }
