@@ -29,6 +29,8 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
     *error = options.settingsPath + ": not a print settings file (an XML property-list dictionary)";
     return nullptr;
   }
+  if (!platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error))
+    return nullptr;
   ui::SetModalHost(&d->modal_);
   auto bundles = FindBundles(options.pluginsDir);
   if (bundles.empty()) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host/plugin_loader.h"
+#include "platform/printing_page_setup.h"
 #include "platform/ui/window.h"
 
 namespace host {
@@ -20,6 +21,7 @@ struct DialogOptions {
   std::string deviceURI;     // device URI of the offline printer
   std::string settingsPath;  // print ticket file; "" for none
   std::string pluginsDir;    // folder of *.plugin bundles
+  platform::PageSetup pageSetup;  // paper, orientation, scale-to (default: the PPD's paper, portrait)
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the

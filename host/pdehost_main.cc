@@ -227,6 +227,17 @@ int main(int argc, char** argv) {
   app.add_option("--settings", opt.settingsPath,
                  "print settings file: read before the panels restore, written after set and print");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
+  std::string custom_size, orientation;
+  auto* paper = app.add_option("--paper", opt.pageSetup.paper, "document paper: a page size of the PPD (default: its default)");
+  app.add_option("--custom-size", custom_size, "document paper of a custom size WxH, in points (e.g. 216x360)")
+      ->check([](const std::string& s) {
+        double w, h;
+        return platform::ParseCustomSize(s, &w, &h) ? std::string() : "expected WxH in points, e.g. 216x360";
+      })
+      ->excludes(paper);
+  app.add_option("--orientation", orientation, "portrait, landscape, reverse-portrait or reverse-landscape")
+      ->check([](const std::string& s) { return platform::ParseOrientation(s) ? std::string() : "unknown orientation"; });
+  app.add_option("--scale-to", opt.pageSetup.scaleTo, "scale the document to this page size of the PPD");
   app.add_option("--script", script, "run the commands of FILE (or - for standard input), one per line");
   app.add_option("command", command, "COMMAND [ARGS...]");
   app.positionals_at_end(false);
@@ -238,6 +249,13 @@ int main(int argc, char** argv) {
     return app.exit(e);
   }
   for (const auto& extra : app.remaining()) command.push_back(extra);
+  if (!custom_size.empty()) {
+    double w = 0, h = 0;
+    platform::ParseCustomSize(custom_size, &w, &h);
+    opt.pageSetup.customWidth = w;
+    opt.pageSetup.customHeight = h;
+  }
+  if (!orientation.empty()) opt.pageSetup.orientation = platform::ParseOrientation(orientation);
   if (command.empty() && script.empty()) {
     std::cerr << "pdehost: no command given\n" << app.help();
     return 2;
