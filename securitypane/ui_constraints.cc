@@ -31,6 +31,11 @@ class ValueCache {
       if (key == option) return &value;
     return nullptr;
   }
+  // A selection the evaluation moved replaces what was read before.
+  void update(std::string_view option, const std::string& value) {
+    for (auto& [key, cached] : entries_)
+      if (key == option) cached = value;
+  }
   const std::string& add(std::string_view option, std::string value) {
     entries_.insert(entries_.begin(), {std::string(option), std::move(value)});
     return entries_.front().second;
@@ -64,11 +69,17 @@ bool Fires(std::string_view constraint_choice, const std::string& current) {
   return !current.empty() && current != "None" && current != "False" && current != "Off";
 }
 
-void UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t count, PDEControlDataTable* table,
+// Applies a firing constraint to a control; true when it moved a forbidden
+// selection (and wrote the new one).
+bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c, HVPDESession* session);
+
+// One pass over the pane list; true when a selection was moved.
+bool UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t count, PDEControlDataTable* table,
                                              ValueCache* cache, HVPDESession* session) {
   ppd_file_t* ppd = nullptr;
   GetPPDReference(session, &ppd);
-  if (!ppd || !list) return;
+  if (!ppd || !list) return false;
+  bool moved = false;
   for (int32_t i = 0; i < count; ++i) {
     const PPDConstraint& c = list[i];
     const std::string option1(Field(c.option1));
@@ -79,10 +90,15 @@ void UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t 
     const std::string_view option2 = Field(c.option2);
     for (PDEControlData& r : table->records) {
       if (r.kind == kKindStaticText || r.key != option2) continue;
-      UIConstraintsPPDDisableSingleControlOrItemArgument(&r, ppd, c, session);
+      if (ApplyFiringConstraint(&r, ppd, c, session)) {
+        moved = true;
+        std::string now;
+        if (PDECustomGetJobTicketPPDDict(session, r.key, &now) == platform::noErr) cache->update(r.key, now);
+      }
       break;
     }
   }
+  return moved;
 }
 
 }  // namespace
@@ -145,8 +161,13 @@ OSStatus UpdateUIConstraintsPPDArgument(const PPDConstraint* list, int32_t count
                                         const UIConstraintsKeyEntry* key_table, int32_t key_table_entries,
                                         PDEControlDataTable* table, HVPDESession* session) {
   if (!table || !session || (count > 0 && !list)) return platform::paramErr;
-  ValueCache cache;
-  UpdateUIConstraintsPPDImplementArgument(list, count, table, &cache, session);
+  // A moved selection can lift a constraint that fired earlier in the pass;
+  // evaluate again from a fully enabled state until nothing moves.
+  for (int round = 0; round < kMaxEvaluationRounds; ++round) {
+    if (round > 0) mEnableALL(table);
+    ValueCache cache;
+    if (!UpdateUIConstraintsPPDImplementArgument(list, count, table, &cache, session)) break;
+  }
   for (PDEControlData& r : table->records) {
     if (r.kind == kKindStaticText) continue;
     vDisableBody(&r);
@@ -157,16 +178,23 @@ OSStatus UpdateUIConstraintsPPDArgument(const PPDConstraint* list, int32_t count
 
 void UIConstraintsPPDDisableSingleControlOrItemArgument(PDEControlData* r, ppd_file_t* ppd,
                                                         const PPDConstraint& c, HVPDESession* session) {
-  if (!r || r->kind == kKindIcon) return;
+  ApplyFiringConstraint(r, ppd, c, session);
+}
+
+namespace {
+
+bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c, HVPDESession* session) {
+  if (!r || r->kind == kKindIcon) return false;
   if (r->kind != kKindCheckBox && r->kind != kKindPopUp && r->kind != kKindRadioGroup) {
     PDEControlDataSetEnabled(r, false);
-    return;
+    return false;
   }
   const std::string_view choice2 = Field(c.choice2);
   if (choice2.empty()) {
     PDEControlDataSetEnabled(r, false);
-    return;
+    return false;
   }
+  bool moved = false;
   auto record = CreatePPDUIOptionWithCFKey(ppd, r->key);
   int forbidden = -1;
   if (record)
@@ -189,10 +217,14 @@ void UIConstraintsPPDDisableSingleControlOrItemArgument(PDEControlData* r, ppd_f
         if (!target) PDEControlDataSetEnabled(r, false);
       }
       PDECustomSetJobTicketWithArgument(r, session);
+      moved = true;
     }
   }
   if (r->kind == kKindCheckBox) PDEControlDataSetEnabled(r, false);
+  return moved;
 }
+
+}  // namespace
 
 void vDisableBody(PDEControlData* r) {
   const int items = PDEControlDataItemGetCount(r);

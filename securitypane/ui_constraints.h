@@ -29,6 +29,8 @@ struct PDEControlDataTable;
 inline constexpr int kMaxPPDConstraints = 8192;
 inline constexpr int kMaxRelatedControls = 16;
 inline constexpr size_t kConstraintKeywordSize = PPD_MAX_NAME;  // 41 with the NUL
+// Passes of one evaluation when moved selections keep lifting constraints.
+inline constexpr int kMaxEvaluationRounds = 4;
 
 // The PPD's own constraint layout, copied unchanged.
 using PPDConstraint = ppd_const_t;
@@ -78,7 +80,9 @@ const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(const UI
 void ReleaseUIConstrainstPPDListForEveryUserPaneArgument(UIConstraintsPPDState* state);
 
 // One evaluation over the pane list. Controls are expected fully enabled
-// (mEnableALL) before it runs.
+// (mEnableALL) before it runs. When a pass moves a forbidden selection, the
+// pass runs again from a fully enabled state (at most kMaxEvaluationRounds),
+// so a constraint that fired on the old selection no longer holds.
 OSStatus UpdateUIConstraintsPPDArgument(const PPDConstraint* list, int32_t count,
                                         const UIConstraintsKeyEntry* key_table, int32_t key_table_entries,
                                         PDEControlDataTable* table, HVPDESession* session);
