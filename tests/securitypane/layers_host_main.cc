@@ -9,6 +9,7 @@
 
 #include "layers_host.h"
 #include "platform/printing_page_setup.h"
+#include "securitypane/paper_query.h"
 
 namespace {
 
@@ -69,6 +70,10 @@ int main(int argc, char** argv) try {
   }
   host.refresh();
 
+  int created = 0;
+  std::cout << "document paper (PageSize): "
+            << securitypane::GetPaperNameByStandardTicketArgument(&created, &host.session).value_or("(unknown)")
+            << "\n";
   std::cout << "constraints for the pane: " << host.constraintCount << "\n";
   for (int i = 0; i < host.constraintCount; ++i) {
     const auto& c = host.constraintList[i];
