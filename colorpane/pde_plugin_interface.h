@@ -55,14 +55,15 @@ class PDEPlugInInterface : public pde::Panel, public platform::ui::Object {
   platform::ui::View* pdeMainView_ = nullptr;
   PainChangeController* painChange_ = nullptr;
   ppd_file_t* ppd_ = nullptr;
-  std::unique_ptr<platform::ui::Nib> nib_;  // owns every object of "PDEMain"
+  std::unique_ptr<platform::ui::Nib> nib_;        // owns every object of "PDEMain"
+  platform::ui::ModalHost* modalHost_ = nullptr;  // the host's, installed here
 };
 
 class PDEPlugIn : public pde::PlugIn {
  public:
   bool initWithBundle(const platform::Bundle& bundle) override;
   std::optional<std::vector<std::unique_ptr<pde::Panel>>> PDEPanelsForType(const std::string& type,
-                                                                         pde::HostCallback* host) override;
+                                                                           pde::HostCallback* host) override;
 };
 
 // The classes "PDEMain" names besides the built-in controls.

@@ -73,10 +73,14 @@ bool IsShownInMenu(const HVProfileItem& item) {
 
 int ListClassForProfileKind(int profileKind) {
   switch (profileKind) {
-    case kProfileRGB: return profilestore::kClassRGB;
-    case kProfileDestination: return profilestore::kClassDST;
-    case kProfileSimulation: return profilestore::kClassSIM;
-    default: return -1;
+    case kProfileRGB:
+      return profilestore::kClassRGB;
+    case kProfileDestination:
+      return profilestore::kClassDST;
+    case kProfileSimulation:
+      return profilestore::kClassSIM;
+    default:
+      return -1;
   }
 }
 
@@ -89,6 +93,9 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
                                            &lists[profilestore::kClassDST]) != 0)
     return;
   const platform::Bundle* bundle = PluginBundle();
+  // Looked up once: a full list puts hundreds of items into each pop-up.
+  const std::string disk = bundle ? bundle->localizedString("Disk") : "";
+  const std::string card = bundle ? bundle->localizedString("Card") : "";
   for (PDEControlData* row = table; row->kind != kCtrlEnd; ++row) {
     int cls = ListClassForProfileKind(row->profileKind);
     auto* popup = dynamic_cast<platform::ui::PopUpButton*>(row->control);
@@ -100,7 +107,7 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
       std::string where;
       if (item.iLocation == profilestore::kLocationDisk || item.iLocation == profilestore::kLocationCard) {
         if (!bundle) continue;
-        where = bundle->localizedString(item.iLocation == profilestore::kLocationDisk ? "Disk" : "Card");
+        where = item.iLocation == profilestore::kLocationDisk ? disk : card;
       }
       std::string title(item.FileName, strnlen(item.FileName, sizeof item.FileName));
       title += "(";
@@ -111,7 +118,8 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
   }
 }
 
-int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings, int32_t position) {
+int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings* settings,
+                              int32_t position) {
   if (!settings || ListClassForProfileKind(row.profileKind) < 0) return -1;
   auto list = std::make_unique<HVProfileList>();
   std::string path;
@@ -141,7 +149,8 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   auto list = std::make_unique<HVProfileList>();
   if (!ReadList(row.profileKind, list.get())) profilestore::ClearProfileList(list.get());
   const Value* stored = nullptr;
-  if (platform::PMPrintSettingsGetValue(settings, std::string(row.ppdKeyword) + "CustomFilename", &stored) != 0 ||
+  if (platform::PMPrintSettingsGetValue(settings, std::string(row.ppdKeyword) + "CustomFilename", &stored) !=
+          0 ||
       !stored->string())
     return 0;
   const std::string& text = *stored->string();
@@ -159,6 +168,5 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   }
   return 0;
 }
-
 
 }  // namespace colorpane

@@ -14,25 +14,66 @@ namespace {
 ordered_json PlistToJson(const platform::plist::Value& v) {
   using platform::plist::Type;
   switch (v.type()) {
-    case Type::kString: return *v.string();
-    case Type::kInteger: return *v.integer();
-    case Type::kReal: return *v.real();
-    case Type::kBool: return *v.boolean();
-    default: return nullptr;
+    case Type::kString:
+      return *v.string();
+    case Type::kInteger:
+      return *v.integer();
+    case Type::kReal:
+      return *v.real();
+    case Type::kBool:
+      return *v.boolean();
+    default:
+      return nullptr;
   }
 }
 
 const char* ButtonKind(const ui::Button& b) {
   switch (b.type()) {
-    case ui::Button::Type::kSwitch: return "checkbox";
-    case ui::Button::Type::kRadio: return "radio";
-    default: return "button";
+    case ui::Button::Type::kSwitch:
+      return "checkbox";
+    case ui::Button::Type::kRadio:
+      return "radio";
+    default:
+      return "button";
   }
 }
 
 bool ParseIndex(const std::string& s, int* out) {
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), *out);
   return ec == std::errc() && p == s.data() + s.size();
+}
+
+// A table: "ROW" selects a row (-1 clears the selection); "COLUMN:ROW"
+// clicks the row's cell in an editable column (a check box turns over).
+bool OperateTable(ui::TableView* table, const std::string& value, std::string* error) {
+  size_t colon = value.rfind(':');
+  int row = -2;
+  if (colon == std::string::npos) {
+    if (!ParseIndex(value, &row) || row < -1 || row >= table->numberOfRows()) {
+      *error = "no row " + value + " (the table has " + std::to_string(table->numberOfRows()) + " rows)";
+      return false;
+    }
+    if (row != table->selectedRow() && !table->selectRow(row)) {
+      *error = "the selection cannot change now";
+      return false;
+    }
+    return true;
+  }
+  std::string column = value.substr(0, colon);
+  const ui::TableView::Column* c = table->columnWithIdentifier(column);
+  if (!ParseIndex(value.substr(colon + 1), &row) || row < 0 || row >= table->numberOfRows()) {
+    *error = "no row " + value.substr(colon + 1) + " (the table has " +
+             std::to_string(table->numberOfRows()) + " rows)";
+    return false;
+  }
+  if (c == nullptr || !c->editable) {
+    *error = "no editable column \"" + column + "\"";
+    return false;
+  }
+  const platform::plist::Value now = table->dataSource()->objectValueForTableColumn(table, column, row);
+  const int64_t* state = now.integer();
+  table->editCell(column, row, platform::plist::Value(static_cast<int64_t>(state && *state != 0 ? 0 : 1)));
+  return true;
 }
 
 }  // namespace
@@ -44,7 +85,8 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
     j["kind"] = "popup";
     ordered_json items = ordered_json::array();
     for (const auto& item : p->items())
-      items.push_back({{"title", item.title}, {"representedObject", PlistToJson(item.representedObject)},
+      items.push_back({{"title", item.title},
+                       {"representedObject", PlistToJson(item.representedObject)},
                        {"enabled", item.enabled}});
     j["items"] = items;
     j["selectedIndex"] = p->indexOfSelectedItem();
@@ -72,7 +114,20 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
     j["selectedIndex"] = tab->indexOfSelectedTabViewItem();
   } else if (auto* table = dynamic_cast<ui::TableView*>(object)) {
     j["kind"] = "table";
-    j["rows"] = table->numberOfRows();
+    ordered_json columns = ordered_json::array();
+    for (const auto& c : table->columns()) columns.push_back(c.identifier);
+    j["columns"] = columns;
+    // Every row with its column values, as the data source answers them.
+    ordered_json rows = ordered_json::array();
+    const int count = table->numberOfRows();
+    for (int r = 0; r < count; ++r) {
+      ordered_json row;
+      for (const auto& c : table->columns())
+        row[c.identifier] =
+            PlistToJson(table->dataSource()->objectValueForTableColumn(table, c.identifier, r));
+      rows.push_back(row);
+    }
+    j["rows"] = rows;
     j["selectedRow"] = table->selectedRow();
   } else if (auto* box = dynamic_cast<ui::Box*>(object)) {
     j["kind"] = "box";
@@ -112,6 +167,15 @@ std::string DescribeObjectText(const ordered_json& d) {
       if (!item["enabled"].get<bool>()) line += " disabled";
     }
   };
+  if (d["kind"] == "table") {
+    int i = 0;
+    for (const auto& row : d["rows"]) {
+      line += "\n    " + std::to_string(i++) + ":";
+      for (const auto& [column, value] : row.items())
+        line +=
+            " " + column + "=" + (value.is_string() ? "\"" + value.get<std::string>() + "\"" : value.dump());
+    }
+  }
   list("items", "title");
   list("cells", "title");
   list("tabs", "");
@@ -157,8 +221,10 @@ bool OperateObject(ui::Object* object, const std::string& value, std::string* er
       return true;
     }
     int want;
-    if (value == "on" || value == "1") want = ui::Button::kOnState;
-    else if (value == "off" || value == "0") want = ui::Button::kOffState;
+    if (value == "on" || value == "1")
+      want = ui::Button::kOnState;
+    else if (value == "off" || value == "0")
+      want = ui::Button::kOffState;
     else {
       *error = "a check box takes on or off";
       return false;
@@ -179,6 +245,7 @@ bool OperateObject(ui::Object* object, const std::string& value, std::string* er
     m->performClickOnRow(row);
     return true;
   }
+  if (auto* table = dynamic_cast<ui::TableView*>(control)) return OperateTable(table, value, error);
   if (auto* t = dynamic_cast<ui::TextField*>(control)) {
     if (!t->isEditable()) {
       *error = "the text field is not editable";

@@ -15,7 +15,8 @@ std::string DescribeObjectText(const nlohmann::ordered_json& description);
 
 // A user's action on the control, then the action the interface description
 // connects to it: pop-up: item index or title; check box: on/off; text
-// field: the text, typed; radio matrix: row; push button: "press". False and
+// field: the text, typed; radio matrix: row; push button: "press"; table:
+// a row to select (-1: none), or COLUMN:ROW to click an editable cell. False and
 // *error for a disabled or hidden control, an unknown value, or an object
 // that is no control.
 bool OperateObject(platform::ui::Object* object, const std::string& value, std::string* error);

@@ -6,7 +6,14 @@ namespace host {
 
 namespace ui = platform::ui;
 
-int RecordingModalHost::runModalForWindow(ui::Window&) { return ui::kModalResponseCancel; }
+int RecordingModalHost::runModalForWindow(ui::Window& window) {
+  ui::Window* outer = openWindow;
+  openWindow = &window;
+  bool acting = static_cast<bool>(windowDriver);
+  while (acting && !stopRequested(window)) acting = windowDriver(window);
+  openWindow = outer;
+  return stopRequested(window) ? stopCode(window) : ui::kModalResponseCancel;
+}
 
 int RecordingModalHost::runAlert(const ui::Alert& alert) {
   std::string text = alert.messageText;
@@ -15,7 +22,14 @@ int RecordingModalHost::runAlert(const ui::Alert& alert) {
   return ui::kAlertFirstButtonReturn;
 }
 
-int RecordingModalHost::runOpenPanel(ui::OpenPanel&) { return ui::kModalResponseCancel; }
+int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
+  if (openPanelAnswers.empty()) return ui::kModalResponseCancel;
+  std::string answer = std::move(openPanelAnswers.front());
+  openPanelAnswers.pop_front();
+  if (answer.empty() || answer == "cancel") return ui::kModalResponseCancel;
+  panel.paths = {answer};
+  return ui::kModalResponseOK;
+}
 
 std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
   std::unique_ptr<Dialog> d(new Dialog());
@@ -62,7 +76,8 @@ Dialog::~Dialog() {
 
 pde::Panel* Dialog::findPanel(const std::string& nameOrKind) {
   for (auto& entry : panels_)
-    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind) return entry.panel.get();
+    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind)
+      return entry.panel.get();
   return nullptr;
 }
 

@@ -4,6 +4,8 @@
 // on top of it.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,14 +27,21 @@ struct DialogOptions {
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
-// reason a panel refuses printing) and answered with their first button;
-// windows and open panels are cancelled.
+// reason a panel refuses printing) and answered with their first button.
+// A window runs while windowDriver performs the user's next action and
+// answers true, until one of its actions stops it; without a driver, or when
+// the driver has nothing more to do, it is cancelled. Open panels take the
+// next of openPanelAnswers ("" or "cancel" cancels; none left cancels).
 class RecordingModalHost : public platform::ui::ModalHost {
  public:
   int runModalForWindow(platform::ui::Window& window) override;
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;
   std::vector<std::string> alerts;
+  std::function<bool(platform::ui::Window&)> windowDriver;
+  std::deque<std::string> openPanelAnswers;
+  // The window being run (the innermost), or nullptr.
+  platform::ui::Window* openWindow = nullptr;
 };
 
 class Dialog : public pde::HostCallback {
@@ -53,6 +62,7 @@ class Dialog : public pde::HostCallback {
   platform::PrintSession* printSession() override { return session_.get(); }
   platform::PageFormat* pageFormat() override { return &pageFormat_; }
   ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
+  platform::ui::ModalHost* panelModalHost() override { return &modal_; }
 
   std::vector<PanelEntry>& panels() { return panels_; }
   // A panel by kind or by name; nullptr when none matches.

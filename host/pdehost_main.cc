@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
 
 #include "host/control_ops.h"
 #include "host/dialog.h"
@@ -24,7 +26,15 @@ constexpr const char* kCommands = R"(Commands:
   set PANEL OUTLET VALUE ...   user actions in order, then the panel saves:
                                  pop-up: item index or title; check box: on|off;
                                  text field: the text; radio matrix: row;
-                                 push button: press
+                                 push button: press; table: ROW to select (-1:
+                                 none) or COLUMN:ROW to click a check box cell
+                               A button that opens a window (the "Management
+                               Profile" window) runs it: the actions after it,
+                               then the script's next lines, act inside the
+                               window until its OK or Cancel closes it; a
+                               window still open at the end is cancelled
+  window [--json]              the open window's title, controls and table rows
+  open-panel PATH|cancel       answers the next open panel (see --open-panel)
   summary [--json]             every panel's summary in display order
   ticket                       the print settings' string entries as key=value
   print [FILE]                 asks every panel whether to print; prints the job's
@@ -52,9 +62,12 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
   for (size_t i = 0; i < line.size(); ++i) {
     char c = line[i];
     if (quote) {
-      if (c == quote) quote = 0;
-      else if (c == '\\' && quote == '"' && i + 1 < line.size()) cur += line[++i];
-      else cur += c;
+      if (c == quote)
+        quote = 0;
+      else if (c == '\\' && quote == '"' && i + 1 < line.size())
+        cur += line[++i];
+      else
+        cur += c;
     } else if (c == '\'' || c == '"') {
       quote = c;
       in_word = true;
@@ -78,7 +91,34 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
 
 class Runner {
  public:
-  explicit Runner(host::Dialog& d) : d_(d) {}
+  explicit Runner(host::Dialog& d) : d_(d) {
+    d_.modalHost().windowDriver = [this](platform::ui::Window&) { return driveWindow(); };
+  }
+  ~Runner() { d_.modalHost().windowDriver = nullptr; }
+
+  // Script lines: read from `in` by the main loop and, while a window runs,
+  // by the window.
+  void setScript(std::istream* in, std::string name) {
+    script_ = in;
+    scriptName_ = std::move(name);
+  }
+  // The next script line's words (blank lines skipped). False at the end of
+  // the script, or with *rc set on a malformed line.
+  bool nextScriptLine(std::vector<std::string>* words, int* rc) {
+    std::string line;
+    while (script_ && std::getline(*script_, line)) {
+      ++lineno_;
+      words->clear();
+      if (!SplitWords(line, words)) {
+        std::cerr << "pdehost: " << scriptName_ << ":" << lineno_ << ": unbalanced quote\n";
+        *rc = 2;
+        return false;
+      }
+      if (!words->empty()) return true;
+    }
+    return false;
+  }
+  int lineNumber() const { return lineno_; }
 
   int run(std::vector<std::string> args) {
     if (args.empty()) return fail("no command given (see --help)");
@@ -91,7 +131,14 @@ class Runner {
     if (cmd == "set") return set(args);
     if (cmd == "summary") return summary(json);
     if (cmd == "ticket") return ticket();
-    if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
+    if (cmd == "window") return args.empty() ? window(json) : fail("usage: window [--json]");
+    if (cmd == "open-panel") {
+      if (args.size() != 1) return fail("usage: open-panel PATH|cancel");
+      d_.modalHost().openPanelAnswers.push_back(args[0]);
+      return 0;
+    }
+    if (cmd == "print")
+      return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
     return fail("unknown command \"" + cmd + "\" (see --help)");
   }
 
@@ -143,19 +190,104 @@ class Runner {
   }
 
   int set(const std::vector<std::string>& args) {
-    if (args.size() < 3 || (args.size() - 1) % 2 != 0) return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
-    pde::Panel* p = panel(args[0]);
-    if (!p) return 2;
-    auto objects = p->namedObjects();
-    for (size_t i = 1; i + 1 < args.size(); i += 2) {
-      auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == args[i]; });
-      if (it == objects.end()) return fail("panel \"" + args[0] + "\" has no outlet \"" + args[i] + "\"");
-      std::string error;
-      if (!host::OperateObject(it->second, args[i + 1], &error))
-        return fail(args[i] + " " + args[i + 1] + ": " + error + "; nothing was saved");
+    if (args.size() < 3 || (args.size() - 1) % 2 != 0)
+      return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
+    if (!panel(args[0])) return 2;
+    for (size_t i = 1; i + 1 < args.size(); i += 2) pending_.push_back({args[0], args[i], args[i + 1]});
+    while (!pending_.empty()) {
+      Action a = std::move(pending_.front());
+      pending_.pop_front();
+      if (int rc = operate(a); rc != 0) {
+        pending_.clear();
+        return rc;
+      }
+      // A failure inside a window that the action opened.
+      if (windowFailure_ != 0) {
+        pending_.clear();
+        return std::exchange(windowFailure_, 0);
+      }
     }
+    if (windowDepth_ > 0) return 0;  // the dialog saves once the window has closed
     std::string error;
     if (!d_.save(&error)) return fail(error);
+    return 0;
+  }
+
+  struct Action {
+    std::string panel, outlet, value;
+  };
+
+  int operate(const Action& a) {
+    pde::Panel* p = panel(a.panel);
+    if (!p) return 2;
+    auto objects = p->namedObjects();
+    auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == a.outlet; });
+    if (it == objects.end()) return fail("panel \"" + a.panel + "\" has no outlet \"" + a.outlet + "\"");
+    std::string error;
+    bool ok = host::OperateObject(it->second, a.value, &error);
+    reportAlerts();
+    if (!ok) return fail(a.outlet + " " + a.value + ": " + error + "; nothing was saved");
+    return 0;
+  }
+
+  // One user action inside the open window: the next pending action of the
+  // current set, else the script's next line. False closes the window
+  // (cancelled) when there is nothing left or an action failed.
+  bool driveWindow() {
+    ++windowDepth_;
+    bool more = true;
+    if (!pending_.empty()) {
+      Action a = std::move(pending_.front());
+      pending_.pop_front();
+      if (int rc = operate(a); rc != 0) windowFailure_ = rc;
+    } else {
+      std::vector<std::string> words;
+      int rc = 0;
+      if (nextScriptLine(&words, &rc)) {
+        if (int r = run(words); r != 0) windowFailure_ = r;
+      } else if (rc != 0) {
+        windowFailure_ = rc;
+      } else {
+        std::cerr << "pdehost: the window \"" << WindowTitle() << "\" was still open at the end: cancelled\n";
+        more = false;
+      }
+    }
+    --windowDepth_;
+    if (windowFailure_ != 0) {
+      pending_.clear();
+      return false;
+    }
+    return more;
+  }
+
+  std::string WindowTitle() {
+    platform::ui::Window* w = d_.modalHost().openWindow;
+    return w ? w->title() : "";
+  }
+
+  // Alerts a panel raised since the last report, on standard error.
+  void reportAlerts() {
+    const auto& alerts = d_.modalHost().alerts;
+    for (; alertsReported_ < alerts.size(); ++alertsReported_)
+      std::cerr << "pdehost: alert: " << alerts[alertsReported_] << "\n";
+  }
+
+  int window(bool json) {
+    platform::ui::Window* w = d_.modalHost().openWindow;
+    if (!w) return fail("no window is open");
+    ordered_json controls = ordered_json::array();
+    for (auto& e : d_.panels())
+      for (auto& [outlet, object] : e.panel->namedObjects()) {
+        auto* view = dynamic_cast<platform::ui::View*>(object);
+        if (view && w->contentView() && view->isDescendantOf(w->contentView()))
+          controls.push_back(host::DescribeObject(outlet, object));
+      }
+    if (json) {
+      std::cout << ordered_json{{"title", w->title()}, {"controls", controls}}.dump(2) << "\n";
+      return 0;
+    }
+    std::cout << "window \"" << w->title() << "\"\n";
+    for (const auto& d : controls) std::cout << "  " << host::DescribeObjectText(d) << "\n";
     return 0;
   }
 
@@ -206,6 +338,12 @@ class Runner {
   }
 
   host::Dialog& d_;
+  std::deque<Action> pending_;
+  int windowDepth_ = 0, windowFailure_ = 0;
+  size_t alertsReported_ = 0;
+  std::istream* script_ = nullptr;
+  std::string scriptName_;
+  int lineno_ = 0;
 };
 
 }  // namespace
@@ -218,10 +356,12 @@ int main(int argc, char** argv) {
   opt.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   std::string script;
   std::vector<std::string> command;
+  std::vector<std::string> openPanel;
 
   CLI::App app{"pdehost: runs the print-dialog panels of the VN420P plug-ins from a shell"};
   app.footer(kCommands);
-  auto* ppd = app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
+  auto* ppd =
+      app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
   app.add_option("--printer", opt.printerName, "CUPS destination (its PPD and device URI)")->excludes(ppd);
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.settingsPath,
@@ -238,6 +378,10 @@ int main(int argc, char** argv) {
   app.add_option("--orientation", orientation, "portrait, landscape, reverse-portrait or reverse-landscape")
       ->check([](const std::string& s) { return platform::ParseOrientation(s) ? std::string() : "unknown orientation"; });
   app.add_option("--scale-to", opt.pageSetup.scaleTo, "scale the document to this page size of the PPD");
+  app.add_option("--open-panel", openPanel,
+                 "answers the next open panel with PATH (\"cancel\" cancels it); repeat for later panels; "
+                 "unanswered panels are cancelled")
+      ->allow_extra_args(false);
   app.add_option("--script", script, "run the commands of FILE (or - for standard input), one per line");
   app.add_option("command", command, "COMMAND [ARGS...]");
   app.positionals_at_end(false);
@@ -267,34 +411,28 @@ int main(int argc, char** argv) {
     std::cerr << "pdehost: " << error << "\n";
     return 1;
   }
+  for (const auto& answer : openPanel) dialog->modalHost().openPanelAnswers.push_back(answer);
   Runner runner(*dialog);
-  if (!command.empty()) {
-    int rc = runner.run(command);
-    if (rc != 0 || script.empty()) return rc;
-  }
   std::ifstream file;
-  if (script != "-") {
+  if (!script.empty() && script != "-") {
     file.open(script);
     if (!file) {
       std::cerr << "pdehost: cannot read script " << script << "\n";
       return 1;
     }
   }
-  std::istream& in = script == "-" ? std::cin : file;
-  std::string line;
-  int lineno = 0;
-  while (std::getline(in, line)) {
-    ++lineno;
-    std::vector<std::string> words;
-    if (!SplitWords(line, &words)) {
-      std::cerr << "pdehost: " << script << ":" << lineno << ": unbalanced quote\n";
-      return 2;
-    }
-    if (words.empty()) continue;
-    if (int rc = runner.run(words); rc != 0) {
-      std::cerr << "pdehost: " << script << ":" << lineno << ": command failed\n";
+  if (!script.empty()) runner.setScript(script == "-" ? &std::cin : &file, script);
+  if (!command.empty()) {
+    int rc = runner.run(command);
+    if (rc != 0 || script.empty()) return rc;
+  }
+  std::vector<std::string> words;
+  int rc = 0;
+  while (runner.nextScriptLine(&words, &rc)) {
+    if (rc = runner.run(words); rc != 0) {
+      std::cerr << "pdehost: " << script << ":" << runner.lineNumber() << ": command failed\n";
       return rc;
     }
   }
-  return 0;
+  return rc;
 }

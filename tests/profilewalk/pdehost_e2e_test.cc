@@ -10,8 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "platform/ipc.h"
@@ -67,9 +69,28 @@ class PdehostEndToEnd : public ::testing::Test {
     if (!root_.empty()) fs::remove_all(root_, ec);
   }
 
+  // The items listed under a pop-up in the text of "show".
+  static std::vector<std::string> MenuItems(const std::string& show, const std::string& outlet) {
+    std::vector<std::string> items;
+    size_t at = show.find("\n" + outlet + " [popup]");
+    if (at == std::string::npos) return items;
+    size_t line = show.find('\n', at + 1);
+    while (line != std::string::npos && show.compare(line + 1, 4, "    ") == 0) {
+      size_t end = show.find('\n', line + 1);
+      items.push_back(show.substr(line + 5, end - line - 5));
+      line = end;
+    }
+    return items;
+  }
+  static bool Lists(const std::vector<std::string>& items, const std::string& text) {
+    return std::any_of(items.begin(), items.end(),
+                       [&](const std::string& i) { return i.find(text) != std::string::npos; });
+  }
+
   std::string Pdehost(const std::vector<std::string>& args) {
     std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri", "lpd://127.0.0.1:515/queue"};
+    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri",
+                                     "lpd://127.0.0.1:515/queue"};
     argv.insert(argv.end(), args.begin(), args.end());
     platform::TaskResult r;
     EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
@@ -111,6 +132,34 @@ TEST_F(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
   EXPECT_NE(second.find("PHOTO.ICM(Photo RGB)Card"), std::string::npos);
   EXPECT_NE(second.find("PRESS.ICC(Press CMYK)Disk"), std::string::npos);
   EXPECT_EQ(second.find("BAD NAME.ICC"), std::string::npos) << "names outside the 8.3 rule are not merged";
+}
+
+TEST_F(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne) {
+  SnmpAgent agent("table", "", 161);
+  if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
+  const std::string panel = "jp.halvern.pde.VN420P.hvco";
+  Pdehost({"show", panel});  // the first dialog walks the printer: its profiles arrive confirmed, hidden
+
+  const std::string script = root_ + "/window.txt";
+  std::ofstream(script) << "set " << panel << " button_ManageProfile press\n"
+                        << "window\n"
+                        << "set " << panel << " _profileTableView inmenu:0\n"
+                        << "set " << panel << " _profileMenu 1 _addButton press _fileNameEdit TYPED.ICC "
+                        << "_profileNameEdit Typed _localOK press\n"
+                        << "set " << panel << " _windowOK press\n"
+                        << "show " << panel << "\n";
+  std::string out = Pdehost({"--script", script});
+  // The window lists the printer's profiles with the confirmed icon.
+  const std::string icon = platform::paths::FileExistsIcon();
+  EXPECT_NE(out.find("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""), std::string::npos) << out;
+
+  // This dialog and the next list both in the right menus.
+  for (const std::string& show : {out, Pdehost({"show", panel})}) {
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_iRGBSource"), "SRGB01.ICC(Office sRGB)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "PHOTO.ICM")) << "not made shown";
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_sSimulationProfile"), "TYPED.ICC(Typed)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "TYPED.ICC"));
+  }
 }
 
 }  // namespace
