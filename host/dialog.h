@@ -23,7 +23,8 @@ struct DialogOptions {
   std::string deviceURI;     // device URI of the offline printer
   std::string settingsPath;  // print ticket file; "" for none
   std::string pluginsDir;    // folder of *.plugin bundles
-  platform::PageSetup pageSetup;  // paper, orientation, scale-to (default: the PPD's paper, portrait)
+  // Paper, orientation, scale-to (default: the PPD's default paper, portrait).
+  platform::PageSetup pageSetup;
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the

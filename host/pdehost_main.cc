@@ -368,15 +368,19 @@ int main(int argc, char** argv) {
                  "print settings file: read before the panels restore, written after set and print");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
   std::string custom_size, orientation;
-  auto* paper = app.add_option("--paper", opt.pageSetup.paper, "document paper: a page size of the PPD (default: its default)");
-  app.add_option("--custom-size", custom_size, "document paper of a custom size WxH, in points (e.g. 216x360)")
+  auto* paper = app.add_option("--paper", opt.pageSetup.paper,
+                               "document paper: a page size of the PPD (default: its default)");
+  app.add_option("--custom-size", custom_size,
+                 "document paper of a custom size WxH, in points (e.g. 216x360)")
       ->check([](const std::string& s) {
         double w, h;
         return platform::ParseCustomSize(s, &w, &h) ? std::string() : "expected WxH in points, e.g. 216x360";
       })
       ->excludes(paper);
   app.add_option("--orientation", orientation, "portrait, landscape, reverse-portrait or reverse-landscape")
-      ->check([](const std::string& s) { return platform::ParseOrientation(s) ? std::string() : "unknown orientation"; });
+      ->check([](const std::string& s) {
+        return platform::ParseOrientation(s) ? std::string() : "unknown orientation";
+      });
   app.add_option("--scale-to", opt.pageSetup.scaleTo, "scale the document to this page size of the PPD");
   app.add_option("--open-panel", openPanel,
                  "answers the next open panel with PATH (\"cancel\" cancels it); repeat for later panels; "

@@ -145,9 +145,13 @@ namespace {
 std::optional<double> PositiveNumber(const plist::Value* v) {
   if (!v) return std::nullopt;
   double d = 0;
-  if (const double* r = v->real()) d = *r;
-  else if (const int64_t* i = v->integer()) d = static_cast<double>(*i);
-  else return std::nullopt;
+  if (const double* r = v->real()) {
+    d = *r;
+  } else if (const int64_t* i = v->integer()) {
+    d = static_cast<double>(*i);
+  } else {
+    return std::nullopt;
+  }
   if (!(d > 0) || d > 1e6) return std::nullopt;  // also refuses NaN
   return d;
 }

@@ -14,7 +14,7 @@
 namespace platform {
 
 struct PageSetup {
-  std::string paper;                 // PPD page size name; "" keeps the format's paper
+  std::string paper;                  // PPD page size name; "" keeps the format's paper
   std::optional<double> customWidth;  // custom size in points (both or neither)
   std::optional<double> customHeight;
   std::optional<PMOrientation> orientation;

@@ -16,12 +16,18 @@ namespace plist = platform::plist;
 namespace {
 
 bool IsEditKind(uint32_t kind) { return kind == kKindEditText || kind == kKindEditUText; }
-bool HasStates(uint32_t kind) { return kind == kKindCheckBox || kind == kKindPopUp || kind == kKindRadioGroup; }
+bool HasStates(uint32_t kind) {
+  return kind == kKindCheckBox || kind == kKindPopUp || kind == kKindRadioGroup;
+}
 
-ui::PopUpButton* PopUp(const PDEControlData* r) { return r ? dynamic_cast<ui::PopUpButton*>(r->control) : nullptr; }
+ui::PopUpButton* PopUp(const PDEControlData* r) {
+  return r ? dynamic_cast<ui::PopUpButton*>(r->control) : nullptr;
+}
 ui::Button* CheckBox(const PDEControlData* r) { return r ? dynamic_cast<ui::Button*>(r->control) : nullptr; }
 ui::Matrix* Radio(const PDEControlData* r) { return r ? dynamic_cast<ui::Matrix*>(r->control) : nullptr; }
-ui::TextField* Text(const PDEControlData* r) { return r ? dynamic_cast<ui::TextField*>(r->control) : nullptr; }
+ui::TextField* Text(const PDEControlData* r) {
+  return r ? dynamic_cast<ui::TextField*>(r->control) : nullptr;
+}
 
 // A radio group usable for positions: at least one row (the toolkit model has
 // one column).
@@ -31,7 +37,8 @@ bool RadioShapeOK(const ui::Matrix* m) { return m && m->numberOfRows() >= 1; }
 
 ui::Color LabelTextColor(bool active) {
   if (!active) return ui::Color::disabledControlText();
-  return ui::UserDefaultString("AppleInterfaceStyle") == "Dark" ? ui::Color::rgb(1, 1, 1) : ui::Color::rgb(0, 0, 0);
+  return ui::UserDefaultString("AppleInterfaceStyle") == "Dark" ? ui::Color::rgb(1, 1, 1)
+                                                                : ui::Color::rgb(0, 0, 0);
 }
 
 int CheckBoxChoiceIndex(const PPDUIOption* option, int state) {
@@ -61,7 +68,8 @@ OSStatus CTblCreate(std::unique_ptr<PDEControlDataTable>* out, const PDEControlT
     r.control = t.control;
     r.kind = t.kind;
     r.key = t.key ? t.key : "";
-    if (ppd && t.kind != kKindStaticText && !r.key.empty()) r.ppdInfo = CreatePPDUIOptionWithCFKey(ppd, r.key);
+    if (ppd && t.kind != kKindStaticText && !r.key.empty())
+      r.ppdInfo = CreatePPDUIOptionWithCFKey(ppd, r.key);
     if (t.kind == kKindPopUp)
       if (auto* popup = PopUp(&r)) popup->setAutoenablesItems(false);
   }
@@ -100,7 +108,9 @@ int PDEControlDataTblGetCount(const PDEControlDataTable* table) { return table ?
 // --- Field accessors
 
 int32_t PDEControlDataID(const PDEControlData* r) { return r ? r->id : 0; }
-const std::string* PDEControlDataKey(const PDEControlData* r) { return r && !r->key.empty() ? &r->key : nullptr; }
+const std::string* PDEControlDataKey(const PDEControlData* r) {
+  return r && !r->key.empty() ? &r->key : nullptr;
+}
 PPDUIOption* PDEControlDataPPDInfo(const PDEControlData* r) { return r ? r->ppdInfo.get() : nullptr; }
 int64_t PDEControlDataKind(const PDEControlData* r) { return r ? int64_t{r->kind} : -1; }
 ui::Object* PDEControlDataControl(const PDEControlData* r) { return r ? r->control : nullptr; }
@@ -136,7 +146,9 @@ void PDEControlDataSetStringValue(PDEControlData* r, std::string_view s) {
 
 // --- The control
 
-void PDEControlDataSetHidden(PDEControlData* r, bool hidden) { CCControlSetHidden(r ? r->control : nullptr, hidden); }
+void PDEControlDataSetHidden(PDEControlData* r, bool hidden) {
+  CCControlSetHidden(r ? r->control : nullptr, hidden);
+}
 
 bool PDEControlDataIsHidden(const PDEControlData* r) {
   auto* view = r ? dynamic_cast<ui::View*>(r->control) : nullptr;
@@ -392,7 +404,8 @@ void CCDisableMenuItemsWithInstallableOption(ui::PopUpButton* popup, const PPDUI
     if (it == installed->end() || !it->second.string() || !EqualsIgnoringCase(*it->second.string(), *choice1))
       continue;
     if (!EqualsIgnoringCase(*option2, option->selfKey)) continue;
-    if (ui::MenuItem* item = popup->itemAtIndex(PPDUIOptionKeyToIndex(option, *choice2))) item->enabled = false;
+    if (ui::MenuItem* item = popup->itemAtIndex(PPDUIOptionKeyToIndex(option, *choice2)))
+      item->enabled = false;
   }
 }
 

@@ -143,7 +143,8 @@ void CCRebuildPopupMenuWithPPDOption(platform::ui::PopUpButton* popup, const PPD
 void CCDisableMenuItemsWithInstallableOption(platform::ui::PopUpButton* popup, const PPDUIOption* option,
                                              HVPDESession* session);
 // Each item's enabled state, in order; the item count, or -1 without a pop-up.
-int CCGetPopupButtonItemState(const platform::ui::PopUpButton* popup, int ignored, std::vector<uint8_t>* flags);
+int CCGetPopupButtonItemState(const platform::ui::PopUpButton* popup, int ignored,
+                              std::vector<uint8_t>* flags);
 void CCControlSetHidden(platform::ui::Object* control, bool hidden);
 void CCControlSetStaticText(platform::ui::Object* control, std::string_view text);
 

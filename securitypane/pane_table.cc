@@ -25,12 +25,23 @@ bool Lookup(const platform::Bundle* bundle, const char* key, std::string* out) {
 void initializeUI(ppd_file_t* ppd, PaneControlTable* table, const platform::Bundle* bundle) {
   ForEachPaneRecord(table, [&](PaneControlRecord& r) {
     switch (r.kind) {
-      case kPaneStaticText: initializeStaticText(&r, bundle); break;
-      case kPanePopUp: initializePopup(ppd, &r); break;
-      case kPaneCheckBox: initializeCheckBox(&r, bundle); break;
-      case kPaneRadio: initializeRadioButton(&r, bundle); break;
-      case kPaneEditText: initializeEditText(&r); break;
-      default: break;
+      case kPaneStaticText:
+        initializeStaticText(&r, bundle);
+        break;
+      case kPanePopUp:
+        initializePopup(ppd, &r);
+        break;
+      case kPaneCheckBox:
+        initializeCheckBox(&r, bundle);
+        break;
+      case kPaneRadio:
+        initializeRadioButton(&r, bundle);
+        break;
+      case kPaneEditText:
+        initializeEditText(&r);
+        break;
+      default:
+        break;
     }
   });
 }
@@ -100,9 +111,12 @@ void setDefaults(ppd_file_t* ppd, PaneControlTable* table) {
   ForEachPaneRecord(table, [&](PaneControlRecord& r) {
     std::optional<std::string> value = getDefaultValueFromPPD(ppd, r.settingsKey);
     if (!value) {
-      if (r.kind == kPaneEditText) value = "";
-      else if (r.kind == kPaneRadio) value = "public";
-      else if (r.kind == kPaneCheckBox) value = "False";
+      if (r.kind == kPaneEditText)
+        value = "";
+      else if (r.kind == kPaneRadio)
+        value = "public";
+      else if (r.kind == kPaneCheckBox)
+        value = "False";
     }
     r.value = value;
     setPPDValueToControl(&r, r.value ? &*r.value : nullptr);
@@ -166,10 +180,15 @@ std::optional<std::string> getPPDValueFromControl(const PaneControlRecord* r) {
       const ui::Button* box = As<ui::Button>(r);
       if (!box) return std::nullopt;
       switch (box->state()) {
-        case ui::Button::kOffState: return "False";
-        case ui::Button::kOnState: return "True";
-        case ui::Button::kMixedState: return std::nullopt;
-        default: platform::log::Writef(LOG_DEBUG, "Error!(%d)", box->state()); return std::nullopt;
+        case ui::Button::kOffState:
+          return "False";
+        case ui::Button::kOnState:
+          return "True";
+        case ui::Button::kMixedState:
+          return std::nullopt;
+        default:
+          platform::log::Writef(LOG_DEBUG, "Error!(%d)", box->state());
+          return std::nullopt;
       }
     }
     case kPaneRadio: {

@@ -59,7 +59,8 @@ OSStatus GetCustomPaperNameFromPlist(const std::string& name, std::string* out, 
   const std::string folder = platform::paths::UserPreferencesFolder();
   if (folder.empty()) return platform::kStatusMissing;
   auto dict = MyPListCreateDictionaryFromPath(folder + "/" + kCustomPapersFile);
-  const plist::Value* entry = dict ? CFDictionaryGetValueWithType(&*dict, name, kValueKindDictionary) : nullptr;
+  const plist::Value* entry =
+      dict ? CFDictionaryGetValueWithType(&*dict, name, kValueKindDictionary) : nullptr;
   const plist::Value* display = CFDictionaryGetValueWithType(entry, "name", kValueKindString);
   if (display) {
     if (out) *out = *display->string();

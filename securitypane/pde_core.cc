@@ -42,7 +42,9 @@ OSStatus PDECoreOnInitialize(HVPDESession* session) {
 PDECoreContext* HVPDECoreGetContextArgument(HVPDESession* session) {
   return session ? session->coreContext : nullptr;
 }
-PDECoreContext* PDECoreGetContextArgument(HVPDESession* session) { return HVPDECoreGetContextArgument(session); }
+PDECoreContext* PDECoreGetContextArgument(HVPDESession* session) {
+  return HVPDECoreGetContextArgument(session);
+}
 
 const std::string* PDECoreGetPluginNameArgument(HVPDESession* session) {
   PDECoreContext* c = HVPDECoreGetContextArgument(session);
@@ -64,10 +66,12 @@ PPDUIOption* PDECoreGetPPDPapers(HVPDESession* session) {
   return c ? &c->ppdPapers : nullptr;
 }
 
-std::optional<plist::Dict> ModelDictionaryForQueue(platform::PrintSettings* settings, OSStatus settings_status,
-                                                   const std::string* product, const std::string* queue) {
+std::optional<plist::Dict> ModelDictionaryForQueue(platform::PrintSettings* settings,
+                                                   OSStatus settings_status, const std::string* product,
+                                                   const std::string* queue) {
   if (!product || product->empty() || settings_status != noErr || !settings) {
-    platform::log::Writef(LOG_NOTICE, "PDECoreGetModelDictionary error1:%d", static_cast<int>(settings_status));
+    platform::log::Writef(LOG_NOTICE, "PDECoreGetModelDictionary error1:%d",
+                          static_cast<int>(settings_status));
     platform::log::Write(LOG_NOTICE, "PDECoreGetModelDictionary error3");
     return std::nullopt;
   }
@@ -142,7 +146,8 @@ const plist::Value* HVPrintSettingsGetCFNumber(const platform::PrintSettings* s,
   return HVDictionaryGetValue(s, key);
 }
 
-OSStatus HVPrintSettingsGetString(const platform::PrintSettings* s, std::string_view key, const std::string** out) {
+OSStatus HVPrintSettingsGetString(const platform::PrintSettings* s, std::string_view key,
+                                  const std::string** out) {
   const plist::Value* v = nullptr;
   const OSStatus status = platform::PMPrintSettingsGetValue(s, key, &v);
   if (status != noErr || !out) return status;
@@ -214,16 +219,25 @@ OSStatus HVPageFormatGetSInt32(const platform::PageFormat* format, std::string_v
   if (status != noErr) return status;
   int32_t value = -1;
   switch (orientation) {
-    case platform::kPMPortrait: value = 1; break;
-    case platform::kPMLandscape: value = 2; break;
-    case platform::kPMReversePortrait: value = 4; break;
-    case platform::kPMReverseLandscape: value = 3; break;
+    case platform::kPMPortrait:
+      value = 1;
+      break;
+    case platform::kPMLandscape:
+      value = 2;
+      break;
+    case platform::kPMReversePortrait:
+      value = 4;
+      break;
+    case platform::kPMReverseLandscape:
+      value = 3;
+      break;
   }
   if (out) *out = value;
   return noErr;
 }
 
-OSStatus HVPageFormatGetPaperName(HVPDESession* session, const platform::PageFormat* format, std::string* out) {
+OSStatus HVPageFormatGetPaperName(HVPDESession* session, const platform::PageFormat* format,
+                                  std::string* out) {
   const platform::Paper* paper = nullptr;
   if (format) {
     const OSStatus status = platform::PMGetPageFormatPaper(format, &paper);

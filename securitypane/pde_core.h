@@ -63,8 +63,9 @@ PPDUIOption* PDECoreGetPPDPapers(HVPDESession* session);
 std::optional<platform::plist::Dict> PDECoreGetModelDictionary(HVPDESession* session);
 // The same for given settings (and the status of getting them) and names.
 std::optional<platform::plist::Dict> ModelDictionaryForQueue(platform::PrintSettings* settings,
-                                                   OSStatus settings_status, const std::string* product,
-                                                   const std::string* queue);
+                                                             OSStatus settings_status,
+                                                             const std::string* product,
+                                                             const std::string* queue);
 platform::PrintSettings* PDECoreGetPrintSettingHVDictionary(HVPDESession* session);
 
 // --- Session and settings access
@@ -77,12 +78,15 @@ OSStatus GetPPDReference(HVPDESession* session, ppd_file_t** out);
 inline void FreePPDReference(ppd_file_t*) {}
 
 bool HVIsPrintSettingsItem(const platform::PrintSettings* settings, std::string_view key);
-OSStatus HVPrintSettingsSetItem(platform::PrintSettings* settings, std::string_view domain, std::string_view key,
-                                const platform::plist::Value& value, bool locked);
-const platform::plist::Value* HVPrintSettingsGetCFDictionary(const platform::PrintSettings* s, std::string_view key);
-const platform::plist::Value* HVPrintSettingsGetCFNumber(const platform::PrintSettings* s, std::string_view key);
+OSStatus HVPrintSettingsSetItem(platform::PrintSettings* settings, std::string_view domain,
+                                std::string_view key, const platform::plist::Value& value, bool locked);
+const platform::plist::Value* HVPrintSettingsGetCFDictionary(const platform::PrintSettings* s,
+                                                             std::string_view key);
+const platform::plist::Value* HVPrintSettingsGetCFNumber(const platform::PrintSettings* s,
+                                                         std::string_view key);
 // The get's status; then -1 when the value has another type. *out is lent.
-OSStatus HVPrintSettingsGetString(const platform::PrintSettings* s, std::string_view key, const std::string** out);
+OSStatus HVPrintSettingsGetString(const platform::PrintSettings* s, std::string_view key,
+                                  const std::string** out);
 OSStatus HVPrintSettingsGetBoolean(const platform::PrintSettings* s, std::string_view key, int* out);
 OSStatus HVPrintSettingsGetSInt32(const platform::PrintSettings* s, std::string_view key, int32_t* out);
 // The destination paper's display name (from a page format built out of the
@@ -94,7 +98,8 @@ OSStatus HVGetDocumentPaperRect(HVPDESession* session, platform::PMRect* rect);
 // Only "com.apple.print.PageFormat.PMOrientation": 1 portrait, 2 landscape,
 // 4 reverse portrait, 3 reverse landscape. Any other key: -1 and *out = -1.
 OSStatus HVPageFormatGetSInt32(const platform::PageFormat* format, std::string_view key, int32_t* out);
-OSStatus HVPageFormatGetPaperName(HVPDESession* session, const platform::PageFormat* format, std::string* out);
+OSStatus HVPageFormatGetPaperName(HVPDESession* session, const platform::PageFormat* format,
+                                  std::string* out);
 OSStatus HVPageFormatGetOrientation(const platform::PageFormat* format, platform::PMOrientation* out);
 std::optional<std::string> HVCopyLocalizedStringFromTableInBundle(HVPDESession* session, std::string_view key,
                                                                   std::string_view table);

@@ -85,7 +85,8 @@ OSStatus PDECustomGetJobTicketPPDDict(HVPDESession* session, std::string_view ke
   return noErr;
 }
 
-OSStatus PDECustomGetJobTicketPPDDictRoot(HVPDESession* session, std::string_view key, const std::string** out) {
+OSStatus PDECustomGetJobTicketPPDDictRoot(HVPDESession* session, std::string_view key,
+                                          const std::string** out) {
   platform::PrintSettings* settings = nullptr;
   const OSStatus status = HVGetPrintSettings(session, &settings);
   if (status == noErr) HVPrintSettingsGetString(settings, key, out);

@@ -26,7 +26,8 @@ OSStatus PDECustomSetJobTicketWithArgument(PDEControlData* control, HVPDESession
 OSStatus PDECustomSetJobTicketPPDDict(HVPDESession* session, std::string_view key, std::string_view value);
 // 0 and the string when settings[key] is a string, else -1.
 OSStatus PDECustomGetJobTicketPPDDict(HVPDESession* session, std::string_view key, std::string* out);
-OSStatus PDECustomGetJobTicketPPDDictRoot(HVPDESession* session, std::string_view key, const std::string** out);
+OSStatus PDECustomGetJobTicketPPDDictRoot(HVPDESession* session, std::string_view key,
+                                          const std::string** out);
 OSStatus PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(HVPDESession* session, std::string_view keyword,
                                                            int32_t* out);
 OSStatus PDECustomGetJobTicketSInt32DictPMPageFormatRef(HVPDESession* session, std::string_view keyword,

@@ -46,7 +46,8 @@ void CopyRaw(char (&out)[N], const char* text, size_t limit) {
 }
 
 const PPDUIOptionItem* ItemAt(const PPDUIOption* r, int index) {
-  if (!r || index < 0 || index >= r->itemCount || static_cast<size_t>(index) >= r->items.size()) return nullptr;
+  if (!r || index < 0 || index >= r->itemCount || static_cast<size_t>(index) >= r->items.size())
+    return nullptr;
   return &r->items[static_cast<size_t>(index)];
 }
 

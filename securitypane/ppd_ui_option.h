@@ -33,8 +33,8 @@ struct PaperRecord {
 struct PPDUIOption;
 
 struct PPDUIOptionItem {
-  std::string key;    // choice keyword
-  std::string alias;  // choice display text
+  std::string key;                     // choice keyword
+  std::string alias;                   // choice display text
   std::unique_ptr<PaperRecord> paper;  // "PageSize" only
   PPDUIOption* owner = nullptr;
 };

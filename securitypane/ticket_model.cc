@@ -13,21 +13,25 @@ std::optional<std::string> ticketGetPrintQueueName(HVPDESession* session) {
   return id;
 }
 
-std::optional<plist::Dict> ticketGetModelDictionary(platform::PrintSettings* settings, HVPDESession* session) {
+std::optional<plist::Dict> ticketGetModelDictionary(platform::PrintSettings* settings,
+                                                    HVPDESession* session) {
   const std::optional<std::string> queue = ticketGetPrintQueueName(session);
   return ModelDictionaryForQueue(settings, settings ? platform::noErr : platform::kStatusMissing,
                                  PDECoreGetPPDProductNameArgument(session), queue ? &*queue : nullptr);
 }
 
 void ticketCFDictionaryMapToTicket(platform::PrintSettings* settings, const plist::Dict& dictionary) {
-  for (const auto& [key, value] : dictionary) HVPrintSettingsSetItem(settings, kSettingsDomain, key, value, false);
+  for (const auto& [key, value] : dictionary)
+    HVPrintSettingsSetItem(settings, kSettingsDomain, key, value, false);
 }
 
 void ticketCopyToRoot(platform::PrintSettings* settings, HVPDESession* session) {
-  if (auto saved = ticketGetModelDictionary(settings, session)) ticketCFDictionaryMapToTicket(settings, *saved);
+  if (auto saved = ticketGetModelDictionary(settings, session))
+    ticketCFDictionaryMapToTicket(settings, *saved);
 }
 
-void ticketGetPrintSettings(PaneControlTable* table, platform::PrintSettings* settings, HVPDESession* session) {
+void ticketGetPrintSettings(PaneControlTable* table, platform::PrintSettings* settings,
+                            HVPDESession* session) {
   auto saved = ticketGetModelDictionary(settings, session);
   if (!saved) return;
   ForEachPaneRecord(table, [&](PaneControlRecord& r) {
@@ -37,7 +41,8 @@ void ticketGetPrintSettings(PaneControlTable* table, platform::PrintSettings* se
   });
 }
 
-void ticketWritePrintSettings(PaneControlTable* table, platform::PrintSettings* settings, HVPDESession* session) {
+void ticketWritePrintSettings(PaneControlTable* table, platform::PrintSettings* settings,
+                              HVPDESession* session) {
   auto saved = ticketGetModelDictionary(settings, session);
   const std::string* product = PDECoreGetPPDProductNameArgument(session);
   const std::optional<std::string> queue = ticketGetPrintQueueName(session);

@@ -17,12 +17,15 @@ std::optional<std::string> ticketGetPrintQueueName(HVPDESession* session);
 std::optional<platform::plist::Dict> ticketGetModelDictionary(platform::PrintSettings* settings,
                                                               HVPDESession* session);
 // Every entry into the print settings root (not locked).
-void ticketCFDictionaryMapToTicket(platform::PrintSettings* settings, const platform::plist::Dict& dictionary);
+void ticketCFDictionaryMapToTicket(platform::PrintSettings* settings,
+                                   const platform::plist::Dict& dictionary);
 // The current queue's saved values into the print settings root.
 void ticketCopyToRoot(platform::PrintSettings* settings, HVPDESession* session);
 // Saved value of each record with a settings key → the record's value.
-void ticketGetPrintSettings(PaneControlTable* table, platform::PrintSettings* settings, HVPDESession* session);
+void ticketGetPrintSettings(PaneControlTable* table, platform::PrintSettings* settings,
+                            HVPDESession* session);
 // Each record's value → the saved values, under its settings key.
-void ticketWritePrintSettings(PaneControlTable* table, platform::PrintSettings* settings, HVPDESession* session);
+void ticketWritePrintSettings(PaneControlTable* table, platform::PrintSettings* settings,
+                              HVPDESession* session);
 
 }  // namespace securitypane

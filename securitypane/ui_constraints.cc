@@ -74,8 +74,9 @@ bool Fires(std::string_view constraint_choice, const std::string& current) {
 bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c, HVPDESession* session);
 
 // One pass over the pane list; true when a selection was moved.
-bool UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t count, PDEControlDataTable* table,
-                                             ValueCache* cache, HVPDESession* session) {
+bool UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t count,
+                                             PDEControlDataTable* table, ValueCache* cache,
+                                             HVPDESession* session) {
   ppd_file_t* ppd = nullptr;
   GetPPDReference(session, &ppd);
   if (!ppd || !list) return false;
@@ -128,13 +129,11 @@ OSStatus UIConstraintsPPDFinalize(UIConstraintsPPDState* state) {
   return platform::noErr;
 }
 
-const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(const UIConstraintsKeyEntry* key_table,
-                                                                       int32_t* count,
-                                                                       UIConstraintsPPDState* state) {
+const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(
+    const UIConstraintsKeyEntry* key_table, int32_t* count, UIConstraintsPPDState* state) {
   if (!key_table || !count || !state) return nullptr;
-  const size_t considered =
-      std::min({static_cast<size_t>(std::max(state->count, 0)), state->constraints.size(),
-                static_cast<size_t>(kMaxPPDConstraints)});
+  const size_t considered = std::min({static_cast<size_t>(std::max(state->count, 0)),
+                                      state->constraints.size(), static_cast<size_t>(kMaxPPDConstraints)});
   std::vector<char> marked(considered, 0);
   for (const UIConstraintsKeyEntry* e = key_table; e->keyword[0]; ++e) {
     const std::string_view keyword = Field(e->keyword);
@@ -183,7 +182,8 @@ void UIConstraintsPPDDisableSingleControlOrItemArgument(PDEControlData* r, ppd_f
 
 namespace {
 
-bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c, HVPDESession* session) {
+bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c,
+                           HVPDESession* session) {
   if (!r || r->kind == kKindIcon) return false;
   if (r->kind != kKindCheckBox && r->kind != kKindPopUp && r->kind != kKindRadioGroup) {
     PDEControlDataSetEnabled(r, false);
@@ -206,8 +206,10 @@ bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstrai
     if (PDECustomGetJobTicketPPDDict(session, r->key, &selected) == platform::noErr && selected == choice2) {
       if (r->kind == kKindCheckBox) {
         // Move to the state that stands for the other choice.
-        const int forbidden_state = CheckBoxStateForIndex(r->ppdInfo ? r->ppdInfo.get() : record.get(), forbidden);
-        if (auto* box = dynamic_cast<platform::ui::Button*>(r->control)) box->setState(forbidden_state ? 0 : 1);
+        const int forbidden_state =
+            CheckBoxStateForIndex(r->ppdInfo ? r->ppdInfo.get() : record.get(), forbidden);
+        if (auto* box = dynamic_cast<platform::ui::Button*>(r->control))
+          box->setState(forbidden_state ? 0 : 1);
       } else {
         const int items = PDEControlDataItemGetCount(r);
         int target = 0;
@@ -235,14 +237,16 @@ void vDisableBody(PDEControlData* r) {
 }
 
 void UIConstraintsPPDDisableRelatedControl(PDEControlDataTable* table, PDEControlData* r,
-                                           const UIConstraintsKeyEntry* key_table, int32_t key_table_entries) {
+                                           const UIConstraintsKeyEntry* key_table,
+                                           int32_t key_table_entries) {
   if (!r || !key_table || PDEControlDataIsEnabled(r)) return;
   for (int32_t i = 0; i < key_table_entries && key_table[i].keyword[0]; ++i) {
     const UIConstraintsKeyEntry& e = key_table[i];
     if (e.controlID != r->id) continue;
     if (!e.related || !e.related->ids) return;
     const int32_t n = std::clamp(e.related->count, 0, kMaxRelatedControls);
-    for (int32_t k = 0; k < n; ++k) PDEControlDataSetEnabled(PDEControlDataGetByID(table, e.related->ids[k]), false);
+    for (int32_t k = 0; k < n; ++k)
+      PDEControlDataSetEnabled(PDEControlDataGetByID(table, e.related->ids[k]), false);
     return;
   }
 }

@@ -73,9 +73,8 @@ OSStatus UIConstraintsPPDFinalize(UIConstraintsPPDState* state);
 // key table (of the first kMaxPPDConstraints), in PPD order, into a new list
 // appended to the state. Answers the list (owned by the state, valid until
 // the release) and its length in *count; nullptr for missing arguments.
-const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(const UIConstraintsKeyEntry* key_table,
-                                                                       int32_t* count,
-                                                                       UIConstraintsPPDState* state);
+const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(
+    const UIConstraintsKeyEntry* key_table, int32_t* count, UIConstraintsPPDState* state);
 // Frees the state's pane lists.
 void ReleaseUIConstrainstPPDListForEveryUserPaneArgument(UIConstraintsPPDState* state);
 
@@ -89,7 +88,8 @@ OSStatus UpdateUIConstraintsPPDArgument(const PPDConstraint* list, int32_t count
 
 // Pieces of an evaluation, exposed for tests.
 void UIConstraintsPPDDisableSingleControlOrItemArgument(PDEControlData* record, ppd_file_t* ppd,
-                                                        const PPDConstraint& constraint, HVPDESession* session);
+                                                        const PPDConstraint& constraint,
+                                                        HVPDESession* session);
 void vDisableBody(PDEControlData* record);
 void UIConstraintsPPDDisableRelatedControl(PDEControlDataTable* table, PDEControlData* record,
                                            const UIConstraintsKeyEntry* key_table, int32_t key_table_entries);

@@ -28,7 +28,8 @@ std::vector<std::string> PaneConstraints() {
   const char* targets[] = {"PrintModeVN420P SecurePrint", "HVAuthenticationVN420P True",
                            "HVSectionManagementVN420P True"};
   for (int i = 0; i < 12; ++i)
-    lines.push_back("*UIConstraints: *Filler" + std::to_string(i) + (i % 3 == 0 ? " A *" : " B *") + targets[i % 3]);
+    lines.push_back("*UIConstraints: *Filler" + std::to_string(i) + (i % 3 == 0 ? " A *" : " B *") +
+                    targets[i % 3]);
   return lines;
 }
 

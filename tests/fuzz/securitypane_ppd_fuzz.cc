@@ -47,14 +47,47 @@ const std::string& Head() {
 }
 
 constexpr const char* kWords[] = {
-    "*UIConstraints:", "*NonUIConstraints:", "*PrintModeVN420P", "SecurePrint", "Normal",
-    "*HVAuthenticationVN420P", "*HVSectionManagementVN420P", "True", "False", "*Filler0", "*Filler1", "A", "B",
-    "*PageSize", "*PageRegion", "A4", "Letter", "*OpenUI", "*CloseUI:", "PickOne", "Boolean", "PickMany",
-    "*OptionHardDisk", "*OpenGroup: InstallableOptions", "*CloseGroup: InstallableOptions", "*DefaultFiller1:",
-    "*DefaultPageSize:", "*PaperDimension", "*ImageableArea", "*CustomPageSize True: \"\"",
-    "*ParamCustomPageSize Width: 1 points 10 20", "*MaxMediaWidth: \"20\"", "*LanguageEncoding: JIS83-RKSJ",
-    "*LanguageEncoding: WindowsANSI", "\"595 842\"", "/", ":", "\n",
-    "*KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK", "*InputSlot", "*Duplex",
+    "*UIConstraints:",
+    "*NonUIConstraints:",
+    "*PrintModeVN420P",
+    "SecurePrint",
+    "Normal",
+    "*HVAuthenticationVN420P",
+    "*HVSectionManagementVN420P",
+    "True",
+    "False",
+    "*Filler0",
+    "*Filler1",
+    "A",
+    "B",
+    "*PageSize",
+    "*PageRegion",
+    "A4",
+    "Letter",
+    "*OpenUI",
+    "*CloseUI:",
+    "PickOne",
+    "Boolean",
+    "PickMany",
+    "*OptionHardDisk",
+    "*OpenGroup: InstallableOptions",
+    "*CloseGroup: InstallableOptions",
+    "*DefaultFiller1:",
+    "*DefaultPageSize:",
+    "*PaperDimension",
+    "*ImageableArea",
+    "*CustomPageSize True: \"\"",
+    "*ParamCustomPageSize Width: 1 points 10 20",
+    "*MaxMediaWidth: \"20\"",
+    "*LanguageEncoding: JIS83-RKSJ",
+    "*LanguageEncoding: WindowsANSI",
+    "\"595 842\"",
+    "/",
+    ":",
+    "\n",
+    "*KKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKKK",
+    "*InputSlot",
+    "*Duplex",
 };
 
 std::string Expand(std::string_view input) {
@@ -83,7 +116,8 @@ void Exercise(ppd_file_t* ppd) {
       for (int i = -1; i <= record.itemCount; ++i) {
         const std::string* key = PPDUIOptionIndexToKey(&record, i);
         if (key) PPDUIOptionKeyToAlias(&record, *key);
-        if (const std::string* alias = PPDUIOptionIndexToAlias(&record, i)) PPDUIOptionAliasToKey(&record, *alias);
+        if (const std::string* alias = PPDUIOptionIndexToAlias(&record, i))
+          PPDUIOptionAliasToKey(&record, *alias);
       }
       PPDUIOptionTiny tiny;
       SetupPPDUIOptionTiny(&tiny, ppd, option.keyword);
@@ -99,8 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   {
     std::ofstream out(PPDPath(), std::ios::binary | std::ios::trunc);
-    if (input.starts_with("*PPD-Adobe")) out << input;
-    else out << Head() << Expand(input);
+    if (input.starts_with("*PPD-Adobe"))
+      out << input;
+    else
+      out << Head() << Expand(input);
   }
   std::string error;
   testing::LayersHost host(PPDPath(), &error);

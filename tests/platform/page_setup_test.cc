@@ -13,10 +13,11 @@ TEST(PageSetupTest, ParsesSizesAndOrientations) {
     const char* text;
     bool ok;
     double w, h;
-  } sizes[] = {{"216x360", true, 216, 360}, {"595.5x842", true, 595.5, 842}, {"0x10", false, 0, 0},
-               {"-5x10", false, 0, 0},      {"10x", false, 0, 0},          {"x10", false, 0, 0},
-               {"10*20", false, 0, 0},      {"10x20x30", false, 0, 0},     {"1e9x10", false, 0, 0},
-               {"nanx10", false, 0, 0}};
+  } sizes[] = {{"216x360", true, 216, 360}, {"595.5x842", true, 595.5, 842},
+               {"0x10", false, 0, 0},       {"-5x10", false, 0, 0},
+               {"10x", false, 0, 0},        {"x10", false, 0, 0},
+               {"10*20", false, 0, 0},      {"10x20x30", false, 0, 0},
+               {"1e9x10", false, 0, 0},     {"nanx10", false, 0, 0}};
   for (const auto& c : sizes) {
     double w = -1, h = -1;
     EXPECT_EQ(ParseCustomSize(c.text, &w, &h), c.ok) << c.text;

@@ -135,9 +135,10 @@ TEST_F(ControlTablesTest, SummaryTextsKeysAndSearch) {
             std::nullopt);
   EXPECT_EQ(getLocalizeValueFromPPD(host->ppdFile(), "PrintModeVN420P", "SecurePrint"), "Secure Print");
 
-  EXPECT_EQ(CustomSupportedPPDOptionKeys(&host->table),
-            (std::vector<std::string>{"PrintModeVN420P", "HVAuthenticationVN420P", "HVSectionManagementVN420P",
-                                      "SecurePass", "UserName", "UserPass", "SectionName", "SectionPass"}));
+  EXPECT_EQ(
+      CustomSupportedPPDOptionKeys(&host->table),
+      (std::vector<std::string>{"PrintModeVN420P", "HVAuthenticationVN420P", "HVSectionManagementVN420P",
+                                "SecurePass", "UserName", "UserPass", "SectionName", "SectionPass"}));
   EXPECT_EQ(searchTableIndex(&host->table, &host->userRadioButton), 3);
   EXPECT_EQ(searchTableIndex(&host->table, &host->sectionPasswordStaticText), 15);
   ui::Button stranger;

@@ -18,14 +18,16 @@ std::string GeneratePPD(const GeneratedPPD& spec) {
       "*PageSize A4/A4: \"\"\n*PageSize Letter/US Letter: \"\"\n*CloseUI: *PageSize\n"
       "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"12 12 583 830\"\n"
       "*ImageableArea Letter/US Letter: \"12 12 600 780\"\n"
-      "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/US Letter: \"612 792\"\n"
+      "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n*PaperDimension Letter/US Letter: "
+      "\"612 792\"\n"
       "*OpenUI *PrintModeVN420P/Print Mode: PickOne\n*DefaultPrintModeVN420P: Normal\n"
       "*PrintModeVN420P Normal/Normal Print: \"\"\n*PrintModeVN420P SecurePrint/Secure Print: \"\"\n"
       "*CloseUI: *PrintModeVN420P\n"
       "*OpenUI *HVAuthenticationVN420P/User Authentication: Boolean\n*DefaultHVAuthenticationVN420P: False\n"
       "*HVAuthenticationVN420P True/On: \"\"\n*HVAuthenticationVN420P False/Off: \"\"\n"
       "*CloseUI: *HVAuthenticationVN420P\n"
-      "*OpenUI *HVSectionManagementVN420P/Section Management: Boolean\n*DefaultHVSectionManagementVN420P: False\n"
+      "*OpenUI *HVSectionManagementVN420P/Section Management: Boolean\n*DefaultHVSectionManagementVN420P: "
+      "False\n"
       "*HVSectionManagementVN420P True/On: \"\"\n*HVSectionManagementVN420P False/Off: \"\"\n"
       "*CloseUI: *HVSectionManagementVN420P\n";
   for (int i = 0; i < spec.fillerOptions; ++i) {
@@ -39,8 +41,8 @@ std::string GeneratePPD(const GeneratedPPD& spec) {
   for (int i = 0; i < spec.unrelatedConstraints; ++i) {
     // Pairs that never fire on the defaults (both are "A").
     const int a = i % fillers, b = (i / fillers + a + 1) % fillers;
-    t += "*UIConstraints: *Filler" + std::to_string(a) + " B *Filler" + std::to_string(b == a ? (b + 1) % fillers : b) +
-         " " + (i % 2 ? "A" : "B") + "\n";
+    t += "*UIConstraints: *Filler" + std::to_string(a) + " B *Filler" +
+         std::to_string(b == a ? (b + 1) % fillers : b) + " " + (i % 2 ? "A" : "B") + "\n";
   }
   return t;
 }

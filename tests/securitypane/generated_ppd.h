@@ -8,8 +8,8 @@
 namespace securitypane::testing {
 
 struct GeneratedPPD {
-  int fillerOptions = 64;      // "Filler0".. with choices "A", "B"
-  int unrelatedConstraints = 0;  // between filler options
+  int fillerOptions = 64;                     // "Filler0".. with choices "A", "B"
+  int unrelatedConstraints = 0;               // between filler options
   std::vector<std::string> extraConstraints;  // "*UIConstraints: ..." lines, written first
   std::vector<std::string> extraLines;        // written before the constraints
 };

@@ -14,9 +14,9 @@ LayersHost::LayersHost(const std::string& ppd_path, std::string* error) {
   if (session_) format = session_->defaultPageFormat();
   userRadioButton.cells() = {{"Public user", true, 0}, {"Private user", true, 1}};
   userRadioButton.selectCellAtRow(0);
-  for (ui::TextField* label : {&waitModeStaticText, &secureTitleStaticText, &securePasswordStaticText,
-                               &userNameStaticText, &userPasswordStaticText, &sectionNameStaticText,
-                               &sectionPasswordStaticText}) {
+  for (ui::TextField* label :
+       {&waitModeStaticText, &secureTitleStaticText, &securePasswordStaticText, &userNameStaticText,
+        &userPasswordStaticText, &sectionNameStaticText, &sectionPasswordStaticText}) {
     label->setEditable(false);
     label->setBezeled(false);
   }
@@ -32,13 +32,23 @@ void LayersHost::build() {
   table = {
       {&waitModePopUp, kPanePopUp, "PrintModeVN420P", "PrintModeVN420P", {}, 0},
       {&userAuthenticationCheckBox, kPaneCheckBox, "HVAuthenticationVN420P", "HVAuthenticationVN420P", {}, 0},
-      {&sectionManagementCheckBox, kPaneCheckBox, "HVSectionManagementVN420P", "HVSectionManagementVN420P", {}, 0},
+      {&sectionManagementCheckBox,
+       kPaneCheckBox,
+       "HVSectionManagementVN420P",
+       "HVSectionManagementVN420P",
+       {},
+       0},
       {&userRadioButton, kPaneRadio, "jp.halvern.printers.VN420P.userType", nullptr, {}, 0},
       {&securePasswordEditText, kPaneEditText, "jp.halvern.printers.VN420P.secureKey", "SecurePass", {}, 0},
       {&userNameEditText, kPaneEditText, "jp.halvern.printers.VN420P.userName", "UserName", {}, 0},
       {&userPasswordEditText, kPaneEditText, "jp.halvern.printers.VN420P.userKey", "UserPass", {}, 0},
       {&sectionNameEditText, kPaneEditText, "jp.halvern.printers.VN420P.sectionName", "SectionName", {}, 0},
-      {&sectionPasswordEditText, kPaneEditText, "jp.halvern.printers.VN420P.sectionKey", "SectionPass", {}, 0},
+      {&sectionPasswordEditText,
+       kPaneEditText,
+       "jp.halvern.printers.VN420P.sectionKey",
+       "SectionPass",
+       {},
+       0},
       {&waitModeStaticText, kPaneStaticText, nullptr, "PrintModeVN420P", {}, 1},
       {&secureTitleStaticText, kPaneStaticText, nullptr, "SecureTitle", {}, 0},
       {&securePasswordStaticText, kPaneStaticText, nullptr, "SecurePass", {}, 1},
@@ -62,8 +72,8 @@ void LayersHost::build() {
   session = HVPDESession{nullptr, this, &core, nullptr};
   PDECoreOnInitialize(&session);
   UIConstraintsPPDInitializeArgument(ppd, &core.uiConstraints);
-  constraintList =
-      CreateUIConstrainstPPDListForEveryUserPaneArgument(SetupPPDKeyTableSecurity, &constraintCount, &core.uiConstraints);
+  constraintList = CreateUIConstrainstPPDListForEveryUserPaneArgument(SetupPPDKeyTableSecurity,
+                                                                      &constraintCount, &core.uiConstraints);
   setDefaults(ppd, &table);
 }
 
@@ -96,8 +106,8 @@ void LayersHost::refresh() {
 
 void LayersHost::act(ui::Object* control) {
   if (CTblGetID(controlData.get(), control) > 0)
-    UpdateTicketWithPDEControl(PDEControlDataGetByID(controlData.get(), CTblGetID(controlData.get(), control)),
-                               &session);
+    UpdateTicketWithPDEControl(
+        PDEControlDataGetByID(controlData.get(), CTblGetID(controlData.get(), control)), &session);
   const int index = searchTableIndex(&table, control);
   if (index >= 0 && table[static_cast<size_t>(index)].kind != kPaneStaticText)
     table[static_cast<size_t>(index)].value = getPPDValueFromControl(&table[static_cast<size_t>(index)]);

@@ -59,8 +59,8 @@ class LayersHost : public pde::HostCallback {
   platform::ui::SecureTextField userPasswordEditText;
   platform::ui::TextField sectionNameEditText;
   platform::ui::SecureTextField sectionPasswordEditText;
-  platform::ui::TextField waitModeStaticText, secureTitleStaticText, securePasswordStaticText, userNameStaticText,
-      userPasswordStaticText, sectionNameStaticText, sectionPasswordStaticText;
+  platform::ui::TextField waitModeStaticText, secureTitleStaticText, securePasswordStaticText,
+      userNameStaticText, userPasswordStaticText, sectionNameStaticText, sectionPasswordStaticText;
 
   PaneControlTable table;
   std::unique_ptr<PDEControlDataTable> controlData;

@@ -19,14 +19,16 @@ namespace ui = platform::ui;
 std::string Describe(const securitypane::PaneControlRecord& r) {
   std::string line = r.settingsKey ? r.settingsKey : r.optionName;
   line += " = " + r.value.value_or("(none)");
-  if (const auto* c = dynamic_cast<const ui::Control*>(r.control); c && !c->isEnabled()) line += "  [disabled]";
+  if (const auto* c = dynamic_cast<const ui::Control*>(r.control); c && !c->isEnabled())
+    line += "  [disabled]";
   if (const auto* popup = dynamic_cast<const ui::PopUpButton*>(r.control)) {
     line += "  items:";
     for (const ui::MenuItem& item : popup->items())
       line += " " + *item.representedObject.string() + (item.enabled ? "" : "(off)");
   }
   if (const auto* label = dynamic_cast<const ui::TextField*>(r.control);
-      label && r.kind == securitypane::kPaneStaticText && label->textColor() == ui::Color::disabledControlText())
+      label && r.kind == securitypane::kPaneStaticText &&
+      label->textColor() == ui::Color::disabledControlText())
     line += "  [gray]";
   return line;
 }
@@ -71,9 +73,10 @@ int main(int argc, char** argv) try {
   host.refresh();
 
   int created = 0;
-  std::cout << "document paper (PageSize): "
-            << securitypane::GetPaperNameByStandardTicketArgument(&created, &host.session).value_or("(unknown)")
-            << "\n";
+  std::cout
+      << "document paper (PageSize): "
+      << securitypane::GetPaperNameByStandardTicketArgument(&created, &host.session).value_or("(unknown)")
+      << "\n";
   std::cout << "constraints for the pane: " << host.constraintCount << "\n";
   for (int i = 0; i < host.constraintCount; ++i) {
     const auto& c = host.constraintList[i];

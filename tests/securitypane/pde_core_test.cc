@@ -41,8 +41,10 @@ class ScopedEnv {
     setenv(name, value.c_str(), 1);
   }
   ~ScopedEnv() {
-    if (old_) setenv(name_, old_->c_str(), 1);
-    else unsetenv(name_);
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
   }
 
  private:
@@ -111,14 +113,18 @@ TEST(PDECoreTest, OrientationKeyOnly) {
   const struct {
     platform::PMOrientation orientation;
     int32_t value;
-  } cases[] = {{kPMPortrait, 1}, {kPMLandscape, 2}, {platform::kPMReversePortrait, 4},
+  } cases[] = {{kPMPortrait, 1},
+               {kPMLandscape, 2},
+               {platform::kPMReversePortrait, 4},
                {platform::kPMReverseLandscape, 3}};
   for (const auto& c : cases) {
     platform::PageFormat format({}, c.orientation);
     int32_t out = 0;
-    EXPECT_EQ(HVPageFormatGetSInt32(&format, "com.apple.print.PageFormat.PMOrientation", &out), platform::noErr);
+    EXPECT_EQ(HVPageFormatGetSInt32(&format, "com.apple.print.PageFormat.PMOrientation", &out),
+              platform::noErr);
     EXPECT_EQ(out, c.value);
-    EXPECT_EQ(HVPageFormatGetSInt32(&format, "com.apple.print.PageFormat.PMScaling", &out), platform::kStatusMissing);
+    EXPECT_EQ(HVPageFormatGetSInt32(&format, "com.apple.print.PageFormat.PMScaling", &out),
+              platform::kStatusMissing);
     EXPECT_EQ(out, -1);
   }
 }
@@ -135,7 +141,8 @@ TEST(PDECoreTest, ModelDictionaryAndTicketCopies) {
 
   host.record("jp.halvern.printers.VN420P.userName")->value = "alice";
   ticketWritePrintSettings(&host.table, &host.settings, &host.session);
-  EXPECT_EQ(*PDECoreGetModelDictionary(&host.session)->at("jp.halvern.printers.VN420P.userName").string(), "alice");
+  EXPECT_EQ(*PDECoreGetModelDictionary(&host.session)->at("jp.halvern.printers.VN420P.userName").string(),
+            "alice");
   host.record("jp.halvern.printers.VN420P.userName")->value = "bob";
   ticketGetPrintSettings(&host.table, &host.settings, &host.session);
   EXPECT_EQ(*host.record("jp.halvern.printers.VN420P.userName")->value, "alice");
@@ -164,7 +171,12 @@ TEST(PaperQueryTest, PaperForTheDocument) {
       {"A4 landscape", "A4", {}, kPMLandscape, "", "A4"},
       {"Legal reverse landscape", "Legal", {}, platform::kPMReverseLandscape, "", "Legal"},
       {"custom on the minimum", nullptr, {{216, 360}}, kPMPortrait, "", "Custom.216x360"},
-      {"custom on the maximum height, landscape", nullptr, {{600, 1008}}, kPMLandscape, "", "Custom.600x1008"},
+      {"custom on the maximum height, landscape",
+       nullptr,
+       {{600, 1008}},
+       kPMLandscape,
+       "",
+       "Custom.600x1008"},
       {"custom just outside", nullptr, {{215.5, 360}}, kPMPortrait, "", "Letter"},
       {"custom just outside the height", nullptr, {{300, 1008.5}}, kPMPortrait, "", "Letter"},
       {"custom equal to A4", nullptr, {{595, 842}}, kPMPortrait, "", "A4"},
@@ -252,7 +264,7 @@ TEST(ModelPreferenceTest, WritableTestLeavesNoFileAndSetGet) {
   EXPECT_FALSE(HVPropertyGetString("Absent", &value));
   EXPECT_TRUE(HVPropertyIsWritable());
   EXPECT_TRUE(fs::exists(folder + "/jp.halvern.printers.VN420P.plist"));  // an existing file stays
-  if (geteuid() != 0) {  // root may write anything
+  if (geteuid() != 0) {                                                   // root may write anything
     chmod(folder.c_str(), 0555);
     fs::remove(folder + "/jp.halvern.printers.VN420P.plist");
     EXPECT_FALSE(HVPropertyIsWritable());

@@ -15,7 +15,9 @@ namespace {
 namespace ppd = platform::ppd;
 namespace plist = platform::plist;
 
-std::string DataPPD(const std::string& name) { return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + name; }
+std::string DataPPD(const std::string& name) {
+  return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + name;
+}
 std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
 
 std::unique_ptr<ppd::PpdFile> Open(const std::string& path) {
@@ -104,9 +106,15 @@ TEST(PPDUIOptionTest, ConversionsOnTheSample) {
 TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
   GeneratedPPD spec;
   spec.extraLines = {
-      "*OpenUI *MediaA/Media A: PickOne", "*DefaultMediaA: Missing", "*MediaA A4/A4: \"\"",
-      "*MediaA A4Small/A4 Small: \"\"",   "*CloseUI: *MediaA",       "*OpenUI *MediaB/Media B: PickOne",
-      "*DefaultMediaB: A4Small",          "*MediaB A4Small/A4 Small: \"\"", "*MediaB A4/A4: \"\"",
+      "*OpenUI *MediaA/Media A: PickOne",
+      "*DefaultMediaA: Missing",
+      "*MediaA A4/A4: \"\"",
+      "*MediaA A4Small/A4 Small: \"\"",
+      "*CloseUI: *MediaA",
+      "*OpenUI *MediaB/Media B: PickOne",
+      "*DefaultMediaB: A4Small",
+      "*MediaB A4Small/A4 Small: \"\"",
+      "*MediaB A4/A4: \"\"",
       "*CloseUI: *MediaB",
   };
   ScopedPPDFile file(GeneratePPD(spec));
@@ -118,10 +126,9 @@ TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
     const char* mark;  // nullptr: nothing marked
     int defaultIndex, currentIndex;
   } cases[] = {
-      {"MediaA", nullptr, 0, 0},      // default not among the choices → 0
-      {"MediaA", "A4Small", 0, 1},
-      {"MediaA", "A4", 0, 0},
-      {"MediaB", "A4Small", 0, 1},    // "A4" is a prefix of the marked "A4Small" and comes later
+      {"MediaA", nullptr, 0, 0},  // default not among the choices → 0
+      {"MediaA", "A4Small", 0, 1}, {"MediaA", "A4", 0, 0},
+      {"MediaB", "A4Small", 0, 1},  // "A4" is a prefix of the marked "A4Small" and comes later
       {"MediaB", "A4", 0, 1},
   };
   for (const auto& c : cases) {
@@ -200,7 +207,8 @@ TEST(PPDUIOptionTest, ConstraintsAndInstalledOptions) {
 
   auto installed = CreatePPDInstallableOptionDict(file->get());
   ASSERT_TRUE(installed);
-  EXPECT_EQ(*installed, (plist::Dict{{"OptionDuplex", "False"}, {"OptionTray2", "False"}, {"OptionHardDisk", "True"}}));
+  EXPECT_EQ(*installed,
+            (plist::Dict{{"OptionDuplex", "False"}, {"OptionTray2", "False"}, {"OptionHardDisk", "True"}}));
   ppd::MarkOption(file->get(), "OptionHardDisk", "False");
   EXPECT_EQ(*CreatePPDInstallableOptionDict(file->get())->at("OptionHardDisk").string(), "False");
 
@@ -246,7 +254,8 @@ TEST(PPDTicketTest, WritesMarkAndRead) {
   int32_t n = 0;
   EXPECT_EQ(PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(s, "Number", &n), platform::noErr);
   EXPECT_EQ(n, 7);
-  EXPECT_EQ(PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(s, "PrintModeVN420P", &n), platform::kStatusMissing);
+  EXPECT_EQ(PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(s, "PrintModeVN420P", &n),
+            platform::kStatusMissing);
   EXPECT_EQ(n, -1);
   EXPECT_EQ(PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(s, "\xff", &n), -10);
   host.format.setOrientation(platform::kPMReverseLandscape);
