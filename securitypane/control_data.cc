@@ -15,9 +15,9 @@ namespace plist = platform::plist;
 
 namespace {
 
-bool IsEditKind(uint32_t kind) { return kind == kKindEditText || kind == kKindEditUText; }
+bool IsEditKind(uint32_t kind) { return kind == kCtlEditText || kind == kCtlEditUText; }
 bool HasStates(uint32_t kind) {
-  return kind == kKindCheckBox || kind == kKindPopUp || kind == kKindRadioGroup;
+  return kind == kCtlCheckBox || kind == kCtlPopUp || kind == kCtlRadioGroup;
 }
 
 ui::PopUpButton* PopUp(const PDEControlData* r) {
@@ -68,9 +68,9 @@ OSStatus CTblCreate(std::unique_ptr<PDEControlDataTable>* out, const PDEControlT
     r.control = t.control;
     r.kind = t.kind;
     r.key = t.key ? t.key : "";
-    if (ppd && t.kind != kKindStaticText && !r.key.empty())
+    if (ppd && t.kind != kCtlStaticText && !r.key.empty())
       r.ppdInfo = CreatePPDUIOptionWithCFKey(ppd, r.key);
-    if (t.kind == kKindPopUp)
+    if (t.kind == kCtlPopUp)
       if (auto* popup = PopUp(&r)) popup->setAutoenablesItems(false);
   }
   *out = std::move(table);
@@ -140,7 +140,7 @@ void PDEControlDataSetEditTextString(PDEControlData* r, std::string_view s) {
 }
 
 void PDEControlDataSetStringValue(PDEControlData* r, std::string_view s) {
-  if (r && r->kind == kKindStaticText)
+  if (r && r->kind == kCtlStaticText)
     if (auto* label = Text(r)) label->setStringValue(std::string(s));
 }
 
@@ -161,8 +161,8 @@ bool PDEControlDataIsEnabled(const PDEControlData* r) {
 }
 
 void PDEControlDataSetEnabled(PDEControlData* r, bool enabled) {
-  if (!r || r->kind == kKindDataBrowser || r->kind == kKindGroupBox) return;
-  if (r->kind == kKindStaticText) {
+  if (!r || r->kind == kCtlDataBrowser || r->kind == kCtlGroupBox) return;
+  if (r->kind == kCtlStaticText) {
     if (auto* label = Text(r)) label->setTextColor(LabelTextColor(enabled));
     return;
   }
@@ -172,15 +172,15 @@ void PDEControlDataSetEnabled(PDEControlData* r, bool enabled) {
 int32_t PDEControlDataGetIntValue(const PDEControlData* r, bool zero_based) {
   if (!r) return -1;
   int32_t value = -1;
-  if (r->kind == kKindRadioGroup) {
+  if (r->kind == kCtlRadioGroup) {
     const ui::Matrix* m = Radio(r);
     if (!RadioShapeOK(m)) return -1;
     value = m->selectedRow();
-  } else if (r->kind == kKindPopUp) {
+  } else if (r->kind == kCtlPopUp) {
     const ui::PopUpButton* popup = PopUp(r);
     if (!r->ppdInfo || !popup) return -1;
     value = popup->indexOfSelectedItem();
-  } else if (r->kind == kKindCheckBox && r->ppdInfo) {
+  } else if (r->kind == kCtlCheckBox && r->ppdInfo) {
     const ui::Button* box = CheckBox(r);
     if (!box) return -1;
     value = CheckBoxChoiceIndex(r->ppdInfo.get(), box->state() == ui::Button::kOnState);
@@ -195,11 +195,11 @@ int32_t PDEControlDataGetIntValue(const PDEControlData* r, bool zero_based) {
 void PDEControlDataSetIntValue(PDEControlData* r, int32_t value, bool zero_based) {
   if (!r) return;
   const int32_t position = zero_based ? value : value - 1;
-  if (r->kind == kKindRadioGroup) {
+  if (r->kind == kCtlRadioGroup) {
     if (ui::Matrix* m = Radio(r); RadioShapeOK(m)) m->selectCellAtRow(position);
-  } else if (r->kind == kKindPopUp) {
+  } else if (r->kind == kCtlPopUp) {
     if (ui::PopUpButton* popup = PopUp(r); popup && r->ppdInfo) popup->selectItemAtIndex(position);
-  } else if (r->kind == kKindCheckBox && r->ppdInfo) {
+  } else if (r->kind == kCtlCheckBox && r->ppdInfo) {
     if (ui::Button* box = CheckBox(r)) box->setState(CheckBoxStateForIndex(r->ppdInfo.get(), position));
   } else if (ui::Button* box = CheckBox(r)) {
     box->setState(value);
@@ -222,7 +222,7 @@ void PDEControlDataSetDefaultSetting(PDEControlData* r) {
   if (!r || !r->ppdInfo) return;
   if (HasStates(r->kind)) {
     PDEControlDataSetIntValue(r, r->ppdInfo->defaultIndex, true);
-  } else if (r->kind == kKindEditUText) {
+  } else if (r->kind == kCtlEditUText) {
     const std::string* alias = PPDUIOptionGetDefaultAlias(r->ppdInfo.get());
     if (ui::TextField* field = Text(r); field && alias) field->setStringValue(*alias);
   }
@@ -230,7 +230,7 @@ void PDEControlDataSetDefaultSetting(PDEControlData* r) {
 
 std::optional<std::string> PDEControlDataGetPPDValueString(const PDEControlData* r) {
   if (!r) return std::nullopt;
-  if (r->kind == kKindCheckBox && !r->ppdInfo) {
+  if (r->kind == kCtlCheckBox && !r->ppdInfo) {
     const ui::Button* box = CheckBox(r);
     return box && box->state() != 0 ? "True" : "False";
   }
@@ -248,7 +248,7 @@ std::optional<std::string> PDEControlDataGetPPDValueString(const PDEControlData*
 
 void PDEControlDataSetPPDValueString(PDEControlData* r, std::string_view keyword) {
   if (!r) return;
-  if (r->kind == kKindCheckBox && !r->ppdInfo) {
+  if (r->kind == kCtlCheckBox && !r->ppdInfo) {
     if (ui::Button* box = CheckBox(r)) box->setState(keyword == "True" ? 1 : 0);
   } else if (HasStates(r->kind) && r->ppdInfo) {
     int index = PPDUIOptionKeyToIndex(r->ppdInfo.get(), keyword);
@@ -261,11 +261,11 @@ void PDEControlDataSetPPDValueString(PDEControlData* r, std::string_view keyword
 
 int PDEControlDataItemGetCount(const PDEControlData* r) {
   if (!r) return -1;
-  if (r->kind == kKindPopUp) {
+  if (r->kind == kCtlPopUp) {
     const ui::PopUpButton* popup = PopUp(r);
     return popup ? popup->numberOfItems() : -1;
   }
-  if (r->kind == kKindRadioGroup) {
+  if (r->kind == kCtlRadioGroup) {
     const ui::Matrix* m = Radio(r);
     return RadioShapeOK(m) ? m->numberOfRows() : -1;
   }
@@ -274,11 +274,11 @@ int PDEControlDataItemGetCount(const PDEControlData* r) {
 
 bool PDEControlDataItemIsEnabled(const PDEControlData* r, int item) {
   const int index = item <= 1 ? 0 : item - 1;
-  if (r && r->kind == kKindPopUp) {
+  if (r && r->kind == kCtlPopUp) {
     const ui::MenuItem* mi = PopUp(r) ? PopUp(r)->itemAtIndex(index) : nullptr;
     return mi && mi->enabled;
   }
-  if (r && r->kind == kKindRadioGroup) {
+  if (r && r->kind == kCtlRadioGroup) {
     ui::Matrix* m = Radio(r);
     const ui::Matrix::Cell* cell = RadioShapeOK(m) ? m->cellAtRow(index) : nullptr;
     return cell && cell->enabled;
@@ -288,9 +288,9 @@ bool PDEControlDataItemIsEnabled(const PDEControlData* r, int item) {
 
 void PDEControlDataItemSetEnabled(PDEControlData* r, int item, bool enabled) {
   const int index = item <= 1 ? 0 : item - 1;
-  if (r && r->kind == kKindPopUp) {
+  if (r && r->kind == kCtlPopUp) {
     if (ui::MenuItem* mi = PopUp(r) ? PopUp(r)->itemAtIndex(index) : nullptr) mi->enabled = enabled;
-  } else if (r && r->kind == kKindRadioGroup) {
+  } else if (r && r->kind == kCtlRadioGroup) {
     ui::Matrix* m = Radio(r);
     if (ui::Matrix::Cell* cell = RadioShapeOK(m) ? m->cellAtRow(index) : nullptr) cell->enabled = enabled;
   }
@@ -300,7 +300,7 @@ void mEnableALL(PDEControlDataTable* table) {
   if (!table) return;
   for (PDEControlData& r : table->records) {
     PDEControlDataSetEnabled(&r, true);
-    if (r.kind == kKindPopUp)
+    if (r.kind == kCtlPopUp)
       if (ui::PopUpButton* popup = PopUp(&r))
         for (int i = 0; i < popup->numberOfItems(); ++i) popup->itemAtIndex(i)->enabled = true;
   }
@@ -314,15 +314,15 @@ OSStatus UpdateTicketWithPDEControl(PDEControlData* r, HVPDESession* session) {
 
 void mInitControlDetailInfo(PDEControlData* r, bool keep) {
   if (!r) return;
-  if (r->kind == kKindCheckBox) {
+  if (r->kind == kCtlCheckBox) {
     if (!keep && r->ppdInfo) r->defValue = CheckBoxStateForIndex(r->ppdInfo.get(), r->ppdInfo->defaultIndex);
     r->defValue = r->defValue != 0 ? 1 : 0;
     r->value = r->defValue;
-  } else if (r->kind == kKindPopUp || r->kind == kKindRadioGroup) {
+  } else if (r->kind == kCtlPopUp || r->kind == kCtlRadioGroup) {
     if (!keep && r->ppdInfo) r->defValue = r->ppdInfo->defaultIndex;
     r->defValue += 1;
     r->value = r->defValue;
-  } else if (r->kind == kKindEditUText) {
+  } else if (r->kind == kCtlEditUText) {
     if (!keep && !r->defString) r->defString = std::string();
     r->string = r->defString.value_or(std::string());
   }
@@ -337,10 +337,10 @@ void mGetRadioItemNum(const ui::Matrix* matrix, int* columns, int* rows) {
 void CTblUISetByPPD(PDEControlDataTable* table, ppd_file_t* ppd, const UIConstraintsKeyEntry* key_table) {
   if (!table) return;
   for (PDEControlData& r : table->records) {
-    if (!r.key.empty() && r.kind == kKindCheckBox) initTxtTitleByPPD(ppd, r.control, r.key, false);
-    if (!r.key.empty() && r.kind == kKindStaticText) initTxtTitleByPPD(ppd, r.control, r.key, true);
-    if (!r.key.empty() && r.kind == kKindPopUp) initPopupByPPD(ppd, PopUp(&r), r.key);
-    if (r.kind == kKindIcon) CCControlSetHidden(r.control, true);
+    if (!r.key.empty() && r.kind == kCtlCheckBox) initTxtTitleByPPD(ppd, r.control, r.key, false);
+    if (!r.key.empty() && r.kind == kCtlStaticText) initTxtTitleByPPD(ppd, r.control, r.key, true);
+    if (!r.key.empty() && r.kind == kCtlPopUp) initPopupByPPD(ppd, PopUp(&r), r.key);
+    if (r.kind == kCtlIcon) CCControlSetHidden(r.control, true);
     if (r.initEnable != 0) continue;
     CCControlSetHidden(r.control, true);
     if (!key_table) continue;

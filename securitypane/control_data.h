@@ -32,15 +32,15 @@ constexpr uint32_t FourCharCode(const char (&s)[5]) {
          uint32_t(uint8_t(s[3]));
 }
 
-inline constexpr uint32_t kKindPopUp = FourCharCode("popb");
-inline constexpr uint32_t kKindCheckBox = FourCharCode("cbox");
-inline constexpr uint32_t kKindRadioGroup = FourCharCode("rgrp");
-inline constexpr uint32_t kKindStaticText = FourCharCode("stxt");
-inline constexpr uint32_t kKindEditText = FourCharCode("etxt");
-inline constexpr uint32_t kKindEditUText = FourCharCode("eutx");
-inline constexpr uint32_t kKindIcon = FourCharCode("icon");
-inline constexpr uint32_t kKindGroupBox = FourCharCode("grpb");
-inline constexpr uint32_t kKindDataBrowser = FourCharCode("datb");
+inline constexpr uint32_t kCtlPopUp = FourCharCode("popb");
+inline constexpr uint32_t kCtlCheckBox = FourCharCode("cbox");
+inline constexpr uint32_t kCtlRadioGroup = FourCharCode("rgrp");
+inline constexpr uint32_t kCtlStaticText = FourCharCode("stxt");
+inline constexpr uint32_t kCtlEditText = FourCharCode("etxt");
+inline constexpr uint32_t kCtlEditUText = FourCharCode("eutx");
+inline constexpr uint32_t kCtlIcon = FourCharCode("icon");
+inline constexpr uint32_t kCtlGroupBox = FourCharCode("grpb");
+inline constexpr uint32_t kCtlDataBrowser = FourCharCode("datb");
 
 struct PDEControlData {
   int32_t id = 0;

@@ -2,6 +2,7 @@
 
 #include "platform/log.h"
 #include "securitypane/ppd_ui_option.h"
+#include "securitypane/security_strings.h"
 
 namespace securitypane {
 
@@ -17,7 +18,9 @@ T* As(const PaneControlRecord* r) {
 }
 
 bool Lookup(const platform::Bundle* bundle, const char* key, std::string* out) {
-  return bundle && key && bundle->lookupString(key, out);
+  std::optional<std::string> text = key ? SecurityLocalizedString(bundle, key) : std::nullopt;
+  if (text) *out = std::move(*text);
+  return text.has_value();
 }
 
 }  // namespace

@@ -90,7 +90,7 @@ bool UpdateUIConstraintsPPDImplementArgument(const PPDConstraint* list, int32_t 
     if (!Fires(Field(c.choice1), CurrentChoice(option1, record, cache, session))) continue;
     const std::string_view option2 = Field(c.option2);
     for (PDEControlData& r : table->records) {
-      if (r.kind == kKindStaticText || r.key != option2) continue;
+      if (r.kind == kCtlStaticText || r.key != option2) continue;
       if (ApplyFiringConstraint(&r, ppd, c, session)) {
         moved = true;
         std::string now;
@@ -168,7 +168,7 @@ OSStatus UpdateUIConstraintsPPDArgument(const PPDConstraint* list, int32_t count
     if (!UpdateUIConstraintsPPDImplementArgument(list, count, table, &cache, session)) break;
   }
   for (PDEControlData& r : table->records) {
-    if (r.kind == kKindStaticText) continue;
+    if (r.kind == kCtlStaticText) continue;
     vDisableBody(&r);
     UIConstraintsPPDDisableRelatedControl(table, &r, key_table, key_table_entries);
   }
@@ -184,8 +184,8 @@ namespace {
 
 bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstraint& c,
                            HVPDESession* session) {
-  if (!r || r->kind == kKindIcon) return false;
-  if (r->kind != kKindCheckBox && r->kind != kKindPopUp && r->kind != kKindRadioGroup) {
+  if (!r || r->kind == kCtlIcon) return false;
+  if (r->kind != kCtlCheckBox && r->kind != kCtlPopUp && r->kind != kCtlRadioGroup) {
     PDEControlDataSetEnabled(r, false);
     return false;
   }
@@ -204,7 +204,7 @@ bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstrai
     PDEControlDataItemSetEnabled(r, forbidden + 1, false);
     std::string selected;
     if (PDECustomGetJobTicketPPDDict(session, r->key, &selected) == platform::noErr && selected == choice2) {
-      if (r->kind == kKindCheckBox) {
+      if (r->kind == kCtlCheckBox) {
         // Move to the state that stands for the other choice.
         const int forbidden_state =
             CheckBoxStateForIndex(r->ppdInfo ? r->ppdInfo.get() : record.get(), forbidden);
@@ -222,7 +222,7 @@ bool ApplyFiringConstraint(PDEControlData* r, ppd_file_t* ppd, const PPDConstrai
       moved = true;
     }
   }
-  if (r->kind == kKindCheckBox) PDEControlDataSetEnabled(r, false);
+  if (r->kind == kCtlCheckBox) PDEControlDataSetEnabled(r, false);
   return moved;
 }
 

@@ -54,15 +54,26 @@ TEST_F(ControlTablesTest, InitializeFromPPDAndBundle) {
   EXPECT_EQ(*host->waitModePopUp.itemAtIndex(1)->representedObject.string(), "SecurePrint");
   EXPECT_EQ(host->userAuthenticationCheckBox.title(), "ユーザー認証");
   EXPECT_FALSE(host->userAuthenticationCheckBox.isHidden());
-  EXPECT_TRUE(host->sectionManagementCheckBox.isHidden());  // no translation
+  // Without a Japanese text the built-in English one stands in.
+  EXPECT_EQ(host->sectionManagementCheckBox.title(), "Section Management");
+  EXPECT_FALSE(host->sectionManagementCheckBox.isHidden());
   EXPECT_EQ(host->userRadioButton.cellAtRow(1)->title, "プライベートユーザー");
   EXPECT_EQ(host->waitModeStaticText.stringValue(), "印刷モード:");
   EXPECT_EQ(host->secureTitleStaticText.stringValue(), "セキュアプリント");  // no colon
-  EXPECT_FALSE(host->sectionNameStaticText.isHidden());
+  EXPECT_EQ(host->sectionNameStaticText.stringValue(), "Section Name:");
   EXPECT_EQ(host->securePasswordEditText.stringValue(), "");
-  EXPECT_EQ(log.lines, (std::vector<std::string>{"init CheckBox Error!", "init StaticText Error!",
-                                                 "init StaticText Error!", "init StaticText Error!",
-                                                 "init StaticText Error!"}));
+  EXPECT_TRUE(log.lines.empty());
+
+  // A key no table knows: the check box hides, a label stays as it is.
+  PaneControlRecord box{&host->sectionManagementCheckBox, kPaneCheckBox, "HVSectionManagementVN420P", "NoSuchKey",
+                        {}, 0};
+  PaneControlRecord label{&host->sectionNameStaticText, kPaneStaticText, nullptr, "NoSuchKey", {}, 1};
+  initializeCheckBox(&box, &bundle);
+  initializeStaticText(&label, &bundle);
+  EXPECT_TRUE(host->sectionManagementCheckBox.isHidden());
+  EXPECT_FALSE(host->sectionNameStaticText.isHidden());
+  EXPECT_EQ(host->sectionNameStaticText.stringValue(), "Section Name:");
+  EXPECT_EQ(log.lines, (std::vector<std::string>{"init CheckBox Error!", "init StaticText Error!"}));
 
   PaneControlRecord absent{&host->waitModePopUp, kPanePopUp, "NoSuchOption", "NoSuchOption", {}, 0};
   initializePopup(host->ppdFile(), &absent);
@@ -158,7 +169,7 @@ TEST_F(ControlTablesTest, ControlDataLookupsAndFields) {
   EXPECT_NE(PDEControlDataPPDInfo(host->data(400)), nullptr);
   EXPECT_FALSE(host->waitModePopUp.autoenablesItems());
   EXPECT_EQ(PDEControlDataKind(nullptr), -1);
-  EXPECT_EQ(PDEControlDataKind(host->data(401)), kKindCheckBox);
+  EXPECT_EQ(PDEControlDataKind(host->data(401)), kCtlCheckBox);
   EXPECT_EQ(PDEControlDataID(nullptr), 0);
   EXPECT_EQ(PDEControlDataValue(nullptr), -1);
 
@@ -173,7 +184,7 @@ TEST_F(ControlTablesTest, ControlDataLookupsAndFields) {
   PDEControlDataSetPPDValueString(popup, "Bogus");  // the default
   EXPECT_EQ(PDEControlDataGetPPDValueString(popup), "Normal");
   PDEControlData no_info;
-  no_info.kind = kKindPopUp;
+  no_info.kind = kCtlPopUp;
   no_info.control = &host->waitModePopUp;
   EXPECT_EQ(PDEControlDataGetIntValue(&no_info, true), -1);
 
@@ -195,7 +206,7 @@ TEST_F(ControlTablesTest, ControlDataLookupsAndFields) {
   PDEControlDataSetDefaultSetting(box);
   EXPECT_EQ(host->userAuthenticationCheckBox.state(), 0);
   PDEControlData bare_box;
-  bare_box.kind = kKindCheckBox;
+  bare_box.kind = kCtlCheckBox;
   bare_box.control = &host->sectionManagementCheckBox;
   PDEControlDataSetPPDValueString(&bare_box, "True");
   EXPECT_EQ(PDEControlDataGetPPDValueString(&bare_box), "True");
@@ -250,8 +261,8 @@ TEST_F(ControlTablesTest, ItemsEnablingAndLabels) {
 
 TEST_F(ControlTablesTest, EditKindsAndRelease) {
   ui::TextField field;
-  const PDEControlTemplate templates[] = {{500, &field, kKindEditUText, "PrintModeVN420P"},
-                                          {501, &field, kKindEditText, nullptr}};
+  const PDEControlTemplate templates[] = {{500, &field, kCtlEditUText, "PrintModeVN420P"},
+                                          {501, &field, kCtlEditText, nullptr}};
   std::unique_ptr<PDEControlDataTable> t;
   ASSERT_EQ(CTblCreate(&t, templates, 2, host->ppdFile()), platform::noErr);
   PDEControlData* eutx = PDEControlDataGetByID(t.get(), 500);

@@ -61,10 +61,10 @@ void LayersHost::build() {
   ppd_file_t* ppd = ppdFile();
   initializeUI(ppd, &table, nullptr);
   const PDEControlTemplate templates[] = {
-      {400, &waitModePopUp, kKindPopUp, "PrintModeVN420P"},
-      {401, &userAuthenticationCheckBox, kKindCheckBox, "HVAuthenticationVN420P"},
-      {402, &sectionManagementCheckBox, kKindCheckBox, "HVSectionManagementVN420P"},
-      {450, &waitModeStaticText, kKindStaticText, "PrintModeVN420P"},
+      {400, &waitModePopUp, kCtlPopUp, "PrintModeVN420P"},
+      {401, &userAuthenticationCheckBox, kCtlCheckBox, "HVAuthenticationVN420P"},
+      {402, &sectionManagementCheckBox, kCtlCheckBox, "HVSectionManagementVN420P"},
+      {450, &waitModeStaticText, kCtlStaticText, "PrintModeVN420P"},
       {0, nullptr, 0, nullptr},
   };
   CTblCreate(&controlData, templates, 4, ppd);
