@@ -96,7 +96,8 @@ bool Dialog::save(std::string* error) {
 }
 
 bool Dialog::print(std::string* reason) {
-  if (!save(reason)) return false;
+  // Every panel checks before any saves: a save switches off a feature whose
+  // required entry is missing, which would hide the refusal.
   for (auto& entry : panels_) {
     size_t before = modal_.alerts.size();
     if (!entry.panel->shouldPrint()) {
@@ -105,7 +106,7 @@ bool Dialog::print(std::string* reason) {
       return false;
     }
   }
-  return writeSettings(reason);
+  return save(reason);
 }
 
 std::vector<std::pair<std::string, std::string>> Dialog::ticketOptions() const {

@@ -71,7 +71,7 @@ class Dialog : public pde::HostCallback {
 
   // Every panel saves its values; then the settings file is written.
   bool save(std::string* error);
-  // Saves, then asks every panel whether to print. False and *reason when a
+  // Asks every panel whether to print, then saves. False and *reason when a
   // panel refuses (its alert text, or the panel's name).
   bool print(std::string* reason);
   // The print settings' string entries (the job's CUPS options), sorted by key.
