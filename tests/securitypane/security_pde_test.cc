@@ -205,6 +205,24 @@ TEST_F(SecurityPaneTest, CredentialsRoundTripAndStayHidden) {
   EXPECT_EQ(*summary.at("Section Management").string(), "On");
 }
 
+TEST_F(SecurityPaneTest, NameTooLongForItsStoredFormIsTold) {
+  Check("userAuthenticationCheckBox", true);
+  Row(1);
+  std::string name;
+  for (int i = 0; i < 40; ++i) name += "\U0001F600";  // 4 UTF-8 bytes each
+  Type("userNameEditText", name);
+  const std::string typed = Get<ui::TextField>("userNameEditText")->stringValue();
+  ASSERT_GT(typed.size(), 127u) << "the field took " << typed.size() << " bytes";
+  host.modal.alerts.clear();
+  std::string error;
+  pane->saveValuesAndReturnError(&error);
+  ASSERT_EQ(host.modal.alerts.size(), 1u);
+  EXPECT_NE(host.modal.alerts[0].find("User Name is too long"), std::string::npos) << host.modal.alerts[0];
+  EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.userName"), "(none)");  // nothing stale, nothing cut
+  EXPECT_EQ(Get<ui::TextField>("userNameEditText")->stringValue(), typed);
+  EXPECT_FALSE(pane->shouldPrint());
+}
+
 TEST_F(SecurityPaneTest, SummaryWithAuthenticationOffAndInJapanese) {
   auto summary = pane->summaryInfo();
   EXPECT_EQ(*summary.at("User Authentication").string(), "Public User");
