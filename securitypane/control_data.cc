@@ -16,9 +16,7 @@ namespace plist = platform::plist;
 namespace {
 
 bool IsEditKind(uint32_t kind) { return kind == kCtlEditText || kind == kCtlEditUText; }
-bool HasStates(uint32_t kind) {
-  return kind == kCtlCheckBox || kind == kCtlPopUp || kind == kCtlRadioGroup;
-}
+bool HasStates(uint32_t kind) { return kind == kCtlCheckBox || kind == kCtlPopUp || kind == kCtlRadioGroup; }
 
 ui::PopUpButton* PopUp(const PDEControlData* r) {
   return r ? dynamic_cast<ui::PopUpButton*>(r->control) : nullptr;
@@ -68,8 +66,7 @@ OSStatus CTblCreate(std::unique_ptr<PDEControlDataTable>* out, const PDEControlT
     r.control = t.control;
     r.kind = t.kind;
     r.key = t.key ? t.key : "";
-    if (ppd && t.kind != kCtlStaticText && !r.key.empty())
-      r.ppdInfo = CreatePPDUIOptionWithCFKey(ppd, r.key);
+    if (ppd && t.kind != kCtlStaticText && !r.key.empty()) r.ppdInfo = CreatePPDUIOptionWithCFKey(ppd, r.key);
     if (t.kind == kCtlPopUp)
       if (auto* popup = PopUp(&r)) popup->setAutoenablesItems(false);
   }

@@ -103,8 +103,8 @@ SecurityPDE::SecurityPDE(pde::HostCallback* callback, const platform::Bundle* bu
   mHVSession = &mSession;
   PDECoreOnInitialize(mHVSession);
   UIConstraintsPPDInitializeArgument(ppd, &mCoreContext.uiConstraints);
-  mPPDCstTable = CreateUIConstrainstPPDListForEveryUserPaneArgument(SetupPPDKeyTableSecurity, &mPPDCstTableCount,
-                                                                    &mCoreContext.uiConstraints);
+  mPPDCstTable = CreateUIConstrainstPPDListForEveryUserPaneArgument(
+      SetupPPDKeyTableSecurity, &mPPDCstTableCount, &mCoreContext.uiConstraints);
   if (!ok()) return;
   setDefaults(ppd, &SecurityTable);
   getPPDSettingsFromPrintSettings();
@@ -130,16 +130,38 @@ ui::View* SecurityPDE::panelView() {
 }
 
 bool SecurityPDE::setOutlet(std::string_view name, ui::Object* object) {
-  ui::Object** const outlets[] = {
-      &waitModePopUp,          &userAuthenticationCheckBox, &sectionManagementCheckBox, &userRadioButton,
-      &securePasswordEditText, &userNameEditText,           &userPasswordEditText,      &sectionNameEditText,
-      &sectionPasswordEditText, &waitModeStaticText,        &secureTitleStaticText,     &securePasswordStaticText,
-      &userNameStaticText,     &userPasswordStaticText,     &sectionNameStaticText,     &sectionPasswordStaticText};
-  static constexpr const char* kNames[] = {
-      "waitModePopUp",          "userAuthenticationCheckBox", "sectionManagementCheckBox", "userRadioButton",
-      "securePasswordEditText", "userNameEditText",           "userPasswordEditText",      "sectionNameEditText",
-      "sectionPasswordEditText", "waitModeStaticText",        "secureTitleStaticText",     "securePasswordStaticText",
-      "userNameStaticText",     "userPasswordStaticText",     "sectionNameStaticText",     "sectionPasswordStaticText"};
+  ui::Object** const outlets[] = {&waitModePopUp,
+                                  &userAuthenticationCheckBox,
+                                  &sectionManagementCheckBox,
+                                  &userRadioButton,
+                                  &securePasswordEditText,
+                                  &userNameEditText,
+                                  &userPasswordEditText,
+                                  &sectionNameEditText,
+                                  &sectionPasswordEditText,
+                                  &waitModeStaticText,
+                                  &secureTitleStaticText,
+                                  &securePasswordStaticText,
+                                  &userNameStaticText,
+                                  &userPasswordStaticText,
+                                  &sectionNameStaticText,
+                                  &sectionPasswordStaticText};
+  static constexpr const char* kNames[] = {"waitModePopUp",
+                                           "userAuthenticationCheckBox",
+                                           "sectionManagementCheckBox",
+                                           "userRadioButton",
+                                           "securePasswordEditText",
+                                           "userNameEditText",
+                                           "userPasswordEditText",
+                                           "sectionNameEditText",
+                                           "sectionPasswordEditText",
+                                           "waitModeStaticText",
+                                           "secureTitleStaticText",
+                                           "securePasswordStaticText",
+                                           "userNameStaticText",
+                                           "userPasswordStaticText",
+                                           "sectionNameStaticText",
+                                           "sectionPasswordStaticText"};
   for (size_t i = 0; i < std::size(kNames); ++i) {
     if (name != kNames[i]) continue;
     *outlets[i] = object;
@@ -198,7 +220,9 @@ std::string SecurityPDE::panelName() {
   return thePDEName;
 }
 
-std::vector<std::string> SecurityPDE::supportedPPDOptionKeys() { return CustomSupportedPPDOptionKeys(&SecurityTable); }
+std::vector<std::string> SecurityPDE::supportedPPDOptionKeys() {
+  return CustomSupportedPPDOptionKeys(&SecurityTable);
+}
 
 bool SecurityPDE::shouldHide() {
   ForEachPaneRecord(&SecurityTable, [](PaneControlRecord& r) {
@@ -312,7 +336,8 @@ bool SecurityPDE::SecurityErrorCheck(bool printing) {
                : SecurityUtil::SecurityEmptyAlert(pluginBundle, kAuthentication, "UserName", printing);
     if (!printing) {
       if (secure) {
-        if (PaneControlRecord* mode = recordFor(kPrintMode)) mode->value = getDefaultValueFromPPD(ppd, kPrintMode);
+        if (PaneControlRecord* mode = recordFor(kPrintMode))
+          mode->value = getDefaultValueFromPPD(ppd, kPrintMode);
       } else if (PaneControlRecord* auth = recordFor(kAuthentication)) {
         auth->value = "False";
       }
@@ -321,7 +346,8 @@ bool SecurityPDE::SecurityErrorCheck(bool printing) {
   });
   for (const std::string& key : unsaved_) {
     const char* item = !std::strcmp(key.c_str(), kUserName) ? "UserName" : "SectionName";
-    message += FormatLocalized(localized("TooLongAlert").value_or(""), {localized(item).value_or(item)}) + "\n";
+    message +=
+        FormatLocalized(localized("TooLongAlert").value_or(""), {localized(item).value_or(item)}) + "\n";
   }
   if (message.empty()) return true;
   SecurityUtil::showAlert(message);
@@ -380,15 +406,16 @@ void SecurityPDE::writePPDSettingsToPrintSettings() {
 
 void SecurityPDE::SecurityAction(ui::Object* sender) {
   if (mCTLtableRef && CTblGetID(mCTLtableRef.get(), sender) > 0)
-    UpdateTicketWithPDEControl(PDEControlDataGetByID(mCTLtableRef.get(), CTblGetID(mCTLtableRef.get(), sender)),
-                               mHVSession);
+    UpdateTicketWithPDEControl(
+        PDEControlDataGetByID(mCTLtableRef.get(), CTblGetID(mCTLtableRef.get(), sender)), mHVSession);
   if (!ok()) {
     platform::log::Write(LOG_DEBUG, "[Security]Action");
     return;
   }
   const int index = searchTableIndex(&SecurityTable, sender);
   if (index >= 0 && SecurityTable[static_cast<size_t>(index)].kind != kPaneStaticText)
-    SecurityTable[static_cast<size_t>(index)].value = getPPDValueFromControl(&SecurityTable[static_cast<size_t>(index)]);
+    SecurityTable[static_cast<size_t>(index)].value =
+        getPPDValueFromControl(&SecurityTable[static_cast<size_t>(index)]);
   updateUI();
 }
 
@@ -408,8 +435,9 @@ platform::PrintSettings* SecurityPDE::settings() const {
   return pdePluginCallbackObject ? pdePluginCallbackObject->printSettings() : nullptr;
 }
 
-void SecurityPDE::summarySupport(const std::optional<std::string>& label, const std::optional<std::string>& value,
-                                 plist::Dict* dict, plist::Array* order) {
+void SecurityPDE::summarySupport(const std::optional<std::string>& label,
+                                 const std::optional<std::string>& value, plist::Dict* dict,
+                                 plist::Array* order) {
   if (!label || !value) return;
   (*dict)[*label] = *value;
   order->push_back(*label);
@@ -433,8 +461,8 @@ plist::Dict SecurityPDE::summaryInfo() {
     } else if (!std::strcmp(r.settingsKey, kAuthentication)) {
       const PaneControlRecord* type = recordFor(kUserType);
       const bool privateUser = r.value == "True" && type && type->value == "private";
-      summarySupport(localized(r.optionName), localized(privateUser ? "UserTypePrivate" : "UserTypePublic"), &dict,
-                     &order);
+      summarySupport(localized(r.optionName), localized(privateUser ? "UserTypePrivate" : "UserTypePublic"),
+                     &dict, &order);
       if (privateUser) summarySupport(localized("UserName"), textOf(kUserName), &dict, &order);
     } else if (!std::strcmp(r.settingsKey, kSectionManagement)) {
       summarySupport(localized(r.optionName), getLocalizeValueFromControl(&r, ppd), &dict, &order);

@@ -44,8 +44,9 @@ void SecurityUtil::showAlert(const std::string& message) {
   alert.runModal();
 }
 
-std::optional<std::string> SecurityUtil::SecurityEmptyAlert(const platform::Bundle* bundle, const char* action_key,
-                                                            const char* item_key, bool load_timing) {
+std::optional<std::string> SecurityUtil::SecurityEmptyAlert(const platform::Bundle* bundle,
+                                                            const char* action_key, const char* item_key,
+                                                            bool load_timing) {
   if (!bundle) return std::nullopt;
   auto text = [&](const char* key) { return SecurityLocalizedString(bundle, key).value_or(key); };
   const std::string item = text(item_key), action = text(action_key);

@@ -65,8 +65,8 @@ TEST_F(ControlTablesTest, InitializeFromPPDAndBundle) {
   EXPECT_TRUE(log.lines.empty());
 
   // A key no table knows: the check box hides, a label stays as it is.
-  PaneControlRecord box{&host->sectionManagementCheckBox, kPaneCheckBox, "HVSectionManagementVN420P", "NoSuchKey",
-                        {}, 0};
+  PaneControlRecord box{
+      &host->sectionManagementCheckBox, kPaneCheckBox, "HVSectionManagementVN420P", "NoSuchKey", {}, 0};
   PaneControlRecord label{&host->sectionNameStaticText, kPaneStaticText, nullptr, "NoSuchKey", {}, 1};
   initializeCheckBox(&box, &bundle);
   initializeStaticText(&label, &bundle);

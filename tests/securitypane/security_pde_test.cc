@@ -180,11 +180,13 @@ TEST_F(SecurityPaneTest, CredentialsRoundTripAndStayHidden) {
   Type("userPasswordEditText", "p@ss-word_1");
   Type("sectionNameEditText", "SALES01");
   Type("sectionPasswordEditText", "12345678");
-  for (const char* key : {"jp.halvern.printers.VN420P.userName", "jp.halvern.printers.VN420P.userKey",
-                          "jp.halvern.printers.VN420P.sectionName", "jp.halvern.printers.VN420P.sectionKey"}) {
+  for (const char* key :
+       {"jp.halvern.printers.VN420P.userName", "jp.halvern.printers.VN420P.userKey",
+        "jp.halvern.printers.VN420P.sectionName", "jp.halvern.printers.VN420P.sectionKey"}) {
     const std::string stored = Ticket(key);
     EXPECT_FALSE(stored.empty()) << key;
-    for (const char* clear : {"Yamada", "p@ss", "SALES", "12345678"}) EXPECT_EQ(stored.find(clear), std::string::npos);
+    for (const char* clear : {"Yamada", "p@ss", "SALES", "12345678"})
+      EXPECT_EQ(stored.find(clear), std::string::npos);
   }
   EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.loginName"), platform::paths::FullUserName());
 
@@ -256,9 +258,10 @@ TEST_F(SecurityPaneTest, HardDiskConstraintActsOnThePane) {
 
 TEST_F(SecurityPaneTest, PanelBasics) {
   EXPECT_EQ(pane->panelKind(), "jp.halvern.print.pde.VN420P.Security");
-  EXPECT_EQ(pane->supportedPPDOptionKeys(),
-            (std::vector<std::string>{"PrintModeVN420P", "HVAuthenticationVN420P", "HVSectionManagementVN420P",
-                                      "SecurePass", "UserName", "UserPass", "SectionName", "SectionPass"}));
+  EXPECT_EQ(
+      pane->supportedPPDOptionKeys(),
+      (std::vector<std::string>{"PrintModeVN420P", "HVAuthenticationVN420P", "HVSectionManagementVN420P",
+                                "SecurePass", "UserName", "UserPass", "SectionName", "SectionPass"}));
   pane->PPDOptionKeyValueDidChange("PrintModeVN420P", "SecurePrint");
   EXPECT_EQ(Get<ui::PopUpButton>("waitModePopUp")->indexOfSelectedItem(), 1);
   SecurityPDEPlugIn plugin;
