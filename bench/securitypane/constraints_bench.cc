@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <map>
 
+#include "cpu_ratio_reporter.h"
 #include "generated_ppd.h"
 #include "layers_host.h"
 
@@ -69,21 +70,11 @@ void BM_PPDConflicts(benchmark::State& state) {
 }
 BENCHMARK(BM_PPDConflicts);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // CPU time: the machine is shared, and every case here runs on this thread only.
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  CpuRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto& t = reporter.times;
   const double refresh = t["BM_PaneRefresh/of8192"], conflicts = t["BM_PPDConflicts"];

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <map>
 
+#include "cpu_ratio_reporter.h"
 #include "securitypane/security_pde.h"
 
 namespace {
@@ -60,20 +61,11 @@ void BM_SecuritySession(benchmark::State& state) {
 }
 BENCHMARK(BM_SecuritySession);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  CpuRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const double anchor = reporter.times["BM_OpenPPD"], session = reporter.times["BM_SecuritySession"];
   if (anchor > 0 && session > 0)
