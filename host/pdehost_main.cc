@@ -209,7 +209,9 @@ class Runner {
     }
     if (windowDepth_ > 0) return 0;  // the dialog saves once the window has closed
     std::string error;
-    if (!d_.save(&error)) return fail(error);
+    const bool saved = d_.save(&error);
+    reportAlerts();  // a panel may tell about an entry it switched off
+    if (!saved) return fail(error);
     return 0;
   }
 
@@ -227,6 +229,14 @@ class Runner {
     bool ok = host::OperateObject(it->second, a.value, &error);
     reportAlerts();
     if (!ok) return fail(a.outlet + " " + a.value + ": " + error + "; nothing was saved");
+    // A field's filters and limits may refuse part of what was typed; the
+    // field keeps (and the dialog saves) what it took.
+    if (auto* t = dynamic_cast<platform::ui::TextField*>(it->second); t && t->stringValue() != a.value) {
+      std::cerr << "pdehost: " << a.outlet << ": the field took "
+                << (t->isSecure() ? std::to_string(t->stringValue().size()) + " bytes"
+                                  : "\"" + t->stringValue() + "\"")
+                << " of what was typed\n";
+    }
     return 0;
   }
 
@@ -268,8 +278,11 @@ class Runner {
   // Alerts a panel raised since the last report, on standard error.
   void reportAlerts() {
     const auto& alerts = d_.modalHost().alerts;
-    for (; alertsReported_ < alerts.size(); ++alertsReported_)
-      std::cerr << "pdehost: alert: " << alerts[alertsReported_] << "\n";
+    for (; alertsReported_ < alerts.size(); ++alertsReported_) {
+      std::string_view text = alerts[alertsReported_];
+      while (!text.empty() && text.back() == '\n') text.remove_suffix(1);  // panels end each line
+      std::cerr << "pdehost: alert: " << text << "\n";
+    }
   }
 
   int window(bool json) {
