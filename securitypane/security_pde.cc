@@ -1,5 +1,6 @@
 #include "securitypane/security_pde.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/log.h"
@@ -344,10 +345,9 @@ bool SecurityPDE::SecurityErrorCheck(bool printing) {
     }
     if (line) message += *line + "\n";
   });
-  for (const std::string& key : unsaved_) {
-    const char* item = !std::strcmp(key.c_str(), kUserName) ? "UserName" : "SectionName";
-    message +=
-        FormatLocalized(localized("TooLongAlert").value_or(""), {localized(item).value_or(item)}) + "\n";
+  for (const Unsaved& u : unsaved_) {
+    const char* format = u.tooLong ? "TooLongAlert" : "UnstorableAlert";
+    message += FormatLocalized(localized(format).value_or(""), {localized(u.item).value_or(u.item)}) + "\n";
   }
   if (message.empty()) return true;
   SecurityUtil::showAlert(message);
@@ -389,16 +389,26 @@ void SecurityPDE::writePPDSettingsToPrintSettings() {
       return;
     }
     OSStatus status;
-    if (GetEditTextType(r.settingsKey) == kNumericEditType)
+    std::string back;
+    bool same = true;
+    if (GetEditTextType(r.settingsKey) == kNumericEditType) {
       status = SaveEditTextNumber(s, r.settingsKey, *r.value);
-    else if (IsSecure(r.control))
+    } else if (IsSecure(r.control)) {
       status = SaveEditTextPassword(s, r.settingsKey, kPasswordKeySelector, kPasswordSubSelector, *r.value);
-    else
+      // Decryption ends the text at a '+': a password holding one would
+      // reach the job cut short. Such a password is not stored.
+      same = status != platform::noErr ||
+             (LoadEditTextPassword(s, r.settingsKey, kPasswordKeySelector, kPasswordSubSelector, &back) ==
+                  platform::noErr &&
+              back == *r.value);
+      std::fill(back.begin(), back.end(), '\0');
+    } else {
       status = SaveEditText(s, r.settingsKey, *r.value);
-    if (status != platform::noErr) {
+    }
+    if (status != platform::noErr || !same) {
       // The stored form cannot hold this text; keep no stale value either.
       HVPrintSettingsSetItem(s, kSettingsDomain, r.settingsKey, plist::Value(), false);
-      unsaved_.emplace_back(r.settingsKey);
+      unsaved_.push_back({r.optionName ? r.optionName : r.settingsKey, status != platform::noErr});
     }
   });
   HVPrintSettingsSetItem(s, kSettingsDomain, kLoginNameKey, platform::paths::FullUserName(), false);

@@ -99,9 +99,14 @@ class SecurityPDE : public pde::Panel, public platform::ui::Object {
 
   std::unique_ptr<platform::ui::Nib> nib_;
   platform::ui::ModalHost* modalHost_ = nullptr;
-  // Settings keys whose text the stored form cannot hold (too long): told
-  // to the user instead of being stored empty.
-  std::vector<std::string> unsaved_;
+  // Entries whose text the stored form cannot hold (too long, or a password
+  // that would not come back as typed): told to the user, refused at print,
+  // never stored empty or changed.
+  struct Unsaved {
+    const char* item;  // localization key of the field's label
+    bool tooLong;
+  };
+  std::vector<Unsaved> unsaved_;
 };
 
 class SecurityPDEPlugIn : public pde::PlugIn {

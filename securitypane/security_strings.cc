@@ -24,6 +24,7 @@ constexpr std::pair<std::string_view, std::string_view> kEnglish[] = {
     {"EmptyStringAlert", "Enter the %1$@. %2$@ needs a %3$@ before the job can print."},
     {"EmptyStringAlertOnChange", "%1$@ was switched off: enter the %2$@ first."},
     {"TooLongAlert", "The %@ is too long to be stored; shorten it."},
+    {"UnstorableAlert", "The %@ cannot be stored as typed (a \"+\" is not allowed); change it."},
 };
 
 }  // namespace

@@ -225,6 +225,21 @@ TEST_F(SecurityPaneTest, NameTooLongForItsStoredFormIsTold) {
   EXPECT_FALSE(pane->shouldPrint());
 }
 
+TEST_F(SecurityPaneTest, PasswordThatWouldComeBackChangedIsNotStored) {
+  Check("sectionManagementCheckBox", true);
+  Type("sectionPasswordEditText", "ab+cd");
+  EXPECT_EQ(Get<ui::TextField>("sectionPasswordEditText")->stringValue(), "ab+cd");  // never cut silently
+  EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.sectionKey"), "(none)");
+  host.modal.alerts.clear();
+  EXPECT_FALSE(pane->shouldPrint());
+  ASSERT_EQ(host.modal.alerts.size(), 1u);
+  EXPECT_NE(host.modal.alerts[0].find("Section Password cannot be stored"), std::string::npos)
+      << host.modal.alerts[0];
+  Type("sectionPasswordEditText", "abcd");
+  EXPECT_TRUE(pane->shouldPrint());
+  EXPECT_NE(Ticket("jp.halvern.printers.VN420P.sectionKey"), "(none)");
+}
+
 TEST_F(SecurityPaneTest, SummaryWithAuthenticationOffAndInJapanese) {
   auto summary = pane->summaryInfo();
   EXPECT_EQ(*summary.at("User Authentication").string(), "Public User");
