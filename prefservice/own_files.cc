@@ -1,9 +1,11 @@
 #include "prefservice/own_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <utility>
 
@@ -155,21 +157,17 @@ bool FolderHandle::TargetReplaceable(const std::string& name) {
 
 bool FolderHandle::IsAdmin(const std::string& name) {
   umask(002);
-  // A few rounds cover a file that another process removes or creates between
-  // the two opens; only a file this test created is removed again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    int fd = openat(fd_, name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-    if (fd >= 0) {
-      unlinkat(fd_, name.c_str(), 0);
-      close(fd);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-    Fd existing(OpenRegular(name, O_RDWR | O_APPEND));
-    if (existing.ok()) return true;
-    if (errno != ENOENT) return false;
-  }
-  return false;
+  Fd existing(OpenRegular(name, O_RDWR | O_APPEND));
+  if (existing.ok()) return true;
+  if (errno != ENOENT) return false;
+  // Whoever may create a file in the folder may create this one.
+  static std::atomic<unsigned> serial{0};
+  std::string probe = name + ".admin." + std::to_string(getpid()) + "." + std::to_string(++serial);
+  int fd = openat(fd_, probe.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+  if (fd < 0) return false;
+  unlinkat(fd_, probe.c_str(), 0);
+  close(fd);
+  return true;
 }
 
 bool FolderHandle::Exists(const std::string& name) {
@@ -263,8 +261,9 @@ bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t
   return true;
 }
 
-bool FolderHandle::Copy(const std::string& from, const std::string& to) {
+bool FolderHandle::Copy(const std::string& from, const std::string& to, bool* missing) {
   Fd src(OpenRegular(from, O_RDONLY));
+  if (missing) *missing = !src.ok() && errno == ENOENT;
   if (!src.ok() || !TargetReplaceable(to)) return false;
   std::string tmp = TempName(to);
   unlinkat(fd_, tmp.c_str(), 0);
@@ -288,9 +287,50 @@ bool FolderHandle::Copy(const std::string& from, const std::string& to) {
   return fsync(fd_) == 0;
 }
 
-bool FolderHandle::CreateEmpty(const std::string& name) {
-  Fd fd(openat(fd_, name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  return fd.ok();
+void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
+  int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* d = fdopendir(fd);
+  if (d == nullptr) {
+    close(fd);
+    return;
+  }
+  std::string prefix = std::string(login) + "-";
+  while (dirent* e = readdir(d)) {
+    std::string_view name = e->d_name;
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    size_t mark = name.find("-profile.");
+    if (mark == std::string_view::npos) continue;
+    std::string_view tail = name.substr(mark);
+    if (!EndsWith(tail, ".tmp") && tail.find(".admin.") == std::string_view::npos) continue;
+    struct stat st {};
+    if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st) && st.st_uid == geteuid())
+      unlinkat(fd_, e->d_name, 0);
+  }
+  closedir(d);
+}
+
+void SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev) {
+  switch (mode) {
+    case 2: {
+      if (prev == nullptr) return;
+      bool missing = profile == nullptr;
+      if (profile != nullptr && dir.Copy(*profile, *prev, &missing)) return;
+      // No profile file: the previous copy is left empty. A failed copy keeps the old one.
+      if (missing) dir.Replace(*prev, "", false);
+      return;
+    }
+    case 1:
+      if (prev != nullptr) dir.Remove(*prev);
+      return;
+    case 0:
+      // Rename over the profile file: it is never missing, and kept when
+      // there is no previous copy.
+      if (profile != nullptr && prev != nullptr) dir.Rename(*prev, *profile);
+      return;
+    default:
+      return;
+  }
 }
 
 bool FolderHandle::Rename(const std::string& from, const std::string& to) {

@@ -26,11 +26,19 @@ inline constexpr size_t kMaxStagingBytes = 16u << 20;
 // Room for walk elements; a longer walk request is refused.
 inline constexpr size_t kMaxWalkElements = 512;
 
-// Who sent the request (from the connection's peer credentials).
+// Who sent the request (from the connection's peer credentials). `dialog`
+// tells apart the programs that run the bridge tool (its parent process): the
+// chunks of one dialog's write are never mixed with another's.
 struct Caller {
   uid_t uid = 0;
   std::string login;
+  pid_t dialog = 0;
 };
+
+// Whether `bytes` is one complete document of the profile file's shape: a
+// <plist> root holding one <dict>, nothing after it. Parses in place (the
+// bytes are scratch afterwards).
+bool IsCompleteProfileDocument(std::string& bytes);
 
 // The walk entry point: element count and vector (argv[0] is "snmpwalk");
 // answers the walk status.

@@ -71,7 +71,7 @@ BENCHMARK(BM_BridgeRequest)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseRea
 
 void BM_DirectWrite(benchmark::State& state) {
   profilestore::DirectVariant direct;
-  profilestore::ProfilePathBuffers paths;
+  profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
   profilestore::SetProfilePathGlobals(&paths);
   profilestore::FileVariant* previous = profilestore::SetFileVariant(&direct);
@@ -97,7 +97,7 @@ BENCHMARK(BM_DelegatingWrite)->Unit(benchmark::kMillisecond)->MinTime(1.0)->UseR
 void BM_ServiceSideOfWrite(benchmark::State& state) {
   std::string path = platform::paths::PreferenceFolder() + platform::paths::LoginName() + "-VN420P-profile.plist";
   profilestore::DirectVariant direct;
-  profilestore::ProfilePathBuffers paths;
+  profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
   profilestore::SetProfilePathGlobals(&paths);
   profilestore::SetFileVariant(&direct);

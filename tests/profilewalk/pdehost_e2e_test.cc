@@ -79,7 +79,7 @@ class PdehostEndToEnd : public ::testing::Test {
 
   // What the management window does when the user ticks every profile.
   void ShowEveryProfile() {
-    profilestore::ProfilePathBuffers paths;
+    profilestore::ProfilePaths paths;
     profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
     profilestore::SetProfilePathGlobals(&paths);
     auto lists = std::make_unique<HVProfileList[]>(3);
