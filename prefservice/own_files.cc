@@ -47,7 +47,12 @@ class Fd {
   int fd_;
 };
 
-bool IsPlainFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_nlink == 1; }
+// A regular file with one link, of this user: nothing another user planted
+// at the caller's names (a link, a FIFO, a folder, a hard link or a file of
+// their own) is read, written or removed.
+bool IsPlainFile(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
+}
 
 bool WriteAll(int fd, const char* p, size_t n) {
   while (n > 0) {
@@ -136,7 +141,7 @@ int FolderHandle::OpenRegular(const std::string& name, int flags) {
   if (fd < 0) return -1;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused %s: not a regular file with one link", name.c_str());
+    platform::log::Writef(LOG_WARNING, "prefservice: refused %s: not a regular file of this user with one link", name.c_str());
     close(fd);
     errno = EPERM;
     return -1;
@@ -150,7 +155,7 @@ bool FolderHandle::TargetReplaceable(const std::string& name) {
   struct stat st {};
   if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
   if (IsPlainFile(st)) return true;
-  platform::log::Writef(LOG_WARNING, "prefservice: refused to replace %s: not a regular file with one link",
+  platform::log::Writef(LOG_WARNING, "prefservice: refused to replace %s: not a regular file of this user with one link",
                         name.c_str());
   return false;
 }
@@ -179,7 +184,7 @@ bool FolderHandle::Remove(const std::string& name) {
   struct stat st {};
   if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (!IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused to remove %s: not a regular file with one link",
+    platform::log::Writef(LOG_WARNING, "prefservice: refused to remove %s: not a regular file of this user with one link",
                           name.c_str());
     return false;
   }
@@ -304,7 +309,7 @@ void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
     std::string_view tail = name.substr(mark);
     if (!EndsWith(tail, ".tmp") && tail.find(".admin.") == std::string_view::npos) continue;
     struct stat st {};
-    if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st) && st.st_uid == geteuid())
+    if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st))
       unlinkat(fd_, e->d_name, 0);
   }
   closedir(d);

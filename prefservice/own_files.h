@@ -5,9 +5,10 @@
 // it is the preference folder followed by one of the caller's own file names
 // (profile file, previous copy, spool file; the staging and temporary files
 // derive from those), and reaches it through a descriptor of the folder with
-// the *at() calls and O_NOFOLLOW. A file found at such a name must be a regular
-// file with one link; anything else (a symlink, a hard link to a file
-// elsewhere, a folder) is refused.
+// the *at() calls and O_NOFOLLOW, opening non-blocking. A file found at such a
+// name must be a regular file of this user with one link; anything else (a
+// symlink, a FIFO, a hard link to a file elsewhere, a folder, a file planted
+// by another user) is refused.
 #pragma once
 
 #include <optional>
