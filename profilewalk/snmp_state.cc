@@ -3,6 +3,8 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
+#include <unistd.h>
+
 #include <array>
 #include <optional>
 
@@ -31,9 +33,27 @@ std::optional<Settings>& Noted() {
   return noted;
 }
 
+// The parser runs getopt, whose hidden position (the rest of a bundle such as
+// "-Os") points into the vector of the request it last read; a parse that
+// stops early leaves it there, and the next request's parse would read that
+// request's freed memory. Setting optind to 0 makes the next getopt start
+// afresh; one run on a vector of our own does that now.
+void ResetGetopt() {
+  static char name[] = "snmpwalk";
+  static char* const vector[] = {name, nullptr};
+  optind = 0;
+  int saved = opterr;
+  opterr = 0;
+  while (getopt(1, vector, "") != -1) {
+  }
+  opterr = saved;
+  optind = 1;
+}
+
 }  // namespace
 
 void ResetNetSnmpState() {
+  ResetGetopt();
   std::optional<Settings>& noted = Noted();
   if (!noted) {
     // The parser would initialise the library on its first run, after the
