@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -57,7 +58,11 @@ std::string ServiceExecutablePath() {
   return self.substr(0, slash + 1) + "prefservice";
 }
 
-platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms) {
+platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms,
+                                     std::string* why) {
+  std::string ignored;
+  if (why == nullptr) why = &ignored;
+  *why = "the service cannot be reached";
   platform::ipc::Socket s = platform::ipc::Connect(socket_path);
   if (s.valid() || !NobodyListens(errno) || service_path.empty()) return s;
 
@@ -73,7 +78,18 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
   // Another starter may have won while we waited for the lock.
   s = platform::ipc::Connect(socket_path);
   if (s.valid() || !NobodyListens(errno)) return s;
-  if (access(service_path.c_str(), X_OK) != 0 || !Start(service_path)) return s;
+  // Something that is no socket at the name would make every start fail.
+  struct stat st {};
+  if (lstat(socket_path.c_str(), &st) == 0 && !S_ISSOCK(st.st_mode)) {
+    if (S_ISDIR(st.st_mode) || unlink(socket_path.c_str()) != 0) {
+      *why = "something that is no socket stands at " + socket_path;
+      return s;
+    }
+  }
+  if (access(service_path.c_str(), X_OK) != 0 || !Start(service_path)) {
+    *why = "the service cannot be started from " + service_path;
+    return s;
+  }
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
   auto pause = std::chrono::microseconds(200);
@@ -83,6 +99,7 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
     std::this_thread::sleep_for(pause);
     if (pause < std::chrono::milliseconds(10)) pause *= 2;
   }
+  *why = "the service did not start listening";
   return s;
 }
 

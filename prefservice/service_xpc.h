@@ -18,9 +18,9 @@
 
 namespace prefservice {
 
-// Largest request string the service reads; a whole profile file is well under
-// a tenth of it.
-inline constexpr size_t kMaxRequestBytes = 16u << 20;
+// Largest request string the service reads: the largest profile file the
+// store reads, and a whole profile file is well under a tenth of it.
+inline constexpr size_t kMaxRequestBytes = 8u << 20;
 // Largest staging file the chunks may grow; larger appends are refused.
 inline constexpr size_t kMaxStagingBytes = 16u << 20;
 // Room for walk elements; a longer walk request is refused.
