@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +20,8 @@ namespace {
 // A service started here ends itself after this long without a request.
 constexpr const char* kIdleExitArg = "--idle-exit=120";
 
-bool Start(const std::string& service_path) {
+// Starts the service; its pid, or -1.
+pid_t Start(const std::string& service_path) {
   posix_spawn_file_actions_t fa;
   posix_spawnattr_t attr;
   if (posix_spawn_file_actions_init(&fa) != 0) return false;
@@ -41,7 +43,7 @@ bool Start(const std::string& service_path) {
   ok = ok && posix_spawn(&pid, service_path.c_str(), &fa, &attr, argv.data(), environ) == 0;
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
-  return ok;
+  return ok ? pid : -1;
 }
 
 bool NobodyListens(int err) { return err == ENOENT || err == ECONNREFUSED; }
@@ -86,7 +88,8 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
       return s;
     }
   }
-  if (access(service_path.c_str(), X_OK) != 0 || !Start(service_path)) {
+  pid_t service = access(service_path.c_str(), X_OK) == 0 ? Start(service_path) : -1;
+  if (service < 0) {
     *why = "the service cannot be started from " + service_path;
     return s;
   }
@@ -96,6 +99,12 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
   while (std::chrono::steady_clock::now() < deadline) {
     s = platform::ipc::Connect(socket_path);
     if (s.valid()) return s;
+    // A service that ended already will not listen (another one serves
+    // this user's preference folder, or it could not bind).
+    if (waitpid(service, nullptr, WNOHANG) == service) {
+      *why = "the service ended at once: another may serve this user's preference folder";
+      return s;
+    }
     std::this_thread::sleep_for(pause);
     if (pause < std::chrono::milliseconds(10)) pause *= 2;
   }

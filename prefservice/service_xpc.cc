@@ -121,7 +121,11 @@ pugi::xml_node OnlyElement(pugi::xml_node parent) {
 // more and cost several times as much: the dictionaries have 500 keys each.)
 // Parses in place: `bytes` is scratch afterwards.
 bool IsCompleteProfileDocument(std::string& bytes) {
-  if (bytes.empty()) return false;
+  // The parser keeps no text outside the root element: whatever follows it
+  // must be white space, so the document ends with the root's end tag.
+  std::string_view text = bytes;
+  size_t end = text.find_last_not_of(" \t\r\n");
+  if (end == std::string_view::npos || !text.substr(0, end + 1).ends_with("</plist>")) return false;
   pugi::xml_document doc;
   // parse_pi: a second declaration after the root is then a node, not skipped.
   if (!doc.load_buffer_inplace(bytes.data(), bytes.size(), pugi::parse_minimal | pugi::parse_pi)) return false;
