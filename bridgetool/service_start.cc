@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -51,13 +52,10 @@ bool NobodyListens(int err) { return err == ENOENT || err == ECONNREFUSED; }
 }  // namespace
 
 std::string ServiceExecutablePath() {
-  std::vector<char> buf(4096);
-  ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return {};
-  std::string self(buf.data(), static_cast<size_t>(n));
-  size_t slash = self.rfind('/');
-  if (slash == std::string::npos) return {};
-  return self.substr(0, slash + 1) + "prefservice";
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || !self.has_parent_path()) return {};
+  return (self.parent_path() / "prefservice").string();
 }
 
 platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms,

@@ -236,6 +236,9 @@ TEST_F(WalkTest, RefusedVectorsThenAValidWalk) {
            {"snmpwalk", "-v", "1", "-c", "public", "unix:" + root_.root() + "/agent.sock", kRoot},
            {"snmpwalk", "-v", "1", "-c", "public", "-t", "100", "-r", "50", agent.address(), kRoot},
            {"snmpwalk", "-v", "1", "-c", "public", "-Lf" + log},
+           // Stops the parse inside a bundle: its rest must not be read by the next walk's parse.
+           {"snmpwalk", "-VaMD5", "-v", "1", agent.address()},
+           {"snmpwalk", "-hl3", agent.address()},
        }) {
     EXPECT_EQ(Walk(refused), -1) << ::testing::PrintToString(refused);
     EXPECT_TRUE(NetSnmpStateIsPristine());
