@@ -2,8 +2,13 @@
 //
 // Each method answers through `reply` exactly once. Requests are untrusted:
 // every path must name one of the caller's own files in the preference
-// folder (own_files.h); a refused request answers "FALSE" (the swap: no
-// action, "TRUE"), a refused walk "iRet=1", and is logged. The methods of all
+// folder (own_files.h), reached only through the confined folder layer (the
+// walk's merge too: confined_variant.h); a refused request answers "FALSE"
+// (the swap: no action, "TRUE"), a walk refused here "iRet=1" (a walk vector
+// the walk refuses: "iRet=-1"), and is logged. Chunked writes of different
+// dialogs (Caller::dialog) are never mixed: a chunk of a write that another
+// dialog's write has taken over, or a rename by a dialog whose write is not
+// the one in progress, answers "FALSE". The methods of all
 // instances run one at a time (a process-wide lock), so walks and file steps
 // on the user's files never overlap.
 #pragma once
