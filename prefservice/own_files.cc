@@ -65,29 +65,6 @@ bool WriteAll(int fd, const char* p, size_t n) {
   return true;
 }
 
-// Copies `size` bytes from src to dst: inside the kernel where the file
-// system can, else through a buffer.
-bool CopyContent(int src, int dst, off_t size) {
-  off_t left = size;
-  while (left > 0) {
-    ssize_t n = copy_file_range(src, nullptr, dst, nullptr, static_cast<size_t>(left), 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && left == size && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-      break;  // not supported here: fall back below
-    if (n <= 0) return false;
-    left -= n;
-  }
-  char block[65536];
-  while (left > 0) {
-    ssize_t n = read(src, block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    if (!WriteAll(dst, block, static_cast<size_t>(n))) return false;
-    left -= n;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool IsSafeModelName(std::string_view model) {
@@ -240,30 +217,19 @@ bool FolderHandle::Replace(const std::string& name, std::string_view bytes, bool
 }
 
 bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh) {
-  if (!TargetReplaceable(name)) return false;
-  Fd old(-1);
-  off_t old_size = 0;
-  if (!fresh) {
-    Fd existing(OpenRegular(name, O_RDONLY));
-    if (!existing.ok() && errno != ENOENT) return false;
-    struct stat st {};
-    if (existing.ok() && fstat(existing.get(), &st) != 0) return false;
-    old_size = existing.ok() ? st.st_size : 0;
-    swap(old, existing);
+  if (tail.size() > max_bytes) return false;
+  Fd existing(fresh ? -1 : OpenRegular(name, O_WRONLY | O_APPEND));
+  if (!existing.ok()) {
+    if (!fresh && errno != ENOENT) return false;
+    return Replace(name, tail, false);  // a new file, whole or not at all
   }
-  if (static_cast<size_t>(old_size) + tail.size() > max_bytes) return false;
-  std::string tmp = TempName(name);
-  unlinkat(fd_, tmp.c_str(), 0);
-  Fd dst(openat(fd_, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  if (!dst.ok()) return false;
-  bool ok = fchmod(dst.get(), kFileMode) == 0;
-  ok = ok && CopyContent(old.get(), dst.get(), old_size) && WriteAll(dst.get(), tail.data(), tail.size());
-  ok = dst.Close() && ok;
-  if (!ok || renameat(fd_, tmp.c_str(), fd_, name.c_str()) != 0) {
-    unlinkat(fd_, tmp.c_str(), 0);
-    return false;
-  }
-  return true;
+  // In place: the file is checked whole before it is ever moved, and a
+  // failed append is cut off again, so copying it for every chunk buys nothing.
+  struct stat st {};
+  if (fstat(existing.get(), &st) != 0 || static_cast<size_t>(st.st_size) + tail.size() > max_bytes) return false;
+  if (WriteAll(existing.get(), tail.data(), tail.size())) return true;
+  if (ftruncate(existing.get(), st.st_size) != 0) Unlink(name);
+  return false;
 }
 
 bool FolderHandle::Copy(const std::string& from, const std::string& to, bool* missing) {

@@ -78,10 +78,10 @@ class FolderHandle {
   // only a power loss could leave an older or partial file behind): for the
   // staging file, which is validated and flushed when it is moved.
   bool Replace(const std::string& name, std::string_view bytes, bool flush = true);
-  // Replaces `name` atomically, without the two fsyncs, by its old content
-  // (none when `fresh`, or when it is missing) followed by `tail`. False when
-  // an old file is there but refused or unreadable, or when the result would
-  // exceed max_bytes.
+  // Appends `tail` to `name` (regular, one link, this user's), or, when
+  // `fresh` or missing, replaces it atomically by `tail` alone; without
+  // fsyncs. False when an old file is there but refused, or when the result
+  // would exceed max_bytes; a failed append is cut off again.
   bool Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh);
   // Copies `from` over `to` the same way, in 65535-byte blocks. False when
   // `from` cannot be opened or the copy fails; `to` is then as it was.
