@@ -28,7 +28,6 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
-  friend void swap(Fd& a, Fd& b) noexcept { std::swap(a.fd_, b.fd_); }
   ~Fd() {
     if (fd_ >= 0) close(fd_);
   }
