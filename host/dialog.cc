@@ -6,16 +6,20 @@ namespace host {
 
 namespace ui = platform::ui;
 
-int RecordingModalHost::runModalForWindow(ui::Window&) { return ui::kModalResponseCancel; }
+int RecordingModalHost::runModalForWindow(ui::Window& window) {
+  return forward ? forward->runModalForWindow(window) : ui::kModalResponseCancel;
+}
 
 int RecordingModalHost::runAlert(const ui::Alert& alert) {
   std::string text = alert.messageText;
   if (!alert.informativeText.empty()) text += (text.empty() ? "" : ": ") + alert.informativeText;
   alerts.push_back(text);
-  return ui::kAlertFirstButtonReturn;
+  return forward ? forward->runAlert(alert) : ui::kAlertFirstButtonReturn;
 }
 
-int RecordingModalHost::runOpenPanel(ui::OpenPanel&) { return ui::kModalResponseCancel; }
+int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
+  return forward ? forward->runOpenPanel(panel) : ui::kModalResponseCancel;
+}
 
 std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
   std::unique_ptr<Dialog> d(new Dialog());
@@ -29,6 +33,7 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
     *error = options.settingsPath + ": not a print settings file (an XML property-list dictionary)";
     return nullptr;
   }
+  d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
   auto bundles = FindBundles(options.pluginsDir);
   if (bundles.empty()) {
@@ -44,7 +49,7 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
     d->plugins_.push_back(std::move(loaded));
   }
   for (auto& entry : d->panels_) {
-    entry.panel->panelView();
+    entry.view = entry.panel->panelView();
     std::string ignored;
     entry.panel->restoreValuesAndReturnError(&ignored);
   }

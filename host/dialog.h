@@ -20,13 +20,18 @@ struct DialogOptions {
   std::string deviceURI;     // device URI of the offline printer
   std::string settingsPath;  // print ticket file; "" for none
   std::string pluginsDir;    // folder of *.plugin bundles
+  // A host that answers modal runs for a user (a graphical dialog); the
+  // dialog still records alerts before handing each run on. nullptr: none.
+  platform::ui::ModalHost* modalHost = nullptr;
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
 // reason a panel refuses printing) and answered with their first button;
-// windows and open panels are cancelled.
+// windows and open panels are cancelled. With a forward host, every run is
+// handed on to it instead, after the alert is recorded.
 class RecordingModalHost : public platform::ui::ModalHost {
  public:
+  platform::ui::ModalHost* forward = nullptr;
   int runModalForWindow(platform::ui::Window& window) override;
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;
@@ -38,6 +43,7 @@ class Dialog : public pde::HostCallback {
   struct PanelEntry {
     std::string plugin;
     std::unique_ptr<pde::Panel> panel;
+    platform::ui::View* view = nullptr;  // what panelView answered when the dialog opened
   };
 
   // Opens the session, reads the settings file (if it exists), loads every
