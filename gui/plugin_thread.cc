@@ -26,7 +26,7 @@ void PluginThread::post(std::function<void()> call) {
 bool PluginThread::next(std::function<void()>* call, bool nested) {
   std::unique_lock<std::mutex> lock(mu_);
   if (queue_.empty()) {
-    running_ = nested;  // an outer call is still under way in a modal run
+    running_ = false;  // idle, or waiting for the user inside a modal run
     idle_cv_.notify_all();
     lock.unlock();
     setBusy(false);
@@ -51,17 +51,22 @@ void PluginThread::loop() {
 }
 
 void PluginThread::runUntil(const std::function<bool()>& done) {
-  ++depth_;
   std::function<void()> call;
   while (!done() && next(&call, true)) {
     call();
     call = nullptr;
   }
-  --depth_;
   setBusy(true);  // back in the outer call
 }
 
-void PluginThread::waitingForUser(bool waiting) { setBusy(!waiting); }
+void PluginThread::waitingForUser(bool waiting) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    running_ = !waiting;
+  }
+  idle_cv_.notify_all();
+  setBusy(!waiting);
+}
 
 void PluginThread::setBusy(bool busy) {
   if (busy == busy_state_) return;

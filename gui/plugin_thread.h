@@ -35,7 +35,8 @@ class PluginThread {
   // (an alert, an open panel): the thread is not busy meanwhile.
   void waitingForUser(bool waiting);
   bool isPluginThread() const { return std::this_thread::get_id() == thread_.get_id(); }
-  // From another thread: blocks until every queued call has run.
+  // From another thread: blocks until every queued call has run and the
+  // thread is idle or waiting for the user (in a modal run or an alert).
   void drain();
 
  private:
@@ -48,8 +49,7 @@ class PluginThread {
   std::mutex mu_;
   std::condition_variable cv_, idle_cv_;
   std::deque<std::function<void()>> queue_;
-  bool stopping_ = false, running_ = false;
-  int depth_ = 0;  // nested modal runs
+  bool stopping_ = false, running_ = false;  // running_: in a call, not waiting for the user
   bool busy_state_ = false;
   std::thread thread_;
 };

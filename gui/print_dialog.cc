@@ -162,6 +162,7 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
 }
 
 PrintDialog::~PrintDialog() {
+  hide();  // focus leaves the fields (ending their editing) while the session still runs
   qApp->removeEventFilter(this);
   if (busyShown_) QApplication::restoreOverrideCursor();
   session_.reset();
@@ -245,7 +246,9 @@ void PrintDialog::onPicture(const Picture& picture) {
     QSignalBlocker block(panelList_);
     panelList_->clear();
     for (size_t i = 0; i < picture.panels.size(); ++i) {
-      auto* r = new PanelRenderer([this](const UserAction& a) { session_->act(a); });
+      auto* r = new PanelRenderer([this](const UserAction& a) {
+        if (session_) session_->act(a);
+      });
       stack_->insertWidget(static_cast<int>(i), r);
       renderers_.push_back(r);
       auto* item = new QListWidgetItem(Q(picture.panels[i].name), panelList_);
@@ -271,8 +274,14 @@ void PrintDialog::onPicture(const Picture& picture) {
     live.push_back(w.id);
     ModalWindowDialog*& d = windows_[w.id];
     if (!d) {
-      d = new ModalWindowDialog([this](const UserAction& a) { session_->act(a); },
-                                [this, id = w.id] { session_->cancelWindow(id); }, this);
+      d = new ModalWindowDialog(
+          [this](const UserAction& a) {
+            if (session_) session_->act(a);
+          },
+          [this, id = w.id] {
+            if (session_) session_->cancelWindow(id);
+          },
+          this);
       d->setWindowTitle(Q(w.title));
       windowOrder_.push_back(w.id);
       d->renderer()->render(w.content);
