@@ -4,6 +4,8 @@
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QPaintEvent>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <exception>
 #include <filesystem>
@@ -28,18 +30,33 @@ std::string FirstExisting(std::initializer_list<fs::path> candidates) {
   return candidates.begin()->lexically_normal().string();
 }
 
-// Quits once the dialog has painted with its panels (startup measurements).
+// Quits once the dialog has painted with its panels (startup measurements),
+// after saving a screenshot of its window when asked to.
 class FirstPaintQuit : public QObject {
  public:
-  explicit FirstPaintQuit(gui::PrintDialog* d) : d_(d) {}
+  FirstPaintQuit(gui::PrintDialog* d, std::string screenshot) : d_(d), screenshot_(std::move(screenshot)) {}
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (o == d_ && e->type() == QEvent::Paint && d_->panelRenderer(0))
+    if (o != d_ || e->type() != QEvent::Paint || !d_->panelRenderer(0) || done_) return false;
+    done_ = true;
+    if (screenshot_.empty()) {
       QTimer::singleShot(0, qApp, &QApplication::quit);
+    } else {
+      // Taken from the display once the window manager had its turn.
+      QTimer::singleShot(300, qApp, [this] {
+        QPixmap shot = d_->screen()->grabWindow(d_->winId());
+        if (shot.isNull()) shot = d_->grab();
+        if (!shot.save(QString::fromStdString(screenshot_), "PNG"))
+          std::cerr << "pdedialog: cannot write " << screenshot_ << "\n";
+        QApplication::quit();
+      });
+    }
     return false;
   }
 
  private:
   gui::PrintDialog* d_;
+  std::string screenshot_;
+  bool done_ = false;
 };
 
 int Run(int argc, char** argv) {
@@ -48,6 +65,7 @@ int Run(int argc, char** argv) {
   opt.dialog.ppdPath = FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
   opt.dialog.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   bool quitWhenShown = false;
+  std::string screenshot;
 
   CLI::App app{"pdedialog: the print dialog of the VN420P plug-ins"};
   auto* ppd = app.add_option("--ppd", opt.dialog.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
@@ -56,6 +74,7 @@ int Run(int argc, char** argv) {
   app.add_option("--settings", opt.dialog.settingsPath, "print settings file: read when the dialog opens, written by Print");
   app.add_option("--plugins", opt.dialog.pluginsDir, "folder of *.plugin bundles");
   app.add_flag("--quit-when-shown", quitWhenShown, "quit once the dialog has painted its panels (for measurements)");
+  app.add_option("--screenshot", screenshot, "save a PNG of the window as the display shows it, then quit");
   app.add_option("FILE", opt.file, "the file Print sends (asked for when missing)")->check(CLI::ExistingFile);
   try {
     app.parse(argc, argv);
@@ -67,11 +86,13 @@ int Run(int argc, char** argv) {
   gui::BindCatalogue(FirstExisting({exe / "../share/vn420p/locale", exe / "../share/locale"}));
   QApplication::setApplicationName("pdedialog");
   gui::PrintDialog dialog(opt);
-  FirstPaintQuit quit(&dialog);
-  if (quitWhenShown) dialog.installEventFilter(&quit);
+  FirstPaintQuit quit(&dialog, screenshot);
+  if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
   QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
   dialog.show();
-  return qapp.exec() == 0 && dialog.result() == QDialog::Accepted ? 0 : (quitWhenShown ? 0 : 1);
+  int rc = qapp.exec();
+  if (quitWhenShown || !screenshot.empty()) return rc;
+  return rc == 0 && dialog.result() == QDialog::Accepted ? 0 : 1;  // 1: cancelled
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ packages=(
   cups cups-client snmpd snmp
   # the profile table the test agent serves (pass_persist script)
   python3
+  # the graphical dialog: Qt 6 Widgets (and Qt Test), an X server for its
+  # one real-display test, and Japanese glyphs for its pictures
+  qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
 )
 
 missing=()
