@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -39,6 +40,10 @@ class FirstPaintQuit : public QObject {
     if (o != d_ || e->type() != QEvent::Paint || !d_->panelRenderer(0) || done_) return false;
     done_ = true;
     if (screenshot_.empty()) {
+      // The moment, for measurements of the start-up.
+      timespec now;
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      std::cout << "painted " << now.tv_sec * 1000000000LL + now.tv_nsec << std::endl;
       QTimer::singleShot(0, qApp, &QApplication::quit);
     } else {
       // Taken from the display once the window manager had its turn.
@@ -73,7 +78,7 @@ int Run(int argc, char** argv) {
   app.add_option("--device-uri", opt.dialog.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.dialog.settingsPath, "print settings file: read when the dialog opens, written by Print");
   app.add_option("--plugins", opt.dialog.pluginsDir, "folder of *.plugin bundles");
-  app.add_flag("--quit-when-shown", quitWhenShown, "quit once the dialog has painted its panels (for measurements)");
+  app.add_flag("--quit-when-shown", quitWhenShown, "quit once the dialog has painted its panels, printing the CLOCK_MONOTONIC time then");
   app.add_option("--screenshot", screenshot, "save a PNG of the window as the display shows it, then quit");
   app.add_option("FILE", opt.file, "the file Print sends (asked for when missing)")->check(CLI::ExistingFile);
   try {
@@ -89,7 +94,7 @@ int Run(int argc, char** argv) {
   FirstPaintQuit quit(&dialog, screenshot);
   if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
   QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
-  dialog.show();
+  dialog.showWhenReady();
   int rc = qapp.exec();
   if (quitWhenShown || !screenshot.empty()) return rc;
   return rc == 0 && dialog.result() == QDialog::Accepted ? 0 : 1;  // 1: cancelled

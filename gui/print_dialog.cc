@@ -60,6 +60,21 @@ void ModalWindowDialog::reject() { cancel_(); }
 
 PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
     : QDialog(parent), options_(std::move(options)) {
+  DialogSession::Callbacks cb;
+  cb.busy = [this](bool busy) { onBusy(busy); };
+  cb.picture = [this](const Picture& p) { onPicture(p); };
+  cb.opened = [this](const SessionInfo& i) { onOpened(i); };
+  cb.destinations = [this](const std::vector<std::string>& n) { onDestinations(n); };
+  cb.printed = [this](const Outcome& o) { onPrinted(o); };
+  cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
+  session_ = std::make_unique<DialogSession>(
+      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
+      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::BlockingQueuedConnection); },
+      this, std::move(cb));
+  // The plug-ins load on their thread while this one builds the window.
+  session_->open(options_.dialog);
+  session_->listDestinations();
+
   setWindowTitle(Tr("Print"));
   printers_ = new QComboBox;
   copies_ = new QSpinBox;
@@ -80,7 +95,8 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
 
   panelList_ = new QListWidget;
   panelList_->setAccessibleName(Tr("Panels"));
-  panelList_->setMaximumWidth(180);
+  panelList_->setMinimumWidth(150);
+  panelList_->setMaximumWidth(200);
   stack_ = new QStackedWidget;
   summary_ = new QTreeWidget;
   summary_->setHeaderLabels({Tr("Item"), Tr("Setting")});
@@ -137,18 +153,6 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   });
   qApp->installEventFilter(this);
 
-  DialogSession::Callbacks cb;
-  cb.busy = [this](bool busy) { onBusy(busy); };
-  cb.picture = [this](const Picture& p) { onPicture(p); };
-  cb.opened = [this](const SessionInfo& i) { onOpened(i); };
-  cb.destinations = [this](const std::vector<std::string>& n) { onDestinations(n); };
-  cb.printed = [this](const Outcome& o) { onPrinted(o); };
-  cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
-  session_ = std::make_unique<DialogSession>(
-      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
-      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::BlockingQueuedConnection); },
-      this, std::move(cb));
-
   updatingChoosers_ = true;
   if (options_.dialog.printerName.empty()) {
     offlineLabel_ = std::filesystem::path(options_.dialog.ppdPath).filename().string();
@@ -157,8 +161,6 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
     printers_->addItem(Q(options_.dialog.printerName), Q(options_.dialog.printerName));
   }
   updatingChoosers_ = false;
-  session_->open(options_.dialog);
-  session_->listDestinations();
 }
 
 PrintDialog::~PrintDialog() {
@@ -166,6 +168,18 @@ PrintDialog::~PrintDialog() {
   qApp->removeEventFilter(this);
   if (busyShown_) QApplication::restoreOverrideCursor();
   session_.reset();
+}
+
+void PrintDialog::showWhenReady() {
+  if (!renderers_.empty()) {
+    show();
+    return;
+  }
+  showPending_ = true;
+  QTimer::singleShot(kBusyDelayMs, this, [this] {
+    if (showPending_) show();
+    showPending_ = false;
+  });
 }
 
 PanelRenderer* PrintDialog::panelRenderer(int i) const {
@@ -259,6 +273,10 @@ void PrintDialog::onPicture(const Picture& picture) {
     panelList_->setCurrentRow(0);
   }
   for (size_t i = 0; i < picture.panels.size(); ++i) renderers_[i]->render(picture.panels[i].view);
+  if (showPending_) {
+    showPending_ = false;
+    show();
+  }
 
   summary_->clear();
   for (const auto& panel : picture.panels) {

@@ -38,6 +38,10 @@ class PrintDialog : public QDialog, public UserInterface {
   explicit PrintDialog(PrintDialogOptions options, QWidget* parent = nullptr);
   ~PrintDialog() override;
 
+  // Shows the window once the panels are there, or after kBusyDelayMs when
+  // opening takes longer (then busy), so it does not flash up empty.
+  void showWhenReady();
+
   // The renderer of panel i, of the innermost modal window (nullptr when none).
   PanelRenderer* panelRenderer(int i) const;
   ModalWindowDialog* modalWindow() const;
@@ -83,7 +87,7 @@ class PrintDialog : public QDialog, public UserInterface {
   std::map<std::uintptr_t, ModalWindowDialog*> windows_;
   std::vector<std::uintptr_t> windowOrder_;
   QTimer* busyTimer_;
-  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false;
+  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false;
   Outcome outcome_;
   std::string offlineLabel_;
 };
