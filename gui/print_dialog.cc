@@ -71,9 +71,9 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
       [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
       [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::BlockingQueuedConnection); },
       this, std::move(cb));
-  // The plug-ins load on their thread while this one builds the window.
+  // The plug-ins load on their thread while this one builds the window; the
+  // CUPS destinations are listed once the panels are on screen.
   session_->open(options_.dialog);
-  session_->listDestinations();
 
   setWindowTitle(Tr("Print"));
   printers_ = new QComboBox;
@@ -276,6 +276,10 @@ void PrintDialog::onPicture(const Picture& picture) {
   if (showPending_) {
     showPending_ = false;
     show();
+  }
+  if (!destinationsListed_) {
+    destinationsListed_ = true;
+    session_->listDestinations();
   }
 
   summary_->clear();

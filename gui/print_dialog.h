@@ -87,7 +87,8 @@ class PrintDialog : public QDialog, public UserInterface {
   std::map<std::uintptr_t, ModalWindowDialog*> windows_;
   std::vector<std::uintptr_t> windowOrder_;
   QTimer* busyTimer_;
-  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false;
+  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
+       destinationsListed_ = false;
   Outcome outcome_;
   std::string offlineLabel_;
 };

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,6 +23,7 @@
 
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
+#include "gui/text.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
 
@@ -214,8 +217,43 @@ class DialogTest : public QObject {
     QTRY_COMPARE(result->text(), QString("window 1"));
     QVERIFY(d.modalWindow() == nullptr);
 
+    // Open panel: a file dialog limited to the panel's types; its choice comes back.
+    std::string icc = (fs::temp_directory_path() / "vn-dialog-test.icc").string();
+    std::ofstream(icc) << "x";
+    QTimer pick;
+    QObject::connect(&pick, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<QFileDialog*>(w); f && f->isVisible()) {
+          QCOMPARE(f->nameFilters().join(' '), QString("*.icc"));
+          f->selectFile(QString::fromStdString(icc));
+          QMetaObject::invokeMethod(f, "accept");
+        }
+    });
+    pick.start(20);
+    QTest::mouseClick(Control<QPushButton>(d, panel, "button_Open"), Qt::LeftButton);
+    QTRY_COMPARE(result->text(), QString::fromStdString("open 1 " + icc));
+    pick.stop();
+    fs::remove(icc);
+
     // Summary: every call reached the panel on one thread.
     QCOMPARE(Summary(d, "Threads"), QString("1"));
+  }
+
+  void japaneseCatalogues() {
+    qputenv("LANGUAGE", "ja");
+    gui::BindCatalogue(std::string(VN_BINARY_DIR) + "/share/vn420p/locale");
+    {
+      PrintDialog d(Options(VN_PLUGIN_DIR));
+      d.show();
+      Settle(d);
+      auto* list = d.findChild<QListWidget*>();
+      QCOMPARE(list->item(0)->text(), QString::fromUtf8("カラーオプション"));
+      QCOMPARE(Control<QComboBox>(d, 0, "menu_QuickColor")->accessibleName(), QString::fromUtf8("クイックカラー"));
+      bool print = false;
+      for (auto* b : d.findChildren<QPushButton*>()) print = print || b->text() == QString::fromUtf8("プリント");
+      QVERIFY(print);
+    }
+    qunsetenv("LANGUAGE");
   }
 
   void slowCallShowsBusyAndIgnoresInput() {
