@@ -347,8 +347,11 @@ QWidget* PanelRenderer::sync(const ControlState& s, QWidget* parent, std::unorde
   auto it = entries_.find(s.id);
   if (it == entries_.end() || it->second.last.kind != s.kind) {
     if (it != entries_.end()) {
-      it->second.widget->deleteLater();
-      entries_.erase(it);
+      // Another object now has the identity: its widget, and those inside it, go.
+      QWidget* old = it->second.widget;
+      std::erase_if(entries_, [old](const auto& e) { return old == e.second.widget || old->isAncestorOf(e.second.widget); });
+      old->hide();
+      old->deleteLater();
     }
     it = entries_.emplace(s.id, Entry{create(s, parent ? parent : this), {}, true}).first;
     structureChanged_ = true;

@@ -233,6 +233,7 @@ void PrintDialog::choosePrinter(int index) {
 
 void PrintDialog::onOpened(const SessionInfo& info) {
   opened_ = info.ok;
+  reopened_ = true;  // new controls: the renderers start afresh
   printButton_->setEnabled(info.ok);
   defaultsButton_->setEnabled(info.ok && !info.printerName.empty());
   if (!info.ok) {
@@ -248,7 +249,8 @@ void PrintDialog::onOpened(const SessionInfo& info) {
 
 void PrintDialog::onPicture(const Picture& picture) {
   // Panels: one renderer each, rebuilt when another printer brought others.
-  bool same = renderers_.size() == picture.panels.size();
+  bool same = !reopened_ && renderers_.size() == picture.panels.size();
+  reopened_ = false;
   for (size_t i = 0; same && i < picture.panels.size(); ++i)
     same = panelList_->item(static_cast<int>(i))->data(Qt::UserRole).toString() == Q(picture.panels[i].kind);
   if (!same) {

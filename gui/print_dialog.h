@@ -88,7 +88,7 @@ class PrintDialog : public QDialog, public UserInterface {
   std::vector<std::uintptr_t> windowOrder_;
   QTimer* busyTimer_;
   bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
-       destinationsListed_ = false;
+       destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
   std::string offlineLabel_;
 };

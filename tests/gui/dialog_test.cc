@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -357,6 +358,25 @@ class CupsTest : public QObject {
       QCOMPARE(QString::fromStdString(key + "=" + JobAttribute("VN420Pgui", job, key.c_str())).toLower(),
                QString::fromStdString(key + "=" + value).toLower());
     QCOMPARE(JobAttribute("VN420Pgui", job, "PageSize"), std::string("Letter"));
+  }
+
+  void choosingAPrinterReopensTheDialog() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    QPushButton* save = nullptr;
+    for (auto* b : d.findChildren<QPushButton*>())
+      if (b->text() == "Save as defaults for this printer") save = b;
+    QVERIFY(!save->isEnabled());  // the offline PPD is no queue
+    auto* printers = d.findChildren<QComboBox*>().first();
+    QTRY_VERIFY(printers->findData("VN420Pgui") >= 0);
+    QPointer<QComboBox> before = Control<QComboBox>(d, 0, "menu_QuickColor");
+    ChooseByKeys(d, printers, "VN420Pgui");
+    Settle(d);
+    QVERIFY(save->isEnabled());
+    auto* quick = Control<QComboBox>(d, 0, "menu_QuickColor");
+    QVERIFY(quick && quick != before.data());
+    QCOMPARE(quick->currentText(), QString("Standard"));
   }
 
   void defaultsHoldNoCredential() {
