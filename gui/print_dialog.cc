@@ -155,8 +155,8 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
 
   updatingChoosers_ = true;
   if (options_.dialog.printerName.empty()) {
-    offlineLabel_ = std::filesystem::path(options_.dialog.ppdPath).filename().string();
-    printers_->addItem(Tr("%1 (PPD file, offline)").arg(Q(offlineLabel_)));
+    std::string file = std::filesystem::path(options_.dialog.ppdPath).filename().string();
+    printers_->addItem(Tr("%1 (PPD file, offline)").arg(Q(file)));
   } else {
     printers_->addItem(Q(options_.dialog.printerName), Q(options_.dialog.printerName));
   }

@@ -90,7 +90,6 @@ class PrintDialog : public QDialog, public UserInterface {
   bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
-  std::string offlineLabel_;
 };
 
 // A plug-in's modal window (the profile management window) as a modal dialog.
