@@ -2,6 +2,7 @@
 // reply as one line: "<method>=<reply>". No output when the method is unknown,
 // the arguments are too few, the service cannot be reached or the connection
 // drops before the reply. The exit status is always 0.
+// "bridgetool --version" prints the version instead.
 #include <sys/socket.h>
 
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "bridgetool/service_start.h"
 #include "platform/ipc.h"
 #include "protocol/request.h"
+#include "vn420p_version.h"
 
 namespace {
 
@@ -21,6 +23,7 @@ constexpr size_t kMaxReplyBytes = 4096;
 
 int main(int argc, char** argv) {
   if (argc < 2) return 0;
+  if (std::string(argv[1]) == "--version") return std::puts("bridgetool " VN420P_VERSION) < 0;
   std::optional<protocol::Method> method = protocol::MethodFromName(argv[1]);
   if (!method) return 0;
   std::vector<std::string> args(argv + 2, argv + argc);

@@ -44,5 +44,7 @@ function(vn_add_plugin_bundle name)
   add_custom_target(${name}_resources DEPENDS ${copied})
   add_dependencies(${name} ${name}_resources)
   vn_add_catalogues(TARGET ${name} DOMAIN ${name} DEST ${dir}/Resources PO ${A_PO})
-  install(DIRECTORY ${dir} DESTINATION lib/vn420p/plugins USE_SOURCE_PERMISSIONS)
+  # The module through install(TARGETS), so that stripped installs strip it.
+  install(TARGETS ${name} LIBRARY DESTINATION ${VN_INSTALL_PLUGINDIR}/${name}.plugin)
+  install(DIRECTORY ${dir}/Resources DESTINATION ${VN_INSTALL_PLUGINDIR}/${name}.plugin)
 endfunction()

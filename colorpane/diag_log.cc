@@ -3,6 +3,8 @@
 #include <langinfo.h>
 #include <unicode/ucnv.h>
 
+#include <climits>
+#include <cstdio>
 #include <memory>
 
 #include "platform/log.h"
@@ -12,45 +14,119 @@ namespace diag {
 
 namespace {
 
-// One printf directive applied to one argument of any kind.
-std::string FormatOne(const std::string& directive, const Arg& arg) {
-  char conv = directive.back();
-  char buf[512];
-  std::string s = directive;
-  auto print = [&](auto value) {
-    int n = snprintf(buf, sizeof buf, s.c_str(), value);
-    return n < 0 ? std::string() : std::string(buf, std::min<size_t>(static_cast<size_t>(n), sizeof buf - 1));
+// One printf directive, taken apart: "%" flags width .precision length conv.
+struct Directive {
+  std::string flags, length;
+  bool width_star = false, precision_star = false;
+  std::string width, precision;  // digits as written ("" when absent)
+  bool has_precision = false;
+  char conv = 0;
+  size_t end = 0;  // just past the conversion character
+};
+
+// Parses the directive at format[at] == '%'; false when it never ends in a
+// conversion this writer knows (it is then written as it stands).
+bool ParseDirective(std::string_view format, size_t at, Directive* d) {
+  size_t i = at + 1;
+  auto digits = [&](std::string* out) {
+    while (i < format.size() && format[i] >= '0' && format[i] <= '9') *out += format[i++];
   };
-  // Length modifiers are normalised: the argument already has its widest type.
-  std::string flags = directive.substr(0, directive.find_first_of("hljztL", 1));
-  if (flags.size() == directive.size()) flags.pop_back();
-  switch (conv) {
-    case 'd': case 'i':
-      s = flags + "lld";
-      if (auto* v = std::get_if<long long>(&arg)) return print(*v);
-      if (auto* v = std::get_if<unsigned long long>(&arg)) return print(static_cast<long long>(*v));
-      return "?";
-    case 'u': case 'x': case 'X': case 'o': case 'c':
-      s = flags + (conv == 'c' ? "c" : std::string("ll") + conv);
-      if (auto* v = std::get_if<unsigned long long>(&arg)) return conv == 'c' ? print(static_cast<int>(*v)) : print(*v);
-      if (auto* v = std::get_if<long long>(&arg))
-        return conv == 'c' ? print(static_cast<int>(*v)) : print(static_cast<unsigned long long>(*v));
-      return "?";
-    case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-      s = flags + conv;
-      if (auto* v = std::get_if<double>(&arg)) return print(*v);
+  while (i < format.size() && std::string_view("-+ #0'").find(format[i]) != std::string_view::npos)
+    d->flags += format[i++];
+  if (i < format.size() && format[i] == '*') {
+    d->width_star = true;
+    ++i;
+  } else {
+    digits(&d->width);
+  }
+  if (i < format.size() && format[i] == '.') {
+    d->has_precision = true;
+    ++i;
+    if (i < format.size() && format[i] == '*') {
+      d->precision_star = true;
+      ++i;
+    } else {
+      digits(&d->precision);
+    }
+  }
+  while (i < format.size() && std::string_view("hljztLq").find(format[i]) != std::string_view::npos)
+    d->length += format[i++];
+  if (i >= format.size() || std::string_view("@diuxXocfFeEgGaAsp").find(format[i]) == std::string_view::npos)
+    return false;
+  d->conv = format[i];
+  d->end = i + 1;
+  return true;
+}
+
+// printf of one value with a directive built here (never the caller's text),
+// into a buffer as long as the result.
+template <class T>
+std::string Print(const std::string& spec, T value) {
+  int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+  if (n < 0) return std::string();
+  std::string out(static_cast<size_t>(n), '\0');
+  std::snprintf(out.data(), out.size() + 1, spec.c_str(), value);
+  return out;
+}
+
+long long AsSigned(const Arg& arg, bool* ok) {
+  if (auto* v = std::get_if<long long>(&arg)) return *v;
+  if (auto* v = std::get_if<unsigned long long>(&arg)) return static_cast<long long>(*v);
+  *ok = false;
+  return 0;
+}
+
+// The value the directive's length modifier makes of an integer argument, as
+// printf narrows an int to char or short.
+long long Narrow(long long v, const std::string& length, bool is_signed) {
+  if (length == "hh") return is_signed ? static_cast<signed char>(v) : static_cast<unsigned char>(v);
+  if (length == "h") return is_signed ? static_cast<short>(v) : static_cast<unsigned short>(v);
+  return v;
+}
+
+// One directive applied to its argument; "?" for an argument of another kind.
+std::string FormatOne(const Directive& d, const std::string& width, const std::string& precision,
+                      const Arg& arg) {
+  std::string spec = "%" + d.flags + width + precision;
+  bool ok = true;
+  switch (d.conv) {
+    case 'd':
+    case 'i': {
+      long long v = Narrow(AsSigned(arg, &ok), d.length, true);
+      return ok ? Print(spec + "lld", v) : "?";
+    }
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': {
+      long long v = Narrow(AsSigned(arg, &ok), d.length, false);
+      // A negative int under a plain %u or %x shows as printf shows it.
+      if (d.length.empty() && v < 0 && v >= INT_MIN) v = static_cast<unsigned int>(v);
+      return ok ? Print(spec + "ll" + d.conv, static_cast<unsigned long long>(v)) : "?";
+    }
+    case 'c': {
+      long long v = AsSigned(arg, &ok);
+      return ok ? Print(spec + "c", static_cast<int>(v)) : "?";
+    }
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A':
+      if (auto* v = std::get_if<double>(&arg)) return Print(spec + d.conv, *v);
       return "?";
     case 's':
-      s = flags + "s";
-      if (auto* v = std::get_if<const char*>(&arg)) return print(*v ? *v : "(null)");
-      if (auto* v = std::get_if<std::string>(&arg)) return print(v->c_str());
+      if (auto* v = std::get_if<const char*>(&arg)) return Print(spec + "s", *v ? *v : "(null)");
+      if (auto* v = std::get_if<std::string>(&arg)) return Print(spec + "s", v->c_str());
       return "?";
     case 'p':
-      s = "%p";
-      if (auto* v = std::get_if<const void*>(&arg)) return print(*v);
+      if (auto* v = std::get_if<const void*>(&arg)) return Print(spec + "p", *v);
       return "?";
     default:
-      return directive;
+      return "?";
   }
 }
 
@@ -59,6 +135,13 @@ std::string FormatOne(const std::string& directive, const Arg& arg) {
 std::string Format(std::string_view format, const std::vector<Arg>& args) {
   std::string out;
   size_t next = 0;
+  // A '*' takes an int argument; none left leaves the directive as written.
+  auto star = [&](long long* value) {
+    if (next >= args.size()) return false;
+    bool ok = true;
+    *value = AsSigned(args[next++], &ok);
+    return ok;
+  };
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] != '%') {
       out += format[i];
@@ -69,28 +152,44 @@ std::string Format(std::string_view format, const std::vector<Arg>& args) {
       ++i;
       continue;
     }
-    size_t end = format.find_first_of("@diuxXocfFeEgGaAsp", i + 1);
-    if (end == std::string_view::npos) {
+    Directive d;
+    if (!ParseDirective(format, i, &d)) {
       out.append(format.substr(i));
       break;
     }
-    std::string directive(format.substr(i, end - i + 1));
-    if (next >= args.size()) {
-      out += directive;  // no argument left: the directive stays as written
-    } else if (format[end] == '@') {
-      const Arg& a = args[next++];
-      if (auto* v = std::get_if<std::string>(&a)) out += *v;
-      else if (auto* c = std::get_if<const char*>(&a)) out += *c ? *c : "(null)";
-      else out += "?";
-    } else {
-      out += FormatOne(directive, args[next++]);
+    std::string_view written = format.substr(i, d.end - i);
+    i = d.end - 1;
+    Directive shown = d;
+    std::string width = d.width, precision = d.has_precision ? "." + d.precision : "";
+    size_t before = next;
+    long long w = 0, p = 0;
+    if ((d.width_star && !star(&w)) || (d.precision_star && !star(&p)) || next >= args.size()) {
+      next = before;
+      out.append(written);  // no argument left: the directive stays as written
+      continue;
     }
-    i = end;
+    if (d.width_star) {
+      if (w < 0) shown.flags += '-';  // a negative width left-justifies
+      width = std::to_string(w < 0 ? -w : w);
+    }
+    if (d.precision_star) precision = p < 0 ? "" : "." + std::to_string(p);  // negative: as if none
+    const Arg& a = args[next++];
+    if (d.conv == '@') {
+      if (auto* v = std::get_if<std::string>(&a))
+        out += *v;
+      else if (auto* c = std::get_if<const char*>(&a))
+        out += *c ? *c : "(null)";
+      else
+        out += "?";
+    } else {
+      out += FormatOne(shown, width, precision, a);
+    }
   }
   return out;
 }
 
-void WriteTagged(const char* tag, const char* close, const platform::ui::Object* self, const std::string& text) {
+void WriteTagged(const char* tag, const char* close, const platform::ui::Object* self,
+                 const std::string& text) {
   std::string line = tag;
   line += self ? self->description() : "(null)";
   line += close;
@@ -113,8 +212,8 @@ void MyLogText(FILE* stream, const std::string& utf8) {
     bytes.resize(utf8.size() * 4 + 8);
     char* target = bytes.data();
     const char* source = utf8.data();
-    ucnv_convertEx(to.get(), from.get(), &target, bytes.data() + bytes.size(), &source, utf8.data() + utf8.size(),
-                   nullptr, nullptr, nullptr, nullptr, true, true, &err);
+    ucnv_convertEx(to.get(), from.get(), &target, bytes.data() + bytes.size(), &source,
+                   utf8.data() + utf8.size(), nullptr, nullptr, nullptr, nullptr, true, true, &err);
     bytes.resize(U_SUCCESS(err) ? static_cast<size_t>(target - bytes.data()) : 0);
   }
   if (bytes.empty()) return;

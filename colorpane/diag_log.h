@@ -2,8 +2,11 @@
 // "LOG self(…): …"), a formatted writer to any stream, and a control-table
 // row counter. Available to the plug-in; nothing calls it in normal use.
 //
-// Formats take printf directives plus %@, which takes a platform object (its
-// description is inserted as text, never read as a format) or a std::string.
+// Formats take every printf directive (flags, widths and precisions, '*' ones
+// taken from the arguments, length modifiers; %n excepted) plus %@, which takes
+// a platform object (its description is inserted as text, never read as a
+// format) or a std::string. A result is never cut; a directive without an
+// argument left is written as it stands.
 #pragma once
 
 #include <cstdio>

@@ -5,6 +5,7 @@
 #include "colorpane/profile_discovery.h"
 #include "colorpane/profile_hooks.h"
 #include "platform/log.h"
+#include "textfields/color_text_field.h"
 
 namespace colorpane {
 
@@ -31,6 +32,7 @@ const ui::ClassRegistry& ColorPaneClasses() {
     r.add("AdvancedColorOptions", [] { return std::make_unique<AdvancedColorOptions>(); });
     r.add("PainChangeController", [] { return std::make_unique<PainChangeController>(); });
     r.add("ProfileControl", [] { return std::make_unique<ProfileControl>(); });
+    r.add("HVTextField", [] { return std::make_unique<HVTextField>(); });
     return r;
   }();
   return registry;
@@ -56,11 +58,18 @@ PDEPlugInInterface::PDEPlugInInterface(pde::HostCallback* callback) : pdePluginC
   if (callback) {
     setting_ = callback->printSettings();
     session_ = callback->printSession();
+    // The management window and its alerts and open panels run through the
+    // host's answers.
+    if (ui::ModalHost* modal = callback->panelModalHost()) {
+      ui::SetModalHost(modal);
+      modalHost_ = modal;
+    }
   }
 }
 
 PDEPlugInInterface::~PDEPlugInInterface() {
   if (painChange_) painChange_->deallocPDEControlTableEachView();
+  if (modalHost_ && ui::GetModalHost() == modalHost_) ui::SetModalHost(nullptr);
 }
 
 bool PDEPlugInInterface::setOutlet(std::string_view name, ui::Object* object) {

@@ -56,6 +56,7 @@ class PDEPlugInInterface : public pde::Panel, public platform::ui::Object {
   PainChangeController* painChange_ = nullptr;
   ppd_file_t* ppd_ = nullptr;
   std::unique_ptr<platform::ui::Nib> nib_;  // owns every object of "PDEMain"
+  platform::ui::ModalHost* modalHost_ = nullptr;  // the host's, installed here
 };
 
 class PDEPlugIn : public pde::PlugIn {

@@ -89,6 +89,9 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
                                            &lists[profilestore::kClassDST]) != 0)
     return;
   const platform::Bundle* bundle = PluginBundle();
+  // Looked up once: a full list puts hundreds of items into each pop-up.
+  const std::string disk = bundle ? bundle->localizedString("Disk") : "";
+  const std::string card = bundle ? bundle->localizedString("Card") : "";
   for (PDEControlData* row = table; row->kind != kCtrlEnd; ++row) {
     int cls = ListClassForProfileKind(row->profileKind);
     auto* popup = dynamic_cast<platform::ui::PopUpButton*>(row->control);
@@ -100,7 +103,7 @@ void AddMenuFromProfilePlist(PDEControlData* table) {
       std::string where;
       if (item.iLocation == profilestore::kLocationDisk || item.iLocation == profilestore::kLocationCard) {
         if (!bundle) continue;
-        where = bundle->localizedString(item.iLocation == profilestore::kLocationDisk ? "Disk" : "Card");
+        where = item.iLocation == profilestore::kLocationDisk ? disk : card;
       }
       std::string title(item.FileName, strnlen(item.FileName, sizeof item.FileName));
       title += "(";

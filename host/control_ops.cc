@@ -35,9 +35,76 @@ bool ParseIndex(const std::string& s, int* out) {
   return ec == std::errc() && p == s.data() + s.size();
 }
 
+// A table: "ROW" selects a row (-1 clears the selection); "COLUMN:ROW"
+// clicks the row's cell in an editable column (a check box turns over).
+bool OperateTable(ui::TableView* table, const std::string& value, std::string* error) {
+  size_t colon = value.rfind(':');
+  int row = -2;
+  if (colon == std::string::npos) {
+    if (!ParseIndex(value, &row) || row < -1 || row >= table->numberOfRows()) {
+      *error = "no row " + value + " (the table has " + std::to_string(table->numberOfRows()) + " rows)";
+      return false;
+    }
+    if (row != table->selectedRow() && !table->selectRow(row)) {
+      *error = "the selection cannot change now";
+      return false;
+    }
+    return true;
+  }
+  std::string column = value.substr(0, colon);
+  const ui::TableView::Column* c = table->columnWithIdentifier(column);
+  if (!ParseIndex(value.substr(colon + 1), &row) || row < 0 || row >= table->numberOfRows()) {
+    *error = "no row " + value.substr(colon + 1) + " (the table has " +
+             std::to_string(table->numberOfRows()) + " rows)";
+    return false;
+  }
+  if (c == nullptr || !c->editable) {
+    *error = "no editable column \"" + column + "\"";
+    return false;
+  }
+  const platform::plist::Value now = table->dataSource()->objectValueForTableColumn(table, column, row);
+  const int64_t* state = now.integer();
+  table->editCell(column, row, platform::plist::Value(static_cast<int64_t>(state && *state != 0 ? 0 : 1)));
+  return true;
+}
+
 }  // namespace
 
-ordered_json DescribeObject(const std::string& name, ui::Object* object) {
+bool IsOnScreen(const ui::View* view, const ui::View* panelView) {
+  if (panelView == nullptr) return false;
+  for (const ui::View* v = view; v != nullptr; v = v->superview()) {
+    if (v->isHidden()) return false;
+    if (v == panelView) return true;
+  }
+  return false;
+}
+
+std::string PaneOnScreen(const std::vector<std::pair<std::string, ui::Object*>>& objects,
+                         const ui::View* panelView) {
+  std::vector<const ui::View*> common;  // panel view first
+  bool any = false;
+  for (const auto& [name, object] : objects) {
+    auto* control = dynamic_cast<const ui::Control*>(object);
+    if (control == nullptr || !IsOnScreen(control, panelView)) continue;
+    std::vector<const ui::View*> chain;
+    for (const ui::View* v = control->superview(); v != nullptr; v = v->superview()) chain.insert(chain.begin(), v);
+    if (!any) {
+      common = std::move(chain);
+      any = true;
+      continue;
+    }
+    size_t same = 0;
+    while (same < common.size() && same < chain.size() && common[same] == chain[same]) ++same;
+    common.resize(same);
+  }
+  for (auto v = common.rbegin(); v != common.rend(); ++v) {
+    for (const auto& [name, object] : objects)
+      if (object == *v) return name;
+  }
+  return "";
+}
+
+ordered_json DescribeObject(const std::string& name, ui::Object* object, const ui::View* panelView) {
   ordered_json j;
   j["outlet"] = name;
   if (auto* p = dynamic_cast<ui::PopUpButton*>(object)) {
@@ -72,7 +139,20 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
     j["selectedIndex"] = tab->indexOfSelectedTabViewItem();
   } else if (auto* table = dynamic_cast<ui::TableView*>(object)) {
     j["kind"] = "table";
-    j["rows"] = table->numberOfRows();
+    ordered_json columns = ordered_json::array();
+    for (const auto& c : table->columns()) columns.push_back(c.identifier);
+    j["columns"] = columns;
+    // Every row with its column values, as the data source answers them.
+    ordered_json rows = ordered_json::array();
+    const int count = table->numberOfRows();
+    for (int r = 0; r < count; ++r) {
+      ordered_json row;
+      for (const auto& c : table->columns())
+        row[c.identifier] =
+            PlistToJson(table->dataSource()->objectValueForTableColumn(table, c.identifier, r));
+      rows.push_back(row);
+    }
+    j["rows"] = rows;
     j["selectedRow"] = table->selectedRow();
   } else if (auto* box = dynamic_cast<ui::Box*>(object)) {
     j["kind"] = "box";
@@ -84,7 +164,10 @@ ordered_json DescribeObject(const std::string& name, ui::Object* object) {
   }
   j["class"] = object->className();
   if (auto* c = dynamic_cast<ui::Control*>(object)) j["enabled"] = c->isEnabled();
-  if (auto* v = dynamic_cast<ui::View*>(object)) j["hidden"] = v->isHidden();
+  if (auto* v = dynamic_cast<ui::View*>(object)) {
+    j["hidden"] = v->isHidden();
+    if (panelView != nullptr) j["onScreen"] = IsOnScreen(v, panelView);
+  }
   return j;
 }
 
@@ -112,6 +195,15 @@ std::string DescribeObjectText(const ordered_json& d) {
       if (!item["enabled"].get<bool>()) line += " disabled";
     }
   };
+  if (d["kind"] == "table") {
+    int i = 0;
+    for (const auto& row : d["rows"]) {
+      line += "\n    " + std::to_string(i++) + ":";
+      for (const auto& [column, value] : row.items())
+        line +=
+            " " + column + "=" + (value.is_string() ? "\"" + value.get<std::string>() + "\"" : value.dump());
+    }
+  }
   list("items", "title");
   list("cells", "title");
   list("tabs", "");
@@ -179,6 +271,7 @@ bool OperateObject(ui::Object* object, const std::string& value, std::string* er
     m->performClickOnRow(row);
     return true;
   }
+  if (auto* table = dynamic_cast<ui::TableView*>(control)) return OperateTable(table, value, error);
   if (auto* t = dynamic_cast<ui::TextField*>(control)) {
     if (!t->isEditable()) {
       *error = "the text field is not editable";

@@ -2,12 +2,20 @@
 
 #include <cups/cups.h>
 
+#include "platform/ppd.h"
+
 namespace host {
 
 namespace ui = platform::ui;
 
 int RecordingModalHost::runModalForWindow(ui::Window& window) {
-  return forward ? forward->runModalForWindow(window) : ui::kModalResponseCancel;
+  if (forward) return forward->runModalForWindow(window);
+  ui::Window* outer = openWindow;
+  openWindow = &window;
+  bool acting = static_cast<bool>(windowDriver);
+  while (acting && !stopRequested(window)) acting = windowDriver(window);
+  openWindow = outer;
+  return stopRequested(window) ? stopCode(window) : ui::kModalResponseCancel;
 }
 
 int RecordingModalHost::runAlert(const ui::Alert& alert) {
@@ -18,7 +26,13 @@ int RecordingModalHost::runAlert(const ui::Alert& alert) {
 }
 
 int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
-  return forward ? forward->runOpenPanel(panel) : ui::kModalResponseCancel;
+  if (forward) return forward->runOpenPanel(panel);
+  if (openPanelAnswers.empty()) return ui::kModalResponseCancel;
+  std::string answer = std::move(openPanelAnswers.front());
+  openPanelAnswers.pop_front();
+  if (answer.empty() || answer == "cancel") return ui::kModalResponseCancel;
+  panel.paths = {answer};
+  return ui::kModalResponseOK;
 }
 
 std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
@@ -29,9 +43,9 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
                     : platform::PrintSession::FromDestination(options.printerName, error);
   if (!d->session_) return nullptr;
   d->pageFormat_ = d->session_->defaultPageFormat();
-  if (!options.settingsPath.empty() && d->settings_.loadFromFile(options.settingsPath) != platform::noErr) {
-    *error = options.settingsPath + ": not a print settings file (an XML property-list dictionary)";
-    return nullptr;
+  if (!options.settingsPath.empty()) {
+    d->settingsFile_ = SettingsFile::Open(options.settingsPath, &d->settings_, error);
+    if (!d->settingsFile_) return nullptr;
   }
   d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
@@ -52,6 +66,7 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
     entry.view = entry.panel->panelView();
     std::string ignored;
     entry.panel->restoreValuesAndReturnError(&ignored);
+    entry.panel->willShow();
   }
   return d;
 }
@@ -63,18 +78,18 @@ Dialog::~Dialog() {
   if (ui::GetModalHost() == &modal_) ui::SetModalHost(nullptr);
 }
 
-pde::Panel* Dialog::findPanel(const std::string& nameOrKind) {
+Dialog::PanelEntry* Dialog::findEntry(const std::string& nameOrKind) {
   for (auto& entry : panels_)
-    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind) return entry.panel.get();
+    if (entry.panel->panelKind() == nameOrKind || entry.panel->panelName() == nameOrKind) return &entry;
   return nullptr;
 }
 
-bool Dialog::writeSettings(std::string* error) {
-  if (options_.settingsPath.empty()) return true;
-  if (settings_.saveToFile(options_.settingsPath) == platform::noErr) return true;
-  *error = "cannot write " + options_.settingsPath;
-  return false;
+pde::Panel* Dialog::findPanel(const std::string& nameOrKind) {
+  PanelEntry* entry = findEntry(nameOrKind);
+  return entry ? entry->panel.get() : nullptr;
 }
+
+bool Dialog::writeSettings(std::string* error) { return !settingsFile_ || settingsFile_->write(settings_, error); }
 
 bool Dialog::save(std::string* error) {
   for (auto& entry : panels_) {
@@ -83,17 +98,33 @@ bool Dialog::save(std::string* error) {
   return writeSettings(error);
 }
 
-bool Dialog::print(std::string* reason) {
+bool Dialog::print(std::string* reason, bool* refused) {
+  if (refused) *refused = false;
   if (!save(reason)) return false;
   for (auto& entry : panels_) {
     size_t before = modal_.alerts.size();
     if (!entry.panel->shouldPrint()) {
       *reason = modal_.alerts.size() > before ? modal_.alerts.back()
                                               : entry.panel->panelName() + " refused printing";
+      if (refused) *refused = true;
       return false;
     }
   }
   return writeSettings(reason);
+}
+
+bool Dialog::changePPDOption(const std::string& option, const std::string& choice, std::string* error) {
+  ppd_file_t* ppd = ppdFile();
+  ppd_option_t* o = platform::ppd::FindOption(ppd, option.c_str());
+  if (o == nullptr || platform::ppd::FindChoice(o, choice.c_str()) == nullptr) {
+    *error = o == nullptr ? "the PPD has no option \"" + option + "\""
+                          : "the PPD's option \"" + option + "\" has no choice \"" + choice + "\"";
+    return false;
+  }
+  platform::ppd::MarkOption(ppd, option.c_str(), choice.c_str());
+  settings_.setValue(option, platform::plist::Value(choice));
+  for (auto& entry : panels_) entry.panel->PPDOptionKeyValueDidChange(option, choice);
+  return writeSettings(error);
 }
 
 std::vector<std::pair<std::string, std::string>> Dialog::ticketOptions() const {

@@ -4,12 +4,15 @@
 // on top of it.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/plugin_loader.h"
+#include "host/settings_file.h"
 #include "platform/ui/window.h"
 
 namespace host {
@@ -26,9 +29,13 @@ struct DialogOptions {
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
-// reason a panel refuses printing) and answered with their first button;
-// windows and open panels are cancelled. With a forward host, every run is
-// handed on to it instead, after the alert is recorded.
+// reason a panel refuses printing) and answered with their first button.
+// A window runs while windowDriver performs the user's next action and
+// answers true, until one of its actions stops it; without a driver, or when
+// the driver has nothing more to do, it is cancelled. Open panels take the
+// next of openPanelAnswers ("" or "cancel" cancels; none left cancels).
+// With a forward host, every run is handed on to it instead, after an
+// alert is recorded.
 class RecordingModalHost : public platform::ui::ModalHost {
  public:
   platform::ui::ModalHost* forward = nullptr;
@@ -36,6 +43,10 @@ class RecordingModalHost : public platform::ui::ModalHost {
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;
   std::vector<std::string> alerts;
+  std::function<bool(platform::ui::Window&)> windowDriver;
+  std::deque<std::string> openPanelAnswers;
+  // The window being run (the innermost), or nullptr.
+  platform::ui::Window* openWindow = nullptr;
 };
 
 class Dialog : public pde::HostCallback {
@@ -43,12 +54,13 @@ class Dialog : public pde::HostCallback {
   struct PanelEntry {
     std::string plugin;
     std::unique_ptr<pde::Panel> panel;
-    platform::ui::View* view = nullptr;  // what panelView answered when the dialog opened
+    platform::ui::View* view = nullptr;  // what panelView answered
   };
 
   // Opens the session, reads the settings file (if it exists), loads every
-  // bundle, asks each for its panels, then shows (panelView) and restores each
-  // panel. nullptr and *error when the printer, settings or a bundle fail.
+  // bundle, asks each for its panels, then loads (panelView), restores and
+  // shows (willShow) each panel. nullptr and *error when the printer, the
+  // settings file or a bundle fail.
   static std::unique_ptr<Dialog> Open(const DialogOptions& options, std::string* error);
   ~Dialog() override;  // terminate, then release panels and plug-ins
 
@@ -57,16 +69,28 @@ class Dialog : public pde::HostCallback {
   platform::PrintSession* printSession() override { return session_.get(); }
   platform::PageFormat* pageFormat() override { return &pageFormat_; }
   ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
+  platform::ui::ModalHost* panelModalHost() override { return &modal_; }
 
   std::vector<PanelEntry>& panels() { return panels_; }
   // A panel by kind or by name; nullptr when none matches.
   pde::Panel* findPanel(const std::string& nameOrKind);
+  PanelEntry* findEntry(const std::string& nameOrKind);
 
   // Every panel saves its values; then the settings file is written.
   bool save(std::string* error);
   // Saves, then asks every panel whether to print. False and *reason when a
-  // panel refuses (its alert text, or the panel's name).
-  bool print(std::string* reason);
+  // panel refuses (its alert text, or the panel's name; *refused true) or the
+  // settings file cannot be written (*refused false).
+  bool print(std::string* reason, bool* refused = nullptr);
+
+  // What a person does elsewhere in the dialog. Switching to another panel
+  // asks the panel on screen shouldHide; coming back calls willShow.
+  bool shouldHide(pde::Panel* panel) { return panel->shouldHide(); }
+  void willShow(pde::Panel* panel) { panel->willShow(); }
+  // Another panel changes a PPD option: the choice is marked in the PPD and
+  // stored in the ticket, every panel hears of it, and the settings file is
+  // written. False and *error for an option or choice the PPD lacks.
+  bool changePPDOption(const std::string& option, const std::string& choice, std::string* error);
   // The print settings' string entries (the job's CUPS options), sorted by key.
   std::vector<std::pair<std::string, std::string>> ticketOptions() const;
   // Submits a file to the CUPS destination with the ticket's options.
@@ -81,6 +105,7 @@ class Dialog : public pde::HostCallback {
 
   DialogOptions options_;
   platform::PrintSettings settings_;
+  std::optional<SettingsFile> settingsFile_;
   std::unique_ptr<platform::PrintSession> session_;
   platform::PageFormat pageFormat_;
   std::vector<std::unique_ptr<LoadedPlugIn>> plugins_;  // outlive the panels

@@ -4,14 +4,18 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <utility>
 
 #include "host/control_ops.h"
 #include "host/dialog.h"
+#include "vn420p_version.h"
+#include "host/display_text.h"
 
 namespace {
 
@@ -24,12 +28,29 @@ constexpr const char* kCommands = R"(Commands:
   set PANEL OUTLET VALUE ...   user actions in order, then the panel saves:
                                  pop-up: item index or title; check box: on|off;
                                  text field: the text; radio matrix: row;
-                                 push button: press
+                                 push button: press; table: ROW to select (-1:
+                                 none) or COLUMN:ROW to click a check box cell
+                               A button that opens a window (the "Management
+                               Profile" window) runs it: the actions after it,
+                               then the script's next lines, act inside the
+                               window until its OK or Cancel closes it; a
+                               window still open at the end is cancelled
+  window [--json]              the open window's title, controls and table rows
+  open-panel PATH|cancel       answers the next open panel (see --open-panel)
   summary [--json]             every panel's summary in display order
   ticket                       the print settings' string entries as key=value
   print [FILE]                 asks every panel whether to print; prints the job's
                                options and, with --printer and FILE, submits it
+  shouldHide PANEL             the person switches to another panel: asks the
+                               panel whether it may hide
+  willShow PANEL               the person comes back to the panel
+  PPDOptionKeyValueDidChange OPTION CHOICE
+                               another panel changes a PPD option: marked in the
+                               PPD and the ticket, then every panel hears of it
 )";
+
+// Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
+void Out(const std::string& text) { std::cout << host::ShowableText(text); }
 
 fs::path ExeDir() {
   std::error_code ec;
@@ -78,7 +99,34 @@ bool SplitWords(const std::string& line, std::vector<std::string>* words) {
 
 class Runner {
  public:
-  explicit Runner(host::Dialog& d) : d_(d) {}
+  explicit Runner(host::Dialog& d) : d_(d) {
+    d_.modalHost().windowDriver = [this](platform::ui::Window&) { return driveWindow(); };
+  }
+  ~Runner() { d_.modalHost().windowDriver = nullptr; }
+
+  // Script lines: read from `in` by the main loop and, while a window runs,
+  // by the window.
+  void setScript(std::istream* in, std::string name) {
+    script_ = in;
+    scriptName_ = std::move(name);
+  }
+  // The next script line's words (blank lines skipped). False at the end of
+  // the script, or with *rc set on a malformed line.
+  bool nextScriptLine(std::vector<std::string>* words, int* rc) {
+    std::string line;
+    while (script_ && std::getline(*script_, line)) {
+      ++lineno_;
+      words->clear();
+      if (!SplitWords(line, words)) {
+        std::cerr << "pdehost: " << scriptName_ << ":" << lineno_ << ": unbalanced quote\n";
+        *rc = 2;
+        return false;
+      }
+      if (!words->empty()) return true;
+    }
+    return false;
+  }
+  int lineNumber() const { return lineno_; }
 
   int run(std::vector<std::string> args) {
     if (args.empty()) return fail("no command given (see --help)");
@@ -91,24 +139,38 @@ class Runner {
     if (cmd == "set") return set(args);
     if (cmd == "summary") return summary(json);
     if (cmd == "ticket") return ticket();
+    if (cmd == "window") return args.empty() ? window(json) : fail("usage: window [--json]");
+    if (cmd == "open-panel") {
+      if (args.size() != 1) return fail("usage: open-panel PATH|cancel");
+      d_.modalHost().openPanelAnswers.push_back(args[0]);
+      return 0;
+    }
     if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
+    if (cmd == "shouldHide") return args.size() == 1 ? shouldHide(args[0]) : fail("usage: shouldHide PANEL");
+    if (cmd == "willShow") return args.size() == 1 ? willShow(args[0]) : fail("usage: willShow PANEL");
+    if (cmd == "PPDOptionKeyValueDidChange")
+      return args.size() == 2 ? ppdChange(args[0], args[1]) : fail("usage: PPDOptionKeyValueDidChange OPTION CHOICE");
     return fail("unknown command \"" + cmd + "\" (see --help)");
   }
 
  private:
   static int fail(const std::string& message) {
-    std::cerr << "pdehost: " << message << "\n";
+    std::cerr << "pdehost: " << host::ShowableText(message) << "\n";
     return 2;
   }
 
-  pde::Panel* panel(const std::string& name) {
-    pde::Panel* p = d_.findPanel(name);
-    if (!p) {
+  host::Dialog::PanelEntry* entry(const std::string& name) {
+    host::Dialog::PanelEntry* e = d_.findEntry(name);
+    if (!e) {
       std::string known;
-      for (auto& e : d_.panels()) known += " \"" + e.panel->panelKind() + "\"";
+      for (auto& p : d_.panels()) known += " \"" + p.panel->panelKind() + "\"";
       fail("no panel \"" + name + "\"; panels:" + known);
     }
-    return p;
+    return e;
+  }
+  pde::Panel* panel(const std::string& name) {
+    host::Dialog::PanelEntry* e = entry(name);
+    return e ? e->panel.get() : nullptr;
   }
 
   int panels(bool json) {
@@ -119,43 +181,148 @@ class Runner {
                      {"plugin", e.plugin},
                      {"supportedPPDOptionKeys", e.panel->supportedPPDOptionKeys()}});
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
-      std::cout << p["name"].get<std::string>() << "\t" << p["kind"].get<std::string>() << "\n";
-      for (const auto& k : p["supportedPPDOptionKeys"]) std::cout << "  " << k.get<std::string>() << "\n";
+      Out(p["name"].get<std::string>() + "\t" + p["kind"].get<std::string>() + "\n");
+      for (const auto& k : p["supportedPPDOptionKeys"]) Out("  " + k.get<std::string>() + "\n");
     }
     return 0;
   }
 
   int show(const std::string& name, bool json) {
-    pde::Panel* p = panel(name);
-    if (!p) return 2;
+    host::Dialog::PanelEntry* e = entry(name);
+    if (!e) return 2;
     ordered_json out = ordered_json::array();
-    for (auto& [outlet, object] : p->namedObjects()) out.push_back(host::DescribeObject(outlet, object));
+    auto objects = e->panel->namedObjects();
+    for (auto& [outlet, object] : objects) out.push_back(host::DescribeObject(outlet, object, e->view));
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
-    for (const auto& d : out) std::cout << host::DescribeObjectText(d) << "\n";
+    Out("on screen: " + host::PaneOnScreen(objects, e->view) + "\n");
+    for (const auto& d : out) Out(host::DescribeObjectText(d) + "\n");
     return 0;
+  }
+
+  int shouldHide(const std::string& name) {
+    pde::Panel* p = panel(name);
+    if (!p) return 2;
+    Out(std::string("shouldHide: ") + (d_.shouldHide(p) ? "YES" : "NO") + "\n");
+    return 0;
+  }
+
+  int willShow(const std::string& name) {
+    pde::Panel* p = panel(name);
+    if (!p) return 2;
+    d_.willShow(p);
+    return 0;
+  }
+
+  int ppdChange(const std::string& option, const std::string& choice) {
+    std::string error;
+    return d_.changePPDOption(option, choice, &error) ? 0 : fail(error);
   }
 
   int set(const std::vector<std::string>& args) {
     if (args.size() < 3 || (args.size() - 1) % 2 != 0) return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
-    pde::Panel* p = panel(args[0]);
-    if (!p) return 2;
-    auto objects = p->namedObjects();
-    for (size_t i = 1; i + 1 < args.size(); i += 2) {
-      auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == args[i]; });
-      if (it == objects.end()) return fail("panel \"" + args[0] + "\" has no outlet \"" + args[i] + "\"");
-      std::string error;
-      if (!host::OperateObject(it->second, args[i + 1], &error))
-        return fail(args[i] + " " + args[i + 1] + ": " + error + "; nothing was saved");
+    if (!panel(args[0])) return 2;
+    for (size_t i = 1; i + 1 < args.size(); i += 2) pending_.push_back({args[0], args[i], args[i + 1]});
+    while (!pending_.empty()) {
+      Action a = std::move(pending_.front());
+      pending_.pop_front();
+      if (int rc = operate(a); rc != 0) {
+        pending_.clear();
+        return rc;
+      }
+      // A failure inside a window that the action opened.
+      if (windowFailure_ != 0) {
+        pending_.clear();
+        return std::exchange(windowFailure_, 0);
+      }
     }
+    if (windowDepth_ > 0) return 0;  // the dialog saves once the window has closed
     std::string error;
     if (!d_.save(&error)) return fail(error);
+    return 0;
+  }
+
+  struct Action {
+    std::string panel, outlet, value;
+  };
+
+  int operate(const Action& a) {
+    pde::Panel* p = panel(a.panel);
+    if (!p) return 2;
+    auto objects = p->namedObjects();
+    auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == a.outlet; });
+    if (it == objects.end()) return fail("panel \"" + a.panel + "\" has no outlet \"" + a.outlet + "\"");
+    std::string error;
+    bool ok = host::OperateObject(it->second, a.value, &error);
+    reportAlerts();
+    if (!ok) return fail(a.outlet + " " + a.value + ": " + error + "; nothing was saved");
+    return 0;
+  }
+
+  // One user action inside the open window: the next pending action of the
+  // current set, else the script's next line. False closes the window
+  // (cancelled) when there is nothing left or an action failed.
+  bool driveWindow() {
+    ++windowDepth_;
+    bool more = true;
+    if (!pending_.empty()) {
+      Action a = std::move(pending_.front());
+      pending_.pop_front();
+      if (int rc = operate(a); rc != 0) windowFailure_ = rc;
+    } else {
+      std::vector<std::string> words;
+      int rc = 0;
+      if (nextScriptLine(&words, &rc)) {
+        if (int r = run(words); r != 0) windowFailure_ = r;
+      } else if (rc != 0) {
+        windowFailure_ = rc;
+      } else {
+        std::cerr << "pdehost: the window \"" << WindowTitle() << "\" was still open at the end: cancelled\n";
+        more = false;
+      }
+    }
+    --windowDepth_;
+    if (windowFailure_ != 0) {
+      pending_.clear();
+      return false;
+    }
+    return more;
+  }
+
+  std::string WindowTitle() {
+    platform::ui::Window* w = d_.modalHost().openWindow;
+    return w ? w->title() : "";
+  }
+
+  // Alerts a panel raised since the last report, on standard error.
+  void reportAlerts() {
+    const auto& alerts = d_.modalHost().alerts;
+    for (; alertsReported_ < alerts.size(); ++alertsReported_)
+      std::cerr << "pdehost: alert: " << alerts[alertsReported_] << "\n";
+  }
+
+  int window(bool json) {
+    platform::ui::Window* w = d_.modalHost().openWindow;
+    if (!w) return fail("no window is open");
+    ordered_json controls = ordered_json::array();
+    for (auto& e : d_.panels())
+      for (auto& [outlet, object] : e.panel->namedObjects()) {
+        auto* view = dynamic_cast<platform::ui::View*>(object);
+        if (view && w->contentView() && view->isDescendantOf(w->contentView()))
+          controls.push_back(host::DescribeObject(outlet, object));
+      }
+    if (json) {
+      std::cout << ordered_json{{"title", w->title()}, {"controls", controls}}.dump(2) << "\n";
+      return 0;
+    }
+    std::cout << "window \"" << w->title() << "\"\n";
+    for (const auto& d : controls) std::cout << "  " << host::DescribeObjectText(d) << "\n";
     return 0;
   }
 
@@ -176,26 +343,28 @@ class Runner {
       out.push_back({{"panel", e.panel->panelName()}, {"items", items}});
     }
     if (json) {
-      std::cout << out.dump(2) << "\n";
+      std::cout << host::ShowableJson(out);
       return 0;
     }
     for (const auto& p : out) {
-      std::cout << p["panel"].get<std::string>() << "\n";
+      Out(p["panel"].get<std::string>() + "\n");
       for (const auto& i : p["items"])
-        std::cout << "  " << i["name"].get<std::string>() << ": " << i["value"].get<std::string>() << "\n";
+        Out("  " + i["name"].get<std::string>() + ": " + i["value"].get<std::string>() + "\n");
     }
     return 0;
   }
 
   int ticket() {
-    for (const auto& [k, v] : d_.ticketOptions()) std::cout << k << "=" << v << "\n";
+    for (const auto& [k, v] : d_.ticketOptions()) Out(k + "=" + v + "\n");
     return 0;
   }
 
   int print(const std::string& file) {
     std::string reason;
-    if (!d_.print(&reason)) {
-      std::cerr << "pdehost: printing refused: " << reason << "\n";
+    bool refused = false;
+    if (!d_.print(&reason, &refused)) {
+      if (!refused) return fail(reason);
+      std::cerr << "pdehost: printing refused: " << host::ShowableText(reason) << "\n";
       return 1;
     }
     ticket();
@@ -206,11 +375,18 @@ class Runner {
   }
 
   host::Dialog& d_;
+  std::deque<Action> pending_;
+  int windowDepth_ = 0, windowFailure_ = 0;
+  size_t alertsReported_ = 0;
+  std::istream* script_ = nullptr;
+  std::string scriptName_;
+  int lineno_ = 0;
 };
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// The whole program; main only turns what escapes into a message.
+static int RunPdehost(int argc, char** argv) {
   setlocale(LC_ALL, "");
   fs::path exe = ExeDir();
   host::DialogOptions opt;
@@ -218,15 +394,21 @@ int main(int argc, char** argv) {
   opt.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   std::string script;
   std::vector<std::string> command;
+  std::vector<std::string> openPanel;
 
   CLI::App app{"pdehost: runs the print-dialog panels of the VN420P plug-ins from a shell"};
   app.footer(kCommands);
+  app.set_version_flag("--version", "pdehost " VN420P_VERSION);
   auto* ppd = app.add_option("--ppd", opt.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
   app.add_option("--printer", opt.printerName, "CUPS destination (its PPD and device URI)")->excludes(ppd);
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.settingsPath,
                  "print settings file: read before the panels restore, written after set and print");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
+  app.add_option("--open-panel", openPanel,
+                 "answers the next open panel with PATH (\"cancel\" cancels it); repeat for later panels; "
+                 "unanswered panels are cancelled")
+      ->allow_extra_args(false);
   app.add_option("--script", script, "run the commands of FILE (or - for standard input), one per line");
   app.add_option("command", command, "COMMAND [ARGS...]");
   app.positionals_at_end(false);
@@ -249,34 +431,39 @@ int main(int argc, char** argv) {
     std::cerr << "pdehost: " << error << "\n";
     return 1;
   }
+  for (const auto& answer : openPanel) dialog->modalHost().openPanelAnswers.push_back(answer);
   Runner runner(*dialog);
-  if (!command.empty()) {
-    int rc = runner.run(command);
-    if (rc != 0 || script.empty()) return rc;
-  }
   std::ifstream file;
-  if (script != "-") {
+  if (!script.empty() && script != "-") {
     file.open(script);
     if (!file) {
       std::cerr << "pdehost: cannot read script " << script << "\n";
       return 1;
     }
   }
-  std::istream& in = script == "-" ? std::cin : file;
-  std::string line;
-  int lineno = 0;
-  while (std::getline(in, line)) {
-    ++lineno;
-    std::vector<std::string> words;
-    if (!SplitWords(line, &words)) {
-      std::cerr << "pdehost: " << script << ":" << lineno << ": unbalanced quote\n";
-      return 2;
-    }
-    if (words.empty()) continue;
-    if (int rc = runner.run(words); rc != 0) {
-      std::cerr << "pdehost: " << script << ":" << lineno << ": command failed\n";
+  if (!script.empty()) runner.setScript(script == "-" ? &std::cin : &file, script);
+  if (!command.empty()) {
+    int rc = runner.run(command);
+    if (rc != 0 || script.empty()) return rc;
+  }
+  std::vector<std::string> words;
+  int rc = 0;
+  while (runner.nextScriptLine(&words, &rc)) {
+    if (rc = runner.run(words); rc != 0) {
+      std::cerr << "pdehost: " << script << ":" << runner.lineNumber() << ": command failed\n";
       return rc;
     }
   }
-  return 0;
+  return rc;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return RunPdehost(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "pdehost: " << host::ShowableText(e.what()) << "\n";
+  } catch (...) {
+    std::cerr << "pdehost: failed for an unknown reason\n";
+  }
+  return 1;
 }

@@ -20,6 +20,7 @@
 #include "platform/print_settings.h"
 #include "platform/printing.h"
 #include "platform/ui/view.h"
+#include "platform/ui/window.h"
 
 namespace pde {
 
@@ -37,6 +38,10 @@ class HostCallback {
   virtual platform::PrintSession* printSession() = 0;
   virtual platform::PageFormat* pageFormat() = 0;
   virtual ppd_file_t* ppdFile() = 0;
+  // What answers the panel's modal runs (windows, alerts, open panels). A
+  // bundle carries its own copy of the platform layer, so the panel installs
+  // this one in it (platform::ui::SetModalHost); nullptr leaves it alone.
+  virtual platform::ui::ModalHost* panelModalHost() { return nullptr; }
 };
 
 class Panel {

@@ -7,9 +7,12 @@
 #include <sys/socket.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace platform::dnssd {
 
@@ -59,12 +62,10 @@ void ResolverCallback(AvahiServiceResolver*, AvahiIfIndex, AvahiProtocol, AvahiR
   }
 }
 
-ResolveResult ResolveWithDaemon(const std::string& name, const std::string& type, const std::string& domain,
-                                double timeout_seconds, Address* first) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                           std::chrono::duration<double>(timeout_seconds));
+using Clock = std::chrono::steady_clock;
 
+ResolveResult ResolveWithDaemon(const std::string& name, const std::string& type, const std::string& domain,
+                                Clock::time_point deadline, Address* first) {
   std::unique_ptr<AvahiSimplePoll, PollDeleter> poll(avahi_simple_poll_new());
   if (!poll) return ResolveResult::kFailed;
   int error = 0;
@@ -90,6 +91,44 @@ ResolveResult ResolveWithDaemon(const std::string& name, const std::string& type
   return ResolveResult::kResolved;
 }
 
+// The client reaches the daemon through blocking D-Bus calls, which wait for
+// the bus's own default of 25 s when the daemon stalls. So the resolution
+// runs on a worker of its own and the caller waits only until the limit; a
+// worker left behind ends by itself when its calls return. Plug-in modules
+// stay mapped until exit, so its code outlives any unloading.
+ResolveResult ResolveWithinLimit(const std::string& name, const std::string& type, const std::string& domain,
+                                 double timeout_seconds, Address* first) {
+  const auto deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                           std::chrono::duration<double>(timeout_seconds));
+  struct Job {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    ResolveResult result = ResolveResult::kTimedOut;
+    Address address;
+  };
+  auto job = std::make_shared<Job>();
+  try {
+    std::thread([job, name, type, domain, deadline] {
+      Address address;
+      const ResolveResult result = ResolveWithDaemon(name, type, domain, deadline, &address);
+      std::lock_guard<std::mutex> lock(job->mutex);
+      job->result = result;
+      job->address = address;
+      job->done = true;
+      job->finished.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return ResolveWithDaemon(name, type, domain, deadline, first);  // no thread to spare: wait in place
+  }
+  // A moment past the limit, so that the worker's own answer at the limit wins.
+  std::unique_lock<std::mutex> lock(job->mutex);
+  if (!job->finished.wait_until(lock, deadline + std::chrono::milliseconds(50), [&] { return job->done; }))
+    return ResolveResult::kTimedOut;
+  *first = job->address;
+  return job->result;
+}
+
 }  // namespace
 
 ResolveResult Resolve(const std::string& name, const std::string& type, const std::string& domain,
@@ -101,7 +140,7 @@ ResolveResult Resolve(const std::string& name, const std::string& type, const st
   }
   Address address;
   ResolveResult result = resolver ? resolver(name, type, domain, timeout_seconds, &address)
-                                  : ResolveWithDaemon(name, type, domain, timeout_seconds, &address);
+                                  : ResolveWithinLimit(name, type, domain, timeout_seconds, &address);
   if (result == ResolveResult::kResolved && first != nullptr) *first = address;
   return result;
 }

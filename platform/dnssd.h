@@ -22,8 +22,10 @@ enum class ResolveResult {
 
 // Resolves the instance `name` of service type `type` ("_ipp._tcp") in
 // `domain` ("local") with a limit of `timeout_seconds`, asking for an IPv4
-// address. Blocks for at most about the limit; answers at once when no daemon
-// runs. Thread-safe (each call has its own connection).
+// address. Blocks for at most about the limit, also when the daemon stalls
+// (kTimedOut; the daemon is then left to a worker thread that ends on its
+// own); answers at once when no daemon runs. Thread-safe (each call has its
+// own connection).
 ResolveResult Resolve(const std::string& name, const std::string& type, const std::string& domain,
                       double timeout_seconds, Address* first);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <string_view>
 
 namespace platform {
@@ -32,7 +33,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }  // namespace
 
 OSStatus ReadFile(const std::string& path, std::string* out, size_t max_bytes) {
-  Fd f{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  Fd f{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   if (f.fd < 0) return errno == ENOENT ? kStatusMissing : paramErr;
   struct stat st {};
   if (fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > max_bytes)
@@ -53,17 +54,37 @@ OSStatus ReadFile(const std::string& path, std::string* out, size_t max_bytes) {
 }
 
 OSStatus WriteFileAtomically(const std::string& path, std::string_view bytes, int mode) {
+  return ReplaceFile(path, bytes, mode, nullptr, nullptr);
+}
+
+OSStatus ReplaceFile(const std::string& path, std::string_view bytes, int mode, const FileOwner* owner,
+                     std::string* why) {
+  auto fail = [&](const char* step) {
+    if (why) *why = std::string(step) + ": " + std::strerror(errno);
+    return paramErr;
+  };
   auto slash = path.rfind('/');
   std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   std::string tmp = path + ".tmpXXXXXX";
   Fd f{mkostemp(tmp.data(), O_CLOEXEC)};
-  if (f.fd < 0) return paramErr;
-  bool ok = fchmod(f.fd, static_cast<mode_t>(mode)) == 0 && WriteAll(f.fd, bytes) && fsync(f.fd) == 0;
-  ok = close(f.fd) == 0 && ok;
+  if (f.fd < 0) return fail("cannot create a file in its folder");
+  const char* step = nullptr;
+  if (fchmod(f.fd, static_cast<mode_t>(mode)) != 0) {
+    step = "cannot set its mode";
+  } else if (owner != nullptr && (owner->uid != geteuid() || owner->gid != getegid()) &&
+             fchown(f.fd, owner->uid, owner->gid) != 0) {
+    step = "cannot keep its owner";
+  } else if (!WriteAll(f.fd, bytes) || fsync(f.fd) != 0) {
+    step = "cannot write it";
+  }
+  if (close(f.fd) != 0 && step == nullptr) step = "cannot write it";
   f.fd = -1;
-  if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
+  if (step == nullptr && rename(tmp.c_str(), path.c_str()) != 0) step = "cannot replace it";
+  if (step != nullptr) {
+    int saved = errno;
     unlink(tmp.c_str());
-    return paramErr;
+    errno = saved;
+    return fail(step);
   }
   Fd d{open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   if (d.fd >= 0) fsync(d.fd);

@@ -2,19 +2,56 @@
 
 #include <plist/plist.h>
 
-#include <limits>
-#include <memory>
+#include <cstdlib>
+#include <cstring>
 
 namespace platform::plist {
 namespace {
 
-struct NodeDeleter {
-  void operator()(plist_t node) const { plist_free(node); }
-};
-using Node = std::unique_ptr<void, NodeDeleter>;
+constexpr const char* kUidKey = "CF$UID";
 
+uint64_t BigEndian(const char* p, int n) {
+  uint64_t v = 0;
+  for (int i = 0; i < n; ++i) v = v << 8 | static_cast<uint8_t>(p[i]);
+  return v;
+}
 
-Value FromNode(plist_t node) {
+// libplist keeps a date as a double but hands it out and takes it in as
+// 32-bit seconds, which cuts dates outside 1933-2069. Its binary form holds
+// the double itself, so dates cross through a one-object binary list.
+double DateSeconds(plist_t node) {
+  char* bin = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(node, &bin, &length);
+  double seconds = 0;
+  // "bplist00", then the date object: marker 0x33 and 8 bytes, big-endian.
+  if (bin != nullptr && length >= 17 && static_cast<uint8_t>(bin[8]) == 0x33) {
+    uint64_t bits = BigEndian(bin + 9, 8);
+    std::memcpy(&seconds, &bits, sizeof seconds);
+  }
+  plist_to_bin_free(bin);
+  return seconds;
+}
+
+plist_t NewDate(double seconds) {
+  uint64_t bits = 0;
+  std::memcpy(&bits, &seconds, sizeof bits);
+  char bin[8 + 9 + 1 + 32] = "bplist00\x33";
+  for (int i = 0; i < 8; ++i) bin[9 + i] = static_cast<char>(bits >> (56 - 8 * i));
+  bin[17] = 8;  // the offset table: one 1-byte offset
+  char* trailer = bin + 18;
+  std::memset(trailer, 0, 32);
+  trailer[6] = 1;    // offset size
+  trailer[7] = 1;    // reference size
+  trailer[15] = 1;   // one object; the root is object 0
+  trailer[31] = 17;  // the offset table's offset
+  plist_t node = nullptr;
+  plist_from_bin(bin, sizeof bin, &node);
+  return node != nullptr ? node : plist_new_date(0, 0);
+}
+
+// A value that holds no other values.
+Value Scalar(plist_t node) {
   switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
       uint8_t b = 0;
@@ -36,13 +73,6 @@ Value FromNode(plist_t node) {
       const char* s = plist_get_string_ptr(node, &len);
       return Value(std::string(s ? s : "", s ? len : 0));
     }
-    case PLIST_KEY: {
-      char* k = nullptr;
-      plist_get_key_val(node, &k);
-      Value v(std::string(k ? k : ""));
-      free(k);
-      return v;
-    }
     case PLIST_DATA: {
       uint64_t len = 0;
       const char* p = plist_get_data_ptr(node, &len);
@@ -50,39 +80,85 @@ Value FromNode(plist_t node) {
       if (p) d.bytes.assign(p, p + len);
       return Value(std::move(d));
     }
-    case PLIST_DATE: {
-      int32_t sec = 0, usec = 0;
-      plist_get_date_val(node, &sec, &usec);
-      return Value(Date{sec + usec / 1e6});
-    }
-    case PLIST_ARRAY: {
-      Array a;
-      uint32_t n = plist_array_get_size(node);
-      a.reserve(n);
-      for (uint32_t i = 0; i < n; ++i) a.push_back(FromNode(plist_array_get_item(node, i)));
-      return Value(std::move(a));
-    }
-    case PLIST_DICT: {
-      Dict d;
-      plist_dict_iter it = nullptr;
-      plist_dict_new_iter(node, &it);
-      for (;;) {
-        char* key = nullptr;
-        plist_t item = nullptr;
-        plist_dict_next_item(node, it, &key, &item);
-        if (!key) break;
-        d.insert_or_assign(std::string(key), FromNode(item));
-        free(key);
-      }
-      free(it);
-      return Value(std::move(d));
+    case PLIST_DATE:
+      return Value(Date{DateSeconds(node)});
+    case PLIST_UID: {
+      uint64_t u = 0;
+      plist_get_uid_val(node, &u);
+      return Value(Uid{u});
     }
     default:
       return Value();
   }
 }
 
-plist_t ToNode(const Value& v) {
+// The XML form writes a UID as the dictionary {"CF$UID": n}.
+bool IsUidDict(plist_t node, uint64_t* value) {
+  if (plist_dict_get_size(node) != 1) return false;
+  plist_t item = plist_dict_get_item(node, kUidKey);
+  if (item == nullptr || plist_get_node_type(item) != PLIST_UINT) return false;
+  plist_get_uint_val(item, value);
+  return *value <= 0xFFFFFFFFu;
+}
+
+// Iterative, so the depth of the tree never reaches the call stack.
+Value FromNode(plist_t root) {
+  struct Frame {
+    plist_t node;
+    Value* out;
+    uint32_t next = 0;
+    plist_dict_iter iter = nullptr;
+  };
+  std::vector<Frame> stack;
+  auto begin = [&](plist_t node, Value* out) {
+    plist_type type = plist_get_node_type(node);
+    uint64_t uid = 0;
+    if (type == PLIST_ARRAY) {
+      Array a;
+      a.reserve(plist_array_get_size(node));  // children are filled in place
+      *out = Value(std::move(a));
+      stack.push_back({node, out});
+    } else if (type == PLIST_DICT && IsUidDict(node, &uid)) {
+      *out = Value(Uid{uid});
+    } else if (type == PLIST_DICT) {
+      *out = Value(Dict{});
+      Frame f{node, out};
+      plist_dict_new_iter(node, &f.iter);
+      stack.push_back(f);
+    } else {
+      *out = Scalar(node);
+    }
+  };
+  Value result;
+  begin(root, &result);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    if (Array* a = f.out->array()) {
+      if (f.next >= plist_array_get_size(f.node)) {
+        stack.pop_back();
+        continue;
+      }
+      plist_t item = plist_array_get_item(f.node, f.next++);
+      a->emplace_back();
+      begin(item, &a->back());
+      continue;
+    }
+    char* key = nullptr;
+    plist_t item = nullptr;
+    if (f.iter != nullptr) plist_dict_next_item(f.node, f.iter, &key, &item);
+    if (key == nullptr) {
+      free(f.iter);
+      stack.pop_back();
+      continue;
+    }
+    Value& slot = f.out->dict()->insert_or_assign(std::string(key), Value()).first->second;
+    free(key);
+    begin(item, &slot);
+  }
+  return result;
+}
+
+plist_t ScalarNode(const Value& v) {
   switch (v.type()) {
     case Type::kBool:
       return plist_new_bool(*v.boolean());
@@ -96,29 +172,59 @@ plist_t ToNode(const Value& v) {
       const auto& b = v.data()->bytes;
       return plist_new_data(reinterpret_cast<const char*>(b.data()), b.size());
     }
-    case Type::kDate: {
-      double s = v.date()->seconds;
-      auto whole = static_cast<int32_t>(s);
-      return plist_new_date(whole, static_cast<int32_t>((s - whole) * 1e6));
-    }
-    case Type::kArray: {
-      plist_t a = plist_new_array();
-      for (const Value& item : *v.array()) plist_array_append_item(a, ToNode(item));
-      return a;
-    }
-    case Type::kDict: {
-      plist_t d = plist_new_dict();
-      for (const auto& [key, item] : *v.dict()) plist_dict_set_item(d, key.c_str(), ToNode(item));
-      return d;
-    }
-    case Type::kNone:
-      break;
+    case Type::kDate:
+      return NewDate(v.date()->seconds);
+    case Type::kUid:
+      return plist_new_uid(v.uid()->value);
+    default:
+      // A property list has no null; an empty string keeps the document valid.
+      return plist_new_string("");
   }
-  // A property list has no null; an empty string keeps the document valid.
-  return plist_new_string("");
+}
+
+// Iterative, as FromNode.
+plist_t ToNode(const Value& root) {
+  struct Frame {
+    const Value* value;
+    plist_t node;
+    size_t next = 0;
+    Dict::const_iterator it{};
+  };
+  std::vector<Frame> stack;
+  auto make = [&](const Value& v) -> plist_t {
+    if (const Array* a = v.array()) {
+      plist_t node = plist_new_array();
+      if (!a->empty()) stack.push_back({&v, node});
+      return node;
+    }
+    if (const Dict* d = v.dict()) {
+      plist_t node = plist_new_dict();
+      if (!d->empty()) stack.push_back({&v, node, 0, d->begin()});
+      return node;
+    }
+    return ScalarNode(v);
+  };
+  plist_t result = make(root);
+  while (!stack.empty()) {
+    Frame& f = stack.back();
+    plist_t parent = f.node;
+    if (const Array* a = f.value->array()) {
+      const Value& item = (*a)[f.next++];
+      if (f.next == a->size()) stack.pop_back();
+      plist_array_append_item(parent, make(item));
+    } else {
+      const Dict* d = f.value->dict();
+      auto it = f.it++;
+      if (f.it == d->end()) stack.pop_back();
+      plist_dict_set_item(parent, it->first.c_str(), make(it->second));
+    }
+  }
+  return result;
 }
 
 }  // namespace
+
+void NodeFree::operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
 
 const Value* Value::find(std::string_view key) const {
   const Dict* d = dict();
@@ -127,22 +233,36 @@ const Value* Value::find(std::string_view key) const {
   return it == d->end() ? nullptr : &it->second;
 }
 
-std::optional<Value> Parse(std::string_view bytes) {
-  if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+NodePtr ParseNode(const std::string& bytes, const Limits& limits) {
+  if (!WithinBounds(bytes, limits) || bytes.size() > UINT32_MAX) return nullptr;
   plist_t raw = nullptr;
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
-  if (!raw) return std::nullopt;
-  Node node(raw);
-  return FromNode(raw);
+  return NodePtr(raw);
+}
+
+std::optional<Value> Parse(std::string_view bytes, const Limits& limits) {
+  NodePtr node = ParseNode(std::string(bytes), limits);
+  if (!node) return std::nullopt;
+  return FromNode(node.get());
 }
 
 std::string ToXml(const Value& value) {
-  Node node(ToNode(value));
+  NodePtr node(ToNode(value));
   char* xml = nullptr;
   uint32_t len = 0;
   plist_to_xml(node.get(), &xml, &len);
   std::string out(xml ? xml : "", xml ? len : 0);
   plist_to_xml_free(xml);
+  return out;
+}
+
+std::string ToBinary(const Value& value) {
+  NodePtr node(ToNode(value));
+  char* bin = nullptr;
+  uint32_t len = 0;
+  plist_to_bin(node.get(), &bin, &len);
+  std::string out(bin ? bin : "", bin ? len : 0);
+  plist_to_bin_free(bin);
   return out;
 }
 

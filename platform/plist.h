@@ -1,12 +1,17 @@
 // Property-list values (the Core Foundation property-list types) and their XML
 // form. Values are plain C++ values: copying copies, nothing is shared.
 //
-// XML parsing and serialisation go through libplist. Parsing answers
-// std::nullopt for anything that is not a well-formed property list.
+// This is the one door through which every property list read from a file,
+// a socket or an argument enters the system: the bytes are checked against
+// Limits (size, nesting, values) before libplist sees them, so no input can
+// make a parser or a conversion recurse without bound. Every value type is
+// carried unchanged: dates keep their 64-bit range and their fraction, UIDs
+// stay UIDs, empty containers stay empty containers.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,7 +35,13 @@ struct Date {
   bool operator==(const Date&) const = default;
 };
 
-enum class Type { kNone, kBool, kInteger, kReal, kString, kData, kDate, kArray, kDict };
+// A keyed archive's object reference.
+struct Uid {
+  uint64_t value = 0;
+  bool operator==(const Uid&) const = default;
+};
+
+enum class Type { kNone, kBool, kInteger, kReal, kString, kData, kDate, kArray, kDict, kUid };
 
 class Value {
  public:
@@ -46,6 +57,7 @@ class Value {
   Value(Date d) : v_(d) {}
   Value(Array a) : v_(std::move(a)) {}
   Value(Dict d) : v_(std::move(d)) {}
+  Value(Uid u) : v_(u) {}
 
   Type type() const { return static_cast<Type>(v_.index()); }
   bool isNone() const { return type() == Type::kNone; }
@@ -60,6 +72,7 @@ class Value {
   const bool* boolean() const { return std::get_if<bool>(&v_); }
   const Data* data() const { return std::get_if<Data>(&v_); }
   const Date* date() const { return std::get_if<Date>(&v_); }
+  const Uid* uid() const { return std::get_if<Uid>(&v_); }
   const Array* array() const { return std::get_if<Array>(&v_); }
   const Dict* dict() const { return std::get_if<Dict>(&v_); }
   Array* array() { return std::get_if<Array>(&v_); }
@@ -71,13 +84,45 @@ class Value {
   bool operator==(const Value&) const = default;
 
  private:
-  std::variant<std::monostate, bool, int64_t, double, std::string, Data, Date, Array, Dict> v_;
+  std::variant<std::monostate, bool, int64_t, double, std::string, Data, Date, Array, Dict, Uid> v_;
 };
 
-// Parses an XML (or binary) property list. std::nullopt when the bytes are not one.
-std::optional<Value> Parse(std::string_view bytes);
+// What a reader accepts. Depth counts nested elements the way the XML form
+// writes them: <plist>, every array or dictionary, and the innermost value
+// (<plist><array><string/></array></plist> is 3 deep). Values counts every
+// value once per place it appears (a binary list may share one object; its
+// dictionary keys count as values too).
+struct Limits {
+  size_t maxBytes = 16u << 20;
+  int maxDepth = 32;
+  size_t maxValues = 1u << 21;
+};
 
-// Serialises as an XML property list (UTF-8, with the XML declaration and DOCTYPE).
+// Whether the bytes (XML or binary) stay within the limits. Malformed markup
+// that would hide nesting (an unterminated tag, comment or section; a binary
+// object table that points outside the bytes or into itself) counts as out
+// of bounds.
+bool WithinBounds(std::string_view bytes, const Limits& limits = {});
+
+// A libplist node tree, for code that works on libplist directly.
+struct NodeFree {
+  void operator()(void* node) const;
+};
+using NodePtr = std::unique_ptr<void, NodeFree>;
+
+// Parses an XML or binary property list within the limits; nullptr when the
+// bytes are out of bounds or not a property list.
+NodePtr ParseNode(const std::string& bytes, const Limits& limits = {});
+
+// The same as a Value; std::nullopt when the bytes are out of bounds or not a
+// property list.
+std::optional<Value> Parse(std::string_view bytes, const Limits& limits = {});
+
+// Serialises as an XML property list (UTF-8, with the XML declaration and
+// DOCTYPE). A UID is written the way the XML form keeps it, as a dictionary
+// {"CF$UID": n}; XML dates carry whole seconds.
 std::string ToXml(const Value& value);
+// Serialises as a binary property list (dates keep their fraction).
+std::string ToBinary(const Value& value);
 
 }  // namespace platform::plist

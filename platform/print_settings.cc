@@ -1,6 +1,5 @@
 #include "platform/print_settings.h"
 
-#include "platform/file_util.h"
 
 namespace platform {
 
@@ -30,20 +29,6 @@ OSStatus PrintSettings::setFromDataRepresentation(std::string_view bytes) {
   if (!parsed || !parsed->isDict()) return paramErr;
   entries_ = std::move(*parsed->dict());
   return noErr;
-}
-
-OSStatus PrintSettings::loadFromFile(const std::string& path, bool* existed) {
-  if (existed) *existed = false;
-  std::string bytes;
-  OSStatus st = ReadFile(path, &bytes);
-  if (st == kStatusMissing) return noErr;
-  if (st != noErr) return st;
-  if (existed) *existed = true;
-  return setFromDataRepresentation(bytes);
-}
-
-OSStatus PrintSettings::saveToFile(const std::string& path) const {
-  return WriteFileAtomically(path, dataRepresentation());
 }
 
 }  // namespace platform

@@ -27,10 +27,7 @@ class PrintSettings {
   std::string dataRepresentation() const;
   OSStatus setFromDataRepresentation(std::string_view bytes);
 
-  // File form: the data representation. A missing file reads as noErr with
-  // *existed = false and the settings unchanged.
-  OSStatus loadFromFile(const std::string& path, bool* existed = nullptr);
-  OSStatus saveToFile(const std::string& path) const;
+  // (Files of print settings are the host's: host/settings_file.h.)
 
  private:
   plist::Dict entries_;

@@ -2,7 +2,8 @@
 // tool on the service socket. Started on demand: by systemd socket activation
 // (the socket arrives as descriptor 3), or by the bridge tool, in which case
 // it binds the socket itself. Options: --idle-exit=SECONDS ends the service
-// after that long without a connection (0, the default: never).
+// after that long without a connection (0, the default: never); --version
+// prints the version.
 #include <fcntl.h>
 #include <malloc.h>
 #include <sys/file.h>
@@ -17,10 +18,12 @@
 #include "platform/paths.h"
 #include "prefservice/listener.h"
 #include "protocol/request.h"
+#include "vn420p_version.h"
 
 int main(int argc, char** argv) {
   int idle_seconds = 0;
   for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) return std::puts("prefservice " VN420P_VERSION) < 0;
     if (std::strncmp(argv[i], "--idle-exit=", 12) == 0) idle_seconds = std::atoi(argv[i] + 12);
   }
   // Requests move strings of a few hundred kilobytes; keep them in the heap

@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "prefservice/own_files.h"
 #include "profilestore/direct_variant.h"
+#include "profilestore/profile_format.h"
 #include "protocol/chunks.h"
 #include "protocol/file_url.h"
 
@@ -85,7 +86,7 @@ std::optional<OwnFile> OwnFileAtURL(std::string_view url, const Caller& caller, 
 // the profile file's dictionaries have 500 keys each.)
 // Parses in place: `bytes` is scratch afterwards.
 bool IsCompletePropertyList(std::string& bytes) {
-  if (bytes.empty()) return false;
+  if (!platform::plist::WithinBounds(bytes, profilestore::kProfileLimits)) return false;
   pugi::xml_document doc;
   if (!doc.load_buffer_inplace(bytes.data(), bytes.size(), pugi::parse_minimal)) return false;
   pugi::xml_node root = doc.document_element();

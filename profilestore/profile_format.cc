@@ -7,19 +7,12 @@
 #include <mutex>
 
 #include "platform/file_util.h"
+#include "platform/plist.h"
 
 namespace profilestore {
 namespace {
 
 constexpr const char* kINumKey = "iNum";
-
-// Just past the first `token` in [from, end); nullptr when it never comes.
-const char* After(const char* from, const char* end, std::string_view token) {
-  if (from > end) return nullptr;
-  auto found =
-      static_cast<const char*>(memmem(from, static_cast<size_t>(end - from), token.data(), token.size()));
-  return found != nullptr ? found + token.size() : nullptr;
-}
 
 bool IsInt(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_UINT; }
 bool IsString(plist_t node) { return node != nullptr && plist_get_node_type(node) == PLIST_STRING; }
@@ -231,56 +224,25 @@ const char* FieldKey(ProfileField field) {
   return "";
 }
 
-bool WithinXmlBounds(std::string_view bytes) {
-  if (bytes.size() > kMaxProfileFileBytes) return false;
-  const char* p = bytes.data();
-  const char* const end = p + bytes.size();
-  int depth = 0;
-  while ((p = static_cast<const char*>(std::memchr(p, '<', static_cast<size_t>(end - p)))) != nullptr) {
-    size_t rest = static_cast<size_t>(end - p);
-    const char* next = nullptr;
-    if (rest >= 2 && p[1] == '/') {
-      next = After(p + 2, end, ">");
-      --depth;
-    } else if (rest >= 4 && std::memcmp(p, "<!--", 4) == 0) {
-      next = After(p + 4, end, "-->");
-    } else if (rest >= 9 && std::memcmp(p, "<![CDATA[", 9) == 0) {
-      next = After(p + 9, end, "]]>");
-    } else if (rest >= 2 && p[1] == '?') {
-      next = After(p + 2, end, "?>");
-    } else if (rest >= 2 && p[1] == '!') {
-      next = After(p + 2, end, ">");
-    } else {
-      next = After(p + 1, end, ">");
-      if (next != nullptr && next[-2] != '/' && ++depth > kMaxElementDepth) return false;
-    }
-    if (next == nullptr) return false;
-    p = next;
-  }
-  return true;
-}
+bool WithinXmlBounds(std::string_view bytes) { return platform::plist::WithinBounds(bytes, kProfileLimits); }
 
 namespace {
 
-// `text` must be NUL-terminated behind its length, as libplist expects.
-PlistPtr ParseTerminated(std::string_view text) {
-  if (text.empty() || !WithinXmlBounds(text)) return nullptr;
-  plist_t root = nullptr;
-  plist_from_xml(text.data(), static_cast<uint32_t>(text.size()), &root);
-  PlistPtr owned(root);
-  if (!IsDict(root)) return nullptr;
-  return owned;
+PlistPtr ParseBounded(const std::string& text) {
+  PlistPtr root(platform::plist::ParseNode(text, kProfileLimits).release());
+  if (!IsDict(root.get())) return nullptr;
+  return root;
 }
 
 }  // namespace
 
-PlistPtr ParseProfileBytes(std::string_view bytes) { return ParseTerminated(std::string(bytes)); }
+PlistPtr ParseProfileBytes(std::string_view bytes) { return ParseBounded(std::string(bytes)); }
 
 PlistPtr ReadProfileFile(const std::string& path) {
   if (path.empty()) return nullptr;
   std::string bytes;
   if (platform::ReadFile(path, &bytes, kMaxProfileFileBytes) != platform::noErr) return nullptr;
-  return ParseTerminated(bytes);
+  return ParseBounded(bytes);
 }
 
 plist_t CompleteClassDictionary(plist_t root, int list_class) {
@@ -340,9 +302,14 @@ bool TakeTextEntry(plist_t node, char out[kProfileTextSize]) {
   const char* text = plist_get_string_ptr(node, &length);
   std::memset(out, 0, kProfileTextSize);
   if (text == nullptr) return true;
-  // A bytewise cut: it can fall inside a multi-byte character.
-  std::memcpy(out, text, length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize);
-  out[kProfileTextSize - 1] = '\0';
+  size_t cut = length < kProfileTextSize ? static_cast<size_t>(length) : kProfileTextSize - 1;
+  // The cut ends at a whole character: a name cut inside one would not be
+  // UTF-8 and the next write would drop it. A character straddling byte 31 is
+  // left out (at most three continuation bytes are stepped over).
+  if (cut < length) {
+    for (size_t back = 0; back < 3 && cut > 0 && (static_cast<uint8_t>(text[cut]) & 0xC0) == 0x80; ++back) --cut;
+  }
+  std::memcpy(out, text, cut);
   return true;
 }
 

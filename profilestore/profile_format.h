@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/plist.h"
 #include "profilestore/profile_list.h"
 
 namespace profilestore {
@@ -30,6 +31,8 @@ using PlistPtr = std::unique_ptr<void, PlistFree>;
 inline constexpr size_t kMaxProfileFileBytes = 8u << 20;
 // The file nests five elements deep (plist, root, class, field, value).
 inline constexpr int kMaxElementDepth = 16;
+inline constexpr platform::plist::Limits kProfileLimits{.maxBytes = kMaxProfileFileBytes,
+                                                        .maxDepth = kMaxElementDepth};
 
 // Field dictionaries in the order the readers visit a slot's fields.
 enum ProfileField {
@@ -43,8 +46,8 @@ enum ProfileField {
 };
 const char* FieldKey(ProfileField field);
 
-// Whether the bytes stay within the size and nesting bounds. Unterminated
-// markup counts as out of bounds.
+// Whether the bytes stay within the profile file's bounds (the property-list
+// door's check with kProfileLimits).
 bool WithinXmlBounds(std::string_view bytes);
 
 // Parses an XML property list whose root is a dictionary; nullptr otherwise.
@@ -86,7 +89,8 @@ class XmlBytes {
 XmlBytes SerialiseProfileLists(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst);
 
 // Entry values. An integer entry is taken as 32-bit signed (low bits of a
-// wider value); a text entry is cut bytewise to 31 bytes and zero padded.
+// wider value); a text entry is cut to at most 31 bytes at a character
+// boundary and zero padded.
 // Both answer false, leaving the target alone, for a node of another type.
 bool TakeIntEntry(plist_t node, int32_t* out);
 bool TakeTextEntry(plist_t node, char out[kProfileTextSize]);

@@ -351,6 +351,12 @@ bool TableView::selectRow(int row) {
   return true;
 }
 
+void TableView::deselectAll() {
+  if (selected_ < 0) return;
+  selected_ = -1;
+  if (data_source_ != nullptr) data_source_->selectionDidChange(this);
+}
+
 void TableView::reloadData() {
   if (selected_ >= numberOfRows()) {
     selected_ = -1;
@@ -360,6 +366,12 @@ void TableView::reloadData() {
 
 const TableView::Column* TableView::columnWithIdentifier(std::string_view identifier) const {
   for (const Column& c : columns_)
+    if (c.identifier == identifier) return &c;
+  return nullptr;
+}
+
+TableView::Column* TableView::columnWithIdentifier(std::string_view identifier) {
+  for (Column& c : columns_)
     if (c.identifier == identifier) return &c;
   return nullptr;
 }

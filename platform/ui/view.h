@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -320,6 +321,41 @@ class Box : public View {
 
 class TableView;
 
+// A font by name and size in points ("" and 0: the toolkit's default).
+struct Font {
+  std::string name;
+  double size = 0;
+  static Font system(double size) { return {"system", size}; }
+  static Font user(double size) { return {"user", size}; }
+  bool operator==(const Font&) const = default;
+};
+
+// How a table column draws its values; a column without one draws text.
+// Drawing is the host's: the cell only says what to draw and with which font.
+class Cell : public Object {
+ public:
+  const char* className() const override { return "Cell"; }
+  const Font& font() const { return font_; }
+  void setFont(Font f) { font_ = std::move(f); }
+
+ private:
+  Font font_;
+};
+
+// A button drawn in each row (a check box for kSwitch): the value is its state.
+class ButtonCell : public Cell {
+ public:
+  explicit ButtonCell(Button::Type type = Button::Type::kSwitch) : type_(type) {}
+  const char* className() const override { return "ButtonCell"; }
+  Button::Type buttonType() const { return type_; }
+  const std::string& title() const { return title_; }
+  void setTitle(std::string t) { title_ = std::move(t); }
+
+ private:
+  Button::Type type_;
+  std::string title_;
+};
+
 // Data source and delegate of a table view (the owner implements both).
 class TableViewDataSource {
  public:
@@ -338,10 +374,15 @@ class TableView : public Control {
   struct Column {
     std::string identifier, title;
     bool editable = false;
+    std::shared_ptr<Cell> dataCell = nullptr;  // none: text
   };
   const char* className() const override { return "TableView"; }
   std::vector<Column>& columns() { return columns_; }
   const std::vector<Column>& columns() const { return columns_; }
+  // nullptr when no column has the identifier.
+  Column* columnWithIdentifier(std::string_view identifier);
+  const Font& font() const { return font_; }
+  void setFont(Font f) { font_ = std::move(f); }
   void setDataSource(TableViewDataSource* ds) { data_source_ = ds; }
   TableViewDataSource* dataSource() const { return data_source_; }
 
@@ -350,6 +391,9 @@ class TableView : public Control {
   // Asks the delegate (selectionShouldChange, shouldSelectRow), selects and
   // tells it (selectionDidChange). -1 deselects. Answers whether it changed.
   bool selectRow(int row);
+  // The program clears the selection: no delegate veto, but it is told
+  // (selectionDidChange) when a row was selected.
+  void deselectAll();
   // Rows may have changed: a selection past the end is dropped.
   void reloadData();
   // nullptr when no column has the identifier.
@@ -360,6 +404,7 @@ class TableView : public Control {
 
  private:
   std::vector<Column> columns_;
+  Font font_;
   TableViewDataSource* data_source_ = nullptr;
   int selected_ = -1;
 };

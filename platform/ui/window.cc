@@ -7,6 +7,8 @@
 namespace platform::ui {
 namespace {
 
+std::atomic<ModalHost*> g_modal_host{nullptr};
+
 std::mutex g_defaults_mutex;
 std::map<std::string, std::string, std::less<>>& Defaults() {
   static auto* defaults = new std::map<std::string, std::string, std::less<>>();
@@ -56,21 +58,8 @@ int OpenPanel::runModal() {
   return code;
 }
 
-}  // namespace platform::ui
-
-// A bundle links its own copy of this library, so a slot private to each copy
-// would leave the plug-ins' alerts unanswered by the host. The slot is reached
-// through one symbol of default visibility: a host program that exports it
-// (host_core's users do) answers for every loaded bundle.
-extern "C" __attribute__((visibility("default"))) std::atomic<platform::ui::ModalHost*>* PDEModalHostSlot() {
-  static std::atomic<platform::ui::ModalHost*> slot{nullptr};
-  return &slot;
-}
-
-namespace platform::ui {
-
-void SetModalHost(ModalHost* host) { PDEModalHostSlot()->store(host); }
-ModalHost* GetModalHost() { return PDEModalHostSlot()->load(); }
+void SetModalHost(ModalHost* host) { g_modal_host.store(host); }
+ModalHost* GetModalHost() { return g_modal_host.load(); }
 
 std::string UserDefaultString(std::string_view key) {
   std::lock_guard<std::mutex> lock(g_defaults_mutex);

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
 #include "colorpane/diag_log.h"
 #include "platform/log.h"
 #include "platform/ui/view.h"
@@ -216,6 +220,35 @@ TEST(DiagLogTest, TaggedLinesAndFormats) {
   MyLog(f, "");
   fclose(f);
   EXPECT_STREQ(buf, "x=7");
+}
+
+// What snprintf makes of the format and arguments, and what the log makes.
+template <class... A>
+void ExpectLikePrintf(const char* format, A... args) {
+  int n = std::snprintf(nullptr, 0, format, args...);
+  std::string want(static_cast<size_t>(n), '\0');
+  std::snprintf(want.data(), want.size() + 1, format, args...);
+  EXPECT_EQ(diag::Format(format, {diag::MakeArg(args)...}), want) << format;
+}
+
+TEST(DiagLogTest, EveryDirectiveAsPrintfWritesIt) {
+  const std::string long_text(3000, 'L');
+  ExpectLikePrintf("%s|%s", long_text.c_str(), "end");
+  ExpectLikePrintf("[%600d]", 5);
+  ExpectLikePrintf("[%*d] [%-*d] [%*d]", 8, 42, 6, -3, -5, 7);  // a negative width left-justifies
+  ExpectLikePrintf("[%.*s] [%*.*s]", 3, "abcdef", 7, 2, "xyz");
+  ExpectLikePrintf("[%*.*f] [%.*e] [%.*g]", 12, 3, 3.14159, -1, 2.5, 4, 1.0 / 3);
+  ExpectLikePrintf("%ld %lu %hhd %hx %zu %lld %jd %c %o %#x %+d % d %05.1f %%",
+                   -70000L, 70000UL, 300, 0x12345, size_t{9}, -1LL, intmax_t{-2}, 'q', 8, 255, 4, 4, 2.25);
+  ExpectLikePrintf("%-10s|%10.4s|%p", "left", "truncate", static_cast<const void*>(nullptr));
+  // Through the stream writer nothing is cut either.
+  char* buf = nullptr;
+  size_t size = 0;
+  FILE* f = open_memstream(&buf, &size);
+  MyLog(f, "%s%*d", long_text, 700, 1);
+  fclose(f);
+  EXPECT_EQ(std::string(buf, size), long_text + std::string(699, ' ') + "1");
+  free(buf);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../prefservice/test_root.h"
 #include "host/dialog.h"
 #include "platform/process.h"
 
@@ -125,6 +126,54 @@ TEST(PdehostTest, ScriptRunsOneDialogSession) {
   ASSERT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("HVQuickColor=Vivid\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("HVImageHalftone=Detail\n"), std::string::npos) << "preset 2 forces image halftone to item 2";
+}
+
+// The management window from a script: the bridge tool and the service are
+// installed under a private root so that the button is enabled and OK writes.
+TEST(PdehostTest, ScriptDrivesTheManagementWindow) {
+  vntest::TempRoot root(true);
+  ScratchDir dir;
+  const std::string p = "set jp.halvern.pde.VN420P.hvco ";
+  const std::string browsed = platform::paths::ProfilesFolder() + "/BROWSED.ICC";
+  struct Case {
+    std::vector<std::string> lines;
+    int status;
+    std::vector<std::string> shown, absent;  // in the output
+  };
+  const std::vector<Case> cases = {
+      {{p + "button_ManageProfile press _addButton press _fileNameEdit 'A B/C.ICC' _profileNameEdit One "
+            "_localOK press",
+        "window", p + "_profileTableView 0", "open-panel " + browsed,
+        p + "_editButton press _browse press _localOK press", "window --json", p + "_windowOK press",
+        "show jp.halvern.pde.VN420P.hvco"},
+       0,
+       {"window \"Management Profile\"",
+        "0: inmenu=1 icon=null filename=\"ABC.ICC\" profilename=\"One\" location=\"Disk\"",
+        "\"filename\": \"BROWSED.ICC\"", "BROWSED.ICC(One)Disk"},
+       {}},
+      // Left open at the end: cancelled, nothing written.
+      {{p + "button_ManageProfile press _addButton press _fileNameEdit LOST.ICC _localOK press"}, 0, {}, {}},
+      // A refused action inside the window ends it and the command.
+      {{p + "button_ManageProfile press _deleteButton press"}, 2, {}, {}},
+      {{p + "button_ManageProfile press _profileTableView 7"}, 2, {}, {}},
+      {{p + "button_ManageProfile press _profileTableView filename:0"}, 2, {}, {}},
+      {{"window"}, 2, {}, {}},
+  };
+  for (const Case& c : cases) {
+    std::ofstream script(dir.file("script"), std::ios::trunc);
+    for (const std::string& line : c.lines) script << line << "\n";
+    script.close();
+    RunResult r = Pdehost({"--script", dir.file("script")});
+    EXPECT_EQ(r.status, c.status) << c.lines[0] << "\n" << r.out;
+    for (const std::string& text : c.shown)
+      EXPECT_NE(r.out.find(text), std::string::npos) << text << "\n" << r.out;
+    for (const std::string& text : c.absent) EXPECT_EQ(r.out.find(text), std::string::npos) << text;
+  }
+  // The next dialog lists what the window wrote, and nothing of the windows
+  // that did not end with OK.
+  RunResult next = Pdehost({"show", "jp.halvern.pde.VN420P.hvco"});
+  EXPECT_NE(next.out.find("BROWSED.ICC(One)Disk"), std::string::npos) << next.out;
+  EXPECT_EQ(next.out.find("LOST.ICC"), std::string::npos) << next.out;
 }
 
 }  // namespace

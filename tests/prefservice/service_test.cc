@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "prefservice/own_files.h"
 #include "profilestore/direct_variant.h"
+#include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
 #include "test_root.h"
 
@@ -97,6 +98,17 @@ TEST_F(ServiceTest, RenameRefusesAStagingFileThatIsNoCompletePropertyList) {
   EXPECT_EQ(Chunk(text.substr(0, text.size() - 10)), "TRUE");
   EXPECT_EQ(Rename(), "FALSE");
   EXPECT_EQ(ReadAll(profile_), "old");
+}
+
+TEST_F(ServiceTest, RenameRefusesAStagingFileNestedPastTheProfileBound) {
+  WriteAll(profile_, "old");
+  for (int arrays : {profilestore::kMaxElementDepth - 1, profilestore::kMaxElementDepth, 30000}) {
+    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < arrays; ++i) deep += "<array>";
+    for (int i = 0; i < arrays; ++i) deep += "</array>";
+    EXPECT_EQ(Chunk(deep + "</plist>"), "TRUE");
+    EXPECT_EQ(Rename(), arrays < profilestore::kMaxElementDepth ? "TRUE" : "FALSE") << arrays;
+  }
 }
 
 TEST_F(ServiceTest, RenameWithoutStagingFileFailsAndKeepsTheProfile) {

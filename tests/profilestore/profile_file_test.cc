@@ -134,28 +134,50 @@ TEST_F(ProfileFile, ReadersRecount) {
   EXPECT_EQ(e->iNum, 4);
 }
 
-TEST_F(ProfileFile, ThirtyOneByteCuts) {
+TEST_F(ProfileFile, ThirtyOneByteCutsKeepWholeCharacters) {
+  // Names of 2-, 3- and 4-byte characters behind every length of ASCII prefix
+  // that makes the character reach or cross the 31st byte.
+  struct Case {
+    std::string name, read;
+  };
+  std::vector<Case> cases = {{std::string(40, 'n'), std::string(31, 'n')}};
+  for (std::string c : {"\u00e9", "\u20ac", "\U0001F600"}) {
+    for (size_t prefix = 31 - c.size(); prefix <= 30; ++prefix) {
+      std::string head(prefix, 'm');
+      cases.push_back({head + c + "tail", prefix + c.size() <= 31 ? head + c : head});
+    }
+  }
   auto dst = NewList();
-  SetItem(dst.get(), 0, 3, "A.ICC");
-  SetItem(dst.get(), 1, 3, "B.ICC");
-  dst->iNum = 2;
+  for (size_t i = 0; i < cases.size(); ++i) SetItem(dst.get(), static_cast<int>(i), 3, "F.ICC");
+  dst->iNum = static_cast<int32_t>(cases.size());
   WriteDst(*dst);
-  std::string ascii(40, 'n');
-  std::string multi = std::string(30, 'm') + "é";  // the 31-byte cut splits "é"
   EditFile([&](plist_t tree) {
-    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0000",
-                        plist_new_string(ascii.c_str()));
-    plist_dict_set_item(Field(tree, "DST", "ProfileName"), "ProfileName0001",
-                        plist_new_string(multi.c_str()));
+    char key[32];
+    for (size_t i = 0; i < cases.size(); ++i) {
+      std::snprintf(key, sizeof key, "ProfileName%04zu", i);
+      plist_dict_set_item(Field(tree, "DST", "ProfileName"), key, plist_new_string(cases[i].name.c_str()));
+    }
   });
   auto d = NewList();
   ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
-  EXPECT_EQ(std::string(d->litem[0].ProfileName), ascii.substr(0, 31));
-  EXPECT_EQ(std::strlen(d->litem[1].ProfileName), 31u);
-  EXPECT_FALSE(IsStorableText(d->litem[1].ProfileName));
-
-  // Written back, the broken name has no entry and reads as empty.
+  for (size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(std::string(d->litem[i].ProfileName), cases[i].read) << cases[i].name;
+    EXPECT_TRUE(IsStorableText(d->litem[i].ProfileName)) << cases[i].name;
+  }
+  // Written back, every cut name keeps its entry and reads back the same.
   WriteDst(*d);
+  auto again = NewList();
+  ASSERT_EQ(HVPListReadProfile_Dict(again.get(), kClassDST), 0);
+  for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(std::string(again->litem[i].ProfileName), cases[i].read);
+}
+
+TEST_F(ProfileFile, InvalidTextGetsNoEntry) {
+  auto dst = NewList();
+  SetItem(dst.get(), 0, 3, "A.ICC");
+  SetItem(dst.get(), 1, 3, "B.ICC");
+  std::strcpy(dst->litem[1].ProfileName, "bad \xC3 name");
+  dst->iNum = 2;
+  WriteDst(*dst);
   plist_t tree = nullptr;
   std::string bytes = ReadAll(root.profile());
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
@@ -443,6 +465,19 @@ TEST(ProfileFormat, BoundsAreCheckedBeforeParsing) {
   EXPECT_FALSE(WithinXmlBounds(hidden));
   EXPECT_FALSE(WithinXmlBounds("<plist><dict"));
   EXPECT_FALSE(WithinXmlBounds(std::string(kMaxProfileFileBytes + 1, ' ')));
+}
+
+TEST_F(ProfileFile, NestingAtTheBoundReadsPastItIsRefused) {
+  // A file the size of a real one (about 1 MB) whose nesting reaches the bound
+  // (plist, root, the arrays, the innermost) or goes one past it.
+  for (int arrays : {kMaxElementDepth - 2, kMaxElementDepth - 1}) {
+    std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>pad</key><string>" +
+                       std::string(1u << 20, 'p') + "</string><key>deep</key>";
+    for (int i = 0; i < arrays; ++i) text += "<array>";
+    for (int i = 0; i < arrays; ++i) text += "</array>";
+    WriteAll(root.profile(), text + "</dict></plist>");
+    EXPECT_EQ(ReadProfileFile(root.profile()) != nullptr, arrays + 2 <= kMaxElementDepth) << arrays;
+  }
 }
 
 TEST_F(ProfileFile, OversizedFileIsRejected) {

@@ -4,113 +4,98 @@
 // shown, the next dialog lists them in the profile pop-ups. Needs root (port
 // 161) and snmpd; skipped otherwise.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <thread>
+#include <fstream>
 
-#include "platform/ipc.h"
 #include "platform/paths.h"
-#include "platform/process.h"
-#include "profilestore/direct_variant.h"
-#include "profilestore/profile_store.h"
-#include "protocol/request.h"
+#include "tests/profilewalk/pdehost_rig.h"
 #include "tests/profilewalk/snmp_agent.h"
-
-extern char** environ;
 
 namespace profilewalk {
 namespace {
 
-namespace fs = std::filesystem;
-using profilestore::HVProfileList;
+using testing::PdehostRig;
 using testing::SnmpAgent;
 
-class PdehostEndToEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
-    char tmpl[] = "/tmp/pdehost-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    setenv("VN420P_ROOT", root_.c_str(), 1);
-    fs::create_directories(root_ + "/run");
-    chmod((root_ + "/run").c_str(), 0700);
-    setenv("XDG_RUNTIME_DIR", (root_ + "/run").c_str(), 1);
-    fs::create_directories(platform::paths::PreferenceFolder());
-    const fs::path tool = platform::paths::BridgeToolPath();
-    fs::create_directories(tool.parent_path());
-    fs::copy_file(BRIDGETOOL_PATH, tool);
-    fs::copy_file(PREFSERVICE_PATH, tool.parent_path() / "prefservice");
-
-    // Started here rather than on demand, so that it is stopped with the test.
-    std::string service = tool.parent_path() / "prefservice";
-    char* argv[] = {service.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&service_, service.c_str(), nullptr, nullptr, argv, environ), 0);
-    const std::string socket = platform::ipc::SocketPath(protocol::kServiceName);
-    for (int i = 0; i < 500 && access(socket.c_str(), F_OK) != 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  void TearDown() override {
-    if (service_ > 0) {
-      kill(service_, SIGTERM);
-      waitpid(service_, nullptr, 0);
-    }
-    unsetenv("XDG_RUNTIME_DIR");
-    unsetenv("VN420P_ROOT");
-    std::error_code ec;
-    if (!root_.empty()) fs::remove_all(root_, ec);
-  }
-
-  std::string Pdehost(const std::vector<std::string>& args) {
-    std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-    std::vector<std::string> argv = {exe, "--plugins", VN_PLUGIN_DIR, "--device-uri", "lpd://127.0.0.1:515/queue"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    platform::TaskResult r;
-    EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
-    EXPECT_EQ(r.exitStatus, 0);
-    return r.output;
-  }
-
-  // What the management window does when the user ticks every profile.
-  void ShowEveryProfile() {
-    profilestore::ProfilePathBuffers paths;
-    profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
-    profilestore::SetProfilePathGlobals(&paths);
-    auto lists = std::make_unique<HVProfileList[]>(3);
-    ASSERT_EQ(profilestore::HVPListReadProfile_All(&lists[0], &lists[1], &lists[2]), 0);
-    for (int c = 0; c < 3; ++c)
-      for (int i = 0; i < lists[c].iNum; ++i) lists[c].litem[i].iInMenu = 4;
-    ASSERT_EQ(profilestore::HVPListWriteProfile_All(&lists[0], &lists[1], &lists[2]), 0);
-    profilestore::SetProfilePathGlobals(nullptr);
-  }
-
-  std::string root_;
-  pid_t service_ = -1;
-};
-
-TEST_F(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
+TEST(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
+  if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
+  PdehostRig rig;
+  ASSERT_EQ(rig.error(), "");
   SnmpAgent agent("table", "", 161);
   if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
-  const std::string panel = "jp.halvern.pde.VN420P.hvco";
+  const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
 
   // The first dialog walks the printer; its profiles arrive hidden.
-  std::string first = Pdehost({"show", panel});
-  EXPECT_EQ(first.find("SRGB01.ICC"), std::string::npos) << first;
-  ASSERT_TRUE(fs::exists(root_ + "/Library/Printers/HALVERN/Preferences/jp.halvern.printers.VN420P/" +
-                         platform::paths::LoginName() + "-VN420P-profile.plist"));
+  PdehostRig::Run first = rig.Pdehost(uri, {"show", panel});
+  EXPECT_EQ(first.exitStatus, 0);
+  EXPECT_EQ(first.output.find("SRGB01.ICC"), std::string::npos) << first.output;
+  ASSERT_TRUE(std::filesystem::exists(rig.ProfileFile()));
 
-  ShowEveryProfile();
-  std::string second = Pdehost({"show", panel});
-  EXPECT_NE(second.find("SRGB01.ICC(Office sRGB)Disk"), std::string::npos) << second;
-  EXPECT_NE(second.find("PHOTO.ICM(Photo RGB)Card"), std::string::npos);
-  EXPECT_NE(second.find("PRESS.ICC(Press CMYK)Disk"), std::string::npos);
-  EXPECT_EQ(second.find("BAD NAME.ICC"), std::string::npos) << "names outside the 8.3 rule are not merged";
+  ASSERT_TRUE(rig.ShowEveryProfile());
+  PdehostRig::Run second = rig.Pdehost(uri, {"show", panel});
+  EXPECT_EQ(second.exitStatus, 0);
+  EXPECT_NE(second.output.find("SRGB01.ICC(Office sRGB)Disk"), std::string::npos) << second.output;
+  EXPECT_NE(second.output.find("PHOTO.ICM(Photo RGB)Card"), std::string::npos);
+  EXPECT_NE(second.output.find("PRESS.ICC(Press CMYK)Disk"), std::string::npos);
+  EXPECT_EQ(second.output.find("BAD NAME.ICC"), std::string::npos)
+      << "names outside the 8.3 rule are not merged";
+}
+
+// The items listed under a pop-up in the text of "show".
+std::vector<std::string> MenuItems(const std::string& show, const std::string& outlet) {
+  std::vector<std::string> items;
+  size_t at = show.find("\n" + outlet + " [popup]");
+  if (at == std::string::npos) return items;
+  size_t line = show.find('\n', at + 1);
+  while (line != std::string::npos && show.compare(line + 1, 4, "    ") == 0) {
+    size_t end = show.find('\n', line + 1);
+    items.push_back(show.substr(line + 5, end - line - 5));
+    line = end;
+  }
+  return items;
+}
+
+bool Lists(const std::vector<std::string>& items, const std::string& text) {
+  return std::any_of(items.begin(), items.end(),
+                     [&](const std::string& i) { return i.find(text) != std::string::npos; });
+}
+
+TEST(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne) {
+  if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
+  PdehostRig rig;
+  ASSERT_EQ(rig.error(), "");
+  SnmpAgent agent("table", "", 161);
+  if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
+  const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
+  // The first dialog walks the printer: its profiles arrive confirmed, hidden.
+  EXPECT_EQ(rig.Pdehost(uri, {"show", panel}).exitStatus, 0);
+
+  const std::string script = std::string(std::getenv("VN420P_ROOT")) + "/window.txt";
+  std::ofstream(script) << "set " << panel << " button_ManageProfile press\n"
+                        << "window\n"
+                        << "set " << panel << " _profileTableView inmenu:0\n"
+                        << "set " << panel << " _profileMenu 1 _addButton press _fileNameEdit TYPED.ICC "
+                        << "_profileNameEdit Typed _localOK press\n"
+                        << "set " << panel << " _windowOK press\n"
+                        << "show " << panel << "\n";
+  PdehostRig::Run run = rig.Pdehost(uri, {"--script", script});
+  EXPECT_EQ(run.exitStatus, 0) << run.output;
+  // The window lists the printer's profiles with the confirmed icon.
+  const std::string icon = platform::paths::FileExistsIcon();
+  EXPECT_NE(run.output.find("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""), std::string::npos)
+      << run.output;
+
+  // This dialog and the next list both in the right menus.
+  for (const std::string& show : {run.output, rig.Pdehost(uri, {"show", panel}).output}) {
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_iRGBSource"), "SRGB01.ICC(Office sRGB)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "PHOTO.ICM")) << "not made shown";
+    EXPECT_TRUE(Lists(MenuItems(show, "menu_sSimulationProfile"), "TYPED.ICC(Typed)Disk")) << show;
+    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "TYPED.ICC"));
+  }
 }
 
 }  // namespace

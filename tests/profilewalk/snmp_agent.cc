@@ -45,19 +45,19 @@ std::string FindProgram(const std::string& name, const std::vector<std::string>&
   return "";
 }
 
-sockaddr_in Loopback(int port) {
+sockaddr_in Address(const std::string& host, int port) {
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  inet_pton(AF_INET, host.c_str(), &addr.sin_addr);
   return addr;
 }
 
-// A UDP port on 127.0.0.1 that nothing uses right now.
-int FreeUdpPort() {
+// A UDP port on `host` that nothing uses right now.
+int FreeUdpPort(const std::string& host) {
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
   if (fd < 0) return 0;
-  sockaddr_in addr = Loopback(0);
+  sockaddr_in addr = Address(host, 0);
   socklen_t len = sizeof addr;
   int port = 0;
   if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
@@ -67,10 +67,10 @@ int FreeUdpPort() {
   return port;
 }
 
-bool PortTaken(int port) {
+bool PortTaken(const std::string& host, int port) {
   int fd = socket(AF_INET, SOCK_DGRAM, 0);
   if (fd < 0) return false;
-  sockaddr_in addr = Loopback(port);
+  sockaddr_in addr = Address(host, port);
   bool taken = bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 && errno == EADDRINUSE;
   close(fd);
   return taken;
@@ -78,7 +78,8 @@ bool PortTaken(int port) {
 
 }  // namespace
 
-SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port) {
+SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port, const std::string& host)
+    : host_(host) {
   const std::string snmpd = FindProgram("snmpd", {"/usr/sbin", "/usr/local/sbin"});
   const std::string python = FindProgram("python3", {});
   if (snmpd.empty()) {
@@ -96,8 +97,8 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
   }
   dir_ = tmpl;
   std::filesystem::create_directories(dir_ + "/persist");
-  port_ = port != 0 ? port : FreeUdpPort();
-  if (port_ == 0 || (port != 0 && PortTaken(port))) {
+  port_ = port != 0 ? port : FreeUdpPort(host_);
+  if (port_ == 0 || (port != 0 && PortTaken(host_, port))) {
     skip_reason_ = "UDP port " + std::to_string(port) + " is not free";
     return;
   }
@@ -108,11 +109,12 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
   chmod(handler.c_str(), 0755);
   // The persistent folder gets its own snmpd.conf from the agent; keep ours apart.
   const std::string conf = dir_ + "/agent.conf";
-  std::ofstream(conf) << "agentaddress udp:127.0.0.1:" << port_ << "\n"
+  std::ofstream(conf) << "agentaddress udp:" << host_ << ":" << port_ << "\n"
                       << "view profiles included .1.3.6.1.4.1.32473\n"
-                      << "rocommunity public 127.0.0.1 -V profiles\n"
+                      << "rocommunity public " << host_
+                      << " -V profiles\n"
                       // the read community the plug-in's walk request names
-                      << "rocommunity mvqlpx 127.0.0.1 -V profiles\n"
+                      << "rocommunity mvqlpx " << host_ << " -V profiles\n"
                       << "pass_persist .1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1 " << handler << "\n";
 
   const std::string log = dir_ + "/snmpd.log", pidfile = dir_ + "/snmpd.pid";
@@ -144,7 +146,7 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
     return;
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!PortTaken(port_)) {
+  while (!PortTaken(host_, port_)) {
     int status = 0;
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
@@ -182,7 +184,7 @@ SnmpAgent::~SnmpAgent() {
   }
 }
 
-std::string SnmpAgent::address() const { return "127.0.0.1:" + std::to_string(port_); }
+std::string SnmpAgent::address() const { return host_ + ":" + std::to_string(port_); }
 
 void SnmpAgent::Stop() {
   if (pid_ <= 0) return;

@@ -110,6 +110,17 @@ TEST_F(PlistFile, ReadsDictionariesAndRefusesOtherContent) {
   Write("not a property list");
   EXPECT_FALSE(MyPListCreateFromPathString(path_, PListMutability::kImmutable));
   EXPECT_FALSE(MyPListCreateFromPathString(path_ + ".missing", PListMutability::kImmutable));
+
+  // Nesting at the readers' bound is read; past it, and 30,000 deep, refused.
+  const int bound = plist::Limits{}.maxDepth;
+  for (int dicts : {bound - 2, bound - 1, 30000}) {
+    std::string deep = "<plist version=\"1.0\">";
+    for (int i = 0; i < dicts; ++i) deep += "<dict><key>k</key>";
+    deep += "<true/>";
+    for (int i = 0; i < dicts; ++i) deep += "</dict>";
+    Write(deep + "</plist>");
+    EXPECT_EQ(MyPListCreateDictionaryFromPath(path_).has_value(), dicts + 2 <= bound) << dicts;
+  }
 }
 
 TEST(PrintSettingsAccess, LookupAndContains) {

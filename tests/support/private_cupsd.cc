@@ -20,12 +20,28 @@ namespace testsupport {
 namespace fs = std::filesystem;
 
 namespace {
+constexpr const char* kSystemDataDir = "/usr/share/cups";
+
 bool Installed(const char* program) {
   return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
 }
+
+// `dir`: links to every entry of the system's data folder but "model", which
+// links to model_dir.
+bool MakeDataDir(const fs::path& dir, const fs::path& model_dir) {
+  std::error_code ec;
+  if (!fs::create_directory(dir, ec)) return false;
+  for (const auto& entry : fs::directory_iterator(kSystemDataDir, ec)) {
+    if (entry.path().filename() == "model") continue;
+    fs::create_symlink(entry.path(), dir / entry.path().filename(), ec);
+    if (ec) return false;
+  }
+  fs::create_directory_symlink(fs::absolute(model_dir), dir / "model", ec);
+  return !ec;
+}
 }  // namespace
 
-PrivateCupsd::PrivateCupsd() {
+PrivateCupsd::PrivateCupsd(const std::string& model_dir) {
   if (!Installed("cupsd") || !Installed("lpadmin")) {
     skip_reason_ = "cupsd or lpadmin not installed";
     return;
@@ -40,6 +56,14 @@ PrivateCupsd::PrivateCupsd() {
                             fs::perms::others_read | fs::perms::others_exec);
   for (const char* sub : {"spool", "cache", "state", "log", "ppd"}) fs::create_directories(dir_ + "/" + sub);
   socket_ = dir_ + "/cups.sock";
+  std::string data_dir = kSystemDataDir;
+  if (!model_dir.empty()) {
+    data_dir = dir_ + "/data";
+    if (!MakeDataDir(data_dir, model_dir)) {
+      skip_reason_ = "cannot make a data folder for " + model_dir;
+      return;
+    }
+  }
 
   // cupsd refuses to run its helpers as root; as any other user it runs them as that user.
   std::string user = "lp";
@@ -54,7 +78,7 @@ PrivateCupsd::PrivateCupsd() {
       << "ServerRoot " << dir_ << "\nRequestRoot " << dir_ << "/spool\nTempDir " << dir_ << "/spool\n"
       << "CacheDir " << dir_ << "/cache\nStateDir " << dir_ << "/state\n"
       << "AccessLog " << dir_ << "/log/access_log\nErrorLog " << dir_ << "/log/error_log\n"
-      << "PageLog " << dir_ << "/log/page_log\nServerBin /usr/lib/cups\nDataDir /usr/share/cups\n"
+      << "PageLog " << dir_ << "/log/page_log\nServerBin /usr/lib/cups\nDataDir " << data_dir << "\n"
       << "FileDevice Yes\nSandboxing Relaxed\nUser " << user << "\nGroup " << user << "\n";
 
   std::string conf = dir_ + "/cupsd.conf", files = dir_ + "/cups-files.conf";

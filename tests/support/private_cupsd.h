@@ -13,7 +13,10 @@ namespace testsupport {
 class PrivateCupsd {
  public:
   // Starts the scheduler; on failure skipReason() says why (tests then skip).
-  PrivateCupsd();
+  // With `model_dir`, the scheduler's data folder is a private copy of the
+  // system's whose "model" folder is `model_dir`, so that its driver list
+  // (lpinfo -m) holds the PPDs there.
+  explicit PrivateCupsd(const std::string& model_dir = "");
   ~PrivateCupsd();
   PrivateCupsd(const PrivateCupsd&) = delete;
   PrivateCupsd& operator=(const PrivateCupsd&) = delete;

@@ -40,7 +40,10 @@ class FilteredField : public ui::TextField {
 
 class WidgetPanel : public pde::Panel, public ui::Object, public ui::TableViewDataSource {
  public:
-  explicit WidgetPanel(pde::HostCallback* host) : host_(host) {}
+  explicit WidgetPanel(pde::HostCallback* host) : host_(host) {
+    // This bundle's copy of the platform layer answers modal runs through the host.
+    if (ui::ModalHost* modal = host->panelModalHost()) ui::SetModalHost(modal);
+  }
 
   std::string panelName() override { return touch(), "Widget Test"; }
   std::string panelKind() override { return "test.widgetpane"; }
