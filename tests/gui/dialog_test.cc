@@ -22,6 +22,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../prefservice/test_root.h"
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
 #include "gui/text.h"
@@ -258,6 +259,41 @@ class DialogTest : public QObject {
       QVERIFY(print);
     }
     qunsetenv("LANGUAGE");
+  }
+
+  void managementWindowOkRebuildsTheMenus() {
+    vntest::TempRoot root(true);  // the bridge tool and service, so the window may write
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    ChooseByKeys(d, Control<QComboBox>(d, 0, "menu_QuickColor"), "Custom");
+    QTest::mouseClick(Control<QPushButton>(d, 0, "button_AdvanceColorOptions"), Qt::LeftButton);
+    Settle(d);
+    auto* manage = Control<QPushButton>(d, 0, "button_ManageProfile");
+    QVERIFY(manage && manage->isEnabled());
+    QTest::mouseClick(manage, Qt::LeftButton);
+    QTRY_VERIFY(d.modalWindow() != nullptr);
+    Settle(d);
+    gui::PanelRenderer* w = d.modalWindow()->renderer();
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_addButton")), Qt::LeftButton);
+    Settle(d);
+    for (auto [field, text] : {std::pair{"_fileNameEdit", "GUI.ICC"}, std::pair{"_profileNameEdit", "Window"}}) {
+      auto* edit = qobject_cast<QLineEdit*>(w->widgetNamed(field));
+      QVERIFY2(edit && edit->isVisibleTo(d.modalWindow()), field);
+      QTest::mouseClick(edit, Qt::LeftButton);
+      QTest::keyClicks(edit, text);
+      Settle(d);
+    }
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_localOK")), Qt::LeftButton);
+    Settle(d);
+    QCOMPARE(qobject_cast<QTableWidget*>(w->widgetNamed("_profileTableView"))->rowCount(), 1);
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_windowOK")), Qt::LeftButton);
+    QTRY_VERIFY(d.modalWindow() == nullptr);
+    Settle(d);
+    bool listed = false;
+    for (auto* combo : d.panelRenderer(0)->findChildren<QComboBox*>())
+      listed = listed || combo->findText("GUI.ICC(Window)", Qt::MatchStartsWith) >= 0;
+    QVERIFY2(listed, "the profile the window added is in the Advanced pane's menus");
   }
 
   void slowCallShowsBusyAndIgnoresInput() {
