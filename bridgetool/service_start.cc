@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -18,7 +21,8 @@ namespace {
 // A service started here ends itself after this long without a request.
 constexpr const char* kIdleExitArg = "--idle-exit=120";
 
-bool Start(const std::string& service_path) {
+// Starts the service; its pid, or -1.
+pid_t Start(const std::string& service_path) {
   posix_spawn_file_actions_t fa;
   posix_spawnattr_t attr;
   if (posix_spawn_file_actions_init(&fa) != 0) return false;
@@ -40,7 +44,7 @@ bool Start(const std::string& service_path) {
   ok = ok && posix_spawn(&pid, service_path.c_str(), &fa, &attr, argv.data(), environ) == 0;
   posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&fa);
-  return ok;
+  return ok ? pid : -1;
 }
 
 bool NobodyListens(int err) { return err == ENOENT || err == ECONNREFUSED; }
@@ -48,16 +52,17 @@ bool NobodyListens(int err) { return err == ENOENT || err == ECONNREFUSED; }
 }  // namespace
 
 std::string ServiceExecutablePath() {
-  std::vector<char> buf(4096);
-  ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-  if (n <= 0) return {};
-  std::string self(buf.data(), static_cast<size_t>(n));
-  size_t slash = self.rfind('/');
-  if (slash == std::string::npos) return {};
-  return self.substr(0, slash + 1) + "prefservice";
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || !self.has_parent_path()) return {};
+  return (self.parent_path() / "prefservice").string();
 }
 
-platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms) {
+platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path, int wait_ms,
+                                     std::string* why) {
+  std::string ignored;
+  if (why == nullptr) why = &ignored;
+  *why = "the service cannot be reached";
   platform::ipc::Socket s = platform::ipc::Connect(socket_path);
   if (s.valid() || !NobodyListens(errno) || service_path.empty()) return s;
 
@@ -73,16 +78,35 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
   // Another starter may have won while we waited for the lock.
   s = platform::ipc::Connect(socket_path);
   if (s.valid() || !NobodyListens(errno)) return s;
-  if (access(service_path.c_str(), X_OK) != 0 || !Start(service_path)) return s;
+  // Something that is no socket at the name would make every start fail.
+  struct stat st {};
+  if (lstat(socket_path.c_str(), &st) == 0 && !S_ISSOCK(st.st_mode)) {
+    if (S_ISDIR(st.st_mode) || unlink(socket_path.c_str()) != 0) {
+      *why = "something that is no socket stands at " + socket_path;
+      return s;
+    }
+  }
+  pid_t service = access(service_path.c_str(), X_OK) == 0 ? Start(service_path) : -1;
+  if (service < 0) {
+    *why = "the service cannot be started from " + service_path;
+    return s;
+  }
 
   auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
   auto pause = std::chrono::microseconds(200);
   while (std::chrono::steady_clock::now() < deadline) {
     s = platform::ipc::Connect(socket_path);
     if (s.valid()) return s;
+    // A service that ended already will not listen (another one serves
+    // this user's preference folder, or it could not bind).
+    if (waitpid(service, nullptr, WNOHANG) == service) {
+      *why = "the service ended at once: another may serve this user's preference folder";
+      return s;
+    }
     std::this_thread::sleep_for(pause);
     if (pause < std::chrono::milliseconds(10)) pause *= 2;
   }
+  *why = "the service did not start listening";
   return s;
 }
 

@@ -13,10 +13,11 @@ namespace bridgetool {
 std::string ServiceExecutablePath();
 
 // A connection to the service socket at `socket_path`. When nothing listens,
-// takes a lock beside the socket (so two starters do not race), starts
-// `service_path` detached, and waits up to wait_ms for the socket. An invalid
-// socket when the service cannot be reached.
+// takes a lock beside the socket (so two starters do not race), removes a
+// stale entry that is no socket (the folder is the user's own and private),
+// starts `service_path` detached, and waits up to wait_ms for the socket. An
+// invalid socket when the service cannot be reached; *why then says why.
 platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::string& service_path,
-                                     int wait_ms = 5000);
+                                     int wait_ms = 5000, std::string* why = nullptr);
 
 }  // namespace bridgetool

@@ -13,8 +13,8 @@ using protocol::Method;
 
 constexpr const char* kModel = "VN420P";
 
-profilestore::ProfilePathBuffers UserPaths() {
-  profilestore::ProfilePathBuffers paths{};
+profilestore::ProfilePaths UserPaths() {
+  profilestore::ProfilePaths paths{};
   profilestore::FormProfilePaths(platform::paths::LoginName(), kModel, &paths);
   return paths;
 }

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "profilestore/file_variant.h"
 #include "protocol/request.h"
+#include "protocol/walk_args.h"
 
 namespace colorpane {
 
@@ -203,6 +204,9 @@ std::optional<std::string> DiscoveryAgentAddress(const std::string& uri) {
   if (!host_text) return std::nullopt;
   std::string agent = host_text->substr(0, host_text->find(':'));
   if (agent.size() > kAgentAddressMax) agent.resize(kAgentAddressMax);
+  // The service refuses anything else; a host like "-Lf..." would otherwise
+  // travel as an option.
+  if (!protocol::IsAgentAddress(agent)) return std::nullopt;
   return agent;
 }
 

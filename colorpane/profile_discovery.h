@@ -38,7 +38,8 @@ int32_t commonGetProfilesFromMIB(const platform::PrintSession* session);
 
 // The agent address the walk is sent to for `uri`: the LPD network location,
 // or the Bonjour instance resolved (1.0 s limit) to its first address, which
-// must be IPv4; cut at its first ":". nullopt when there is no walk for the URI.
+// must be IPv4; cut at its first ":". nullopt when there is no walk for the URI
+// or the host is no IPv4 address or host name (protocol/walk_args.h).
 std::optional<std::string> DiscoveryAgentAddress(const std::string& uri);
 
 // The eleven arguments of the walk request, the request name first.

@@ -47,6 +47,8 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
     d->settingsFile_ = SettingsFile::Open(options.settingsPath, &d->settings_, error);
     if (!d->settingsFile_) return nullptr;
   }
+  if (!platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error))
+    return nullptr;
   d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
   auto bundles = FindBundles(options.pluginsDir);
@@ -100,7 +102,8 @@ bool Dialog::save(std::string* error) {
 
 bool Dialog::print(std::string* reason, bool* refused) {
   if (refused) *refused = false;
-  if (!save(reason)) return false;
+  // Every panel checks before any saves: a save switches off a feature whose
+  // required entry is missing, which would hide the refusal.
   for (auto& entry : panels_) {
     size_t before = modal_.alerts.size();
     if (!entry.panel->shouldPrint()) {
@@ -110,7 +113,7 @@ bool Dialog::print(std::string* reason, bool* refused) {
       return false;
     }
   }
-  return writeSettings(reason);
+  return save(reason);
 }
 
 bool Dialog::changePPDOption(const std::string& option, const std::string& choice, std::string* error) {

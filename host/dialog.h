@@ -13,6 +13,7 @@
 
 #include "host/plugin_loader.h"
 #include "host/settings_file.h"
+#include "platform/printing_page_setup.h"
 #include "platform/ui/window.h"
 
 namespace host {
@@ -23,6 +24,8 @@ struct DialogOptions {
   std::string deviceURI;     // device URI of the offline printer
   std::string settingsPath;  // print ticket file; "" for none
   std::string pluginsDir;    // folder of *.plugin bundles
+  // Paper, orientation, scale-to (default: the PPD's default paper, portrait).
+  platform::PageSetup pageSetup;
   // A host that answers modal runs for a user (a graphical dialog); the
   // dialog still records alerts before handing each run on. nullptr: none.
   platform::ui::ModalHost* modalHost = nullptr;
@@ -78,7 +81,7 @@ class Dialog : public pde::HostCallback {
 
   // Every panel saves its values; then the settings file is written.
   bool save(std::string* error);
-  // Saves, then asks every panel whether to print. False and *reason when a
+  // Asks every panel whether to print, then saves. False and *reason when a
   // panel refuses (its alert text, or the panel's name; *refused true) or the
   // settings file cannot be written (*refused false).
   bool print(std::string* reason, bool* refused = nullptr);

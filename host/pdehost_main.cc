@@ -244,7 +244,9 @@ class Runner {
     }
     if (windowDepth_ > 0) return 0;  // the dialog saves once the window has closed
     std::string error;
-    if (!d_.save(&error)) return fail(error);
+    const bool saved = d_.save(&error);
+    reportAlerts();  // a panel may tell about an entry it switched off
+    if (!saved) return fail(error);
     return 0;
   }
 
@@ -262,6 +264,14 @@ class Runner {
     bool ok = host::OperateObject(it->second, a.value, &error);
     reportAlerts();
     if (!ok) return fail(a.outlet + " " + a.value + ": " + error + "; nothing was saved");
+    // A field's filters and limits may refuse part of what was typed; the
+    // field keeps (and the dialog saves) what it took.
+    if (auto* t = dynamic_cast<platform::ui::TextField*>(it->second); t && t->stringValue() != a.value) {
+      std::cerr << "pdehost: " << a.outlet << ": the field took "
+                << (t->isSecure() ? std::to_string(t->stringValue().size()) + " bytes"
+                                  : "\"" + t->stringValue() + "\"")
+                << " of what was typed\n";
+    }
     return 0;
   }
 
@@ -303,8 +313,11 @@ class Runner {
   // Alerts a panel raised since the last report, on standard error.
   void reportAlerts() {
     const auto& alerts = d_.modalHost().alerts;
-    for (; alertsReported_ < alerts.size(); ++alertsReported_)
-      std::cerr << "pdehost: alert: " << alerts[alertsReported_] << "\n";
+    for (; alertsReported_ < alerts.size(); ++alertsReported_) {
+      std::string_view text = alerts[alertsReported_];
+      while (!text.empty() && text.back() == '\n') text.remove_suffix(1);  // panels end each line
+      std::cerr << "pdehost: alert: " << text << "\n";
+    }
   }
 
   int window(bool json) {
@@ -405,6 +418,21 @@ static int RunPdehost(int argc, char** argv) {
   app.add_option("--settings", opt.settingsPath,
                  "print settings file: read before the panels restore, written after set and print");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
+  std::string custom_size, orientation;
+  auto* paper = app.add_option("--paper", opt.pageSetup.paper,
+                               "document paper: a page size of the PPD (default: its default)");
+  app.add_option("--custom-size", custom_size,
+                 "document paper of a custom size WxH, in points (e.g. 216x360)")
+      ->check([](const std::string& s) {
+        double w, h;
+        return platform::ParseCustomSize(s, &w, &h) ? std::string() : "expected WxH in points, e.g. 216x360";
+      })
+      ->excludes(paper);
+  app.add_option("--orientation", orientation, "portrait, landscape, reverse-portrait or reverse-landscape")
+      ->check([](const std::string& s) {
+        return platform::ParseOrientation(s) ? std::string() : "unknown orientation";
+      });
+  app.add_option("--scale-to", opt.pageSetup.scaleTo, "scale the document to this page size of the PPD");
   app.add_option("--open-panel", openPanel,
                  "answers the next open panel with PATH (\"cancel\" cancels it); repeat for later panels; "
                  "unanswered panels are cancelled")
@@ -420,6 +448,13 @@ static int RunPdehost(int argc, char** argv) {
     return app.exit(e);
   }
   for (const auto& extra : app.remaining()) command.push_back(extra);
+  if (!custom_size.empty()) {
+    double w = 0, h = 0;
+    platform::ParseCustomSize(custom_size, &w, &h);
+    opt.pageSetup.customWidth = w;
+    opt.pageSetup.customHeight = h;
+  }
+  if (!orientation.empty()) opt.pageSetup.orientation = platform::ParseOrientation(orientation);
   if (command.empty() && script.empty()) {
     std::cerr << "pdehost: no command given\n" << app.help();
     return 2;

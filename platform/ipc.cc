@@ -1,12 +1,14 @@
 #include "platform/ipc.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -26,11 +28,36 @@ bool FillAddress(const std::string& path, sockaddr_un* addr) {
   return true;
 }
 
-bool ReadExactly(int fd, char* buf, size_t n, bool* closed) {
-  size_t got = 0;
+using Clock = std::chrono::steady_clock;
+
+// Waits until fd is readable or the deadline passes (errno ETIMEDOUT).
+bool WaitReadable(int fd, Clock::time_point deadline) {
+  if (deadline == Clock::time_point::max()) return true;  // the socket's own time-out applies
+  for (;;) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    pollfd p{fd, POLLIN, 0};
+    int rc = poll(&p, 1, static_cast<int>(std::min<long long>(left, 60000)));
+    if (rc > 0) return true;
+    if (rc < 0 && errno != EINTR) return false;
+  }
+}
+
+// Appends n bytes to *out, growing it with what arrives.
+bool ReadExactly(int fd, std::string* out, size_t n, Clock::time_point deadline, bool* closed) {
+  constexpr size_t kStep = 256 * 1024;
   *closed = false;
+  size_t got = 0;
   while (got < n) {
-    ssize_t r = recv(fd, buf + got, n - got, 0);
+    if (!WaitReadable(fd, deadline)) return false;
+    size_t at = out->size();
+    size_t want = std::min(n - got, kStep);
+    out->resize(at + want);
+    ssize_t r = recv(fd, out->data() + at, want, 0);
+    out->resize(at + (r > 0 ? static_cast<size_t>(r) : 0));
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) return false;
     if (r == 0) {
@@ -60,20 +87,31 @@ void Socket::reset(int fd) {
   fd_ = fd;
 }
 
+namespace {
+
+// Anything that is not ours and closed to others may be a trap laid by
+// another user: a socket there may be theirs.
+bool IsPrivateFolder(const std::string& dir) {
+  struct stat st {};
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+}
+
+}  // namespace
+
 std::string RuntimeDirectory() {
   const char* xdg = getenv("XDG_RUNTIME_DIR");
-  struct stat st {};
-  if (xdg != nullptr && xdg[0] == '/' && stat(xdg, &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (xdg != nullptr && xdg[0] == '/') {
     std::string dir = xdg;
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    return dir;
+    if (IsPrivateFolder(dir)) return dir;
   }
-  // Fallback: a private folder in /tmp; anything that is not ours and closed
-  // to others may be a trap laid by another user.
+  return PrivateFolder();
+}
+
+std::string PrivateFolder() {
   std::string dir = "/tmp/vn420p-" + std::to_string(geteuid());
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != geteuid() || (st.st_mode & 077) != 0)
-    return {};
+  if (!IsPrivateFolder(dir)) return {};
   return dir;
 }
 
@@ -147,14 +185,18 @@ bool PeerCredentials(int fd, uid_t* uid, pid_t* pid) {
 }
 
 FrameStatus ReadFrame(int fd, std::string* out, size_t max_bytes) {
-  unsigned char head[4];
+  return ReadFrameBy(fd, out, max_bytes, Clock::time_point::max());
+}
+
+FrameStatus ReadFrameBy(int fd, std::string* out, size_t max_bytes, Clock::time_point deadline) {
+  std::string head;
   bool closed = false;
-  if (!ReadExactly(fd, reinterpret_cast<char*>(head), sizeof head, &closed))
-    return closed ? FrameStatus::kClosed : FrameStatus::kError;
-  uint32_t len = (uint32_t{head[0]} << 24) | (uint32_t{head[1]} << 16) | (uint32_t{head[2]} << 8) | head[3];
+  if (!ReadExactly(fd, &head, 4, deadline, &closed)) return closed ? FrameStatus::kClosed : FrameStatus::kError;
+  auto byte = [&](int i) { return uint32_t{static_cast<unsigned char>(head[i])}; };
+  uint32_t len = (byte(0) << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
   if (len > max_bytes) return FrameStatus::kTooLarge;
-  out->resize(len);
-  if (len > 0 && !ReadExactly(fd, out->data(), len, &closed)) {
+  out->clear();
+  if (len > 0 && !ReadExactly(fd, out, len, deadline, &closed)) {
     out->clear();
     return closed ? FrameStatus::kClosed : FrameStatus::kError;
   }

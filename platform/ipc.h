@@ -6,17 +6,21 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace platform::ipc {
 
-// $XDG_RUNTIME_DIR when it is an absolute path to a folder; otherwise
-// /tmp/vn420p-<uid>, created with bits 0700 and accepted only when it is a
-// real folder owned by this user and closed to others. "" when neither is
-// usable.
+// $XDG_RUNTIME_DIR when it is an absolute path to a real folder owned by this
+// user and closed to others; otherwise /tmp/vn420p-<uid>, created with bits
+// 0700 and accepted on the same terms. "" when neither is usable.
 std::string RuntimeDirectory();
+// /tmp/vn420p-<uid>, created with bits 0700 and accepted only when it is a
+// real folder owned by this user and closed to others; "" otherwise. The
+// same for every runtime folder.
+std::string PrivateFolder();
 // RuntimeDirectory() + "/" + service_name; "" when there is no runtime folder.
 std::string SocketPath(std::string_view service_name);
 
@@ -68,7 +72,11 @@ enum class FrameStatus { kOk, kClosed, kTooLarge, kError };
 // Reads one frame into *out. kClosed when the peer closed before the frame
 // began (or in its middle), kTooLarge when its announced length exceeds
 // max_bytes (nothing of it is read), kError on a read error or time-out.
+// Memory grows with the bytes received, not with the announced length.
 FrameStatus ReadFrame(int fd, std::string* out, size_t max_bytes);
+// The same, and kError (errno ETIMEDOUT) once `deadline` has passed, however
+// the bytes trickle in.
+FrameStatus ReadFrameBy(int fd, std::string* out, size_t max_bytes, std::chrono::steady_clock::time_point deadline);
 // Writes one frame; false on failure. Never raises SIGPIPE.
 bool WriteFrame(int fd, std::string_view payload);
 

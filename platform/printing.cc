@@ -133,4 +133,59 @@ OSStatus PMGetOrientation(const PageFormat* format, PMOrientation* orientation) 
   return noErr;
 }
 
+plist::Value PaperToDict(const Paper& paper) {
+  return plist::Dict{{"PMPaperName", paper.id},
+                     {"PMLocalizedPaperName", paper.localizedName},
+                     {"PMPaperWidth", paper.width},
+                     {"PMPaperHeight", paper.height}};
+}
+
+namespace {
+
+std::optional<double> PositiveNumber(const plist::Value* v) {
+  if (!v) return std::nullopt;
+  double d = 0;
+  if (const double* r = v->real()) {
+    d = *r;
+  } else if (const int64_t* i = v->integer()) {
+    d = static_cast<double>(*i);
+  } else {
+    return std::nullopt;
+  }
+  if (!(d > 0) || d > 1e6) return std::nullopt;  // also refuses NaN
+  return d;
+}
+
+}  // namespace
+
+std::optional<Paper> PaperFromDict(const plist::Value& dict) {
+  const plist::Value* id = dict.find("PMPaperName");
+  const plist::Value* name = dict.find("PMLocalizedPaperName");
+  auto width = PositiveNumber(dict.find("PMPaperWidth"));
+  auto height = PositiveNumber(dict.find("PMPaperHeight"));
+  if (!id || !id->string() || id->string()->empty() || !width || !height) return std::nullopt;
+  Paper paper;
+  paper.id = *id->string();
+  paper.localizedName = name && name->string() ? *name->string() : paper.id;
+  paper.width = *width;
+  paper.height = *height;
+  paper.imageable.bottom = *height;
+  paper.imageable.right = *width;
+  return paper;
+}
+
+OSStatus PMPageFormatCreateWithDataRepresentation(std::string_view bytes, PageFormat* format) {
+  if (!format) return paramErr;
+  auto root = plist::Parse(bytes);
+  if (!root || !root->isDict()) return paramErr;
+  PageFormat out;
+  if (const plist::Value* paper = root->find(kPMPageFormatPaperKey))
+    if (auto p = PaperFromDict(*paper)) out.setPaper(std::move(*p));
+  if (const plist::Value* o = root->find(kPMPageFormatOrientationKey))
+    if (const int64_t* n = o->integer(); n && *n >= kPMPortrait && *n <= kPMReverseLandscape)
+      out.setOrientation(static_cast<PMOrientation>(*n));
+  *format = std::move(out);
+  return noErr;
+}
+
 }  // namespace platform

@@ -5,7 +5,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "platform/plist.h"
 #include "platform/ppd.h"
 #include "platform/status.h"
 
@@ -79,6 +81,23 @@ class PrintSession {
   std::unique_ptr<ppd::PpdFile> ppd_;
 };
 
+// Property-list form of a paper: {"PMPaperName", "PMLocalizedPaperName",
+// "PMPaperWidth", "PMPaperHeight"}. PaperFromDict answers std::nullopt for
+// anything else (a missing name, sizes that are not positive numbers).
+plist::Value PaperToDict(const Paper& paper);
+std::optional<Paper> PaperFromDict(const plist::Value& dict);
+
+// Keys of a page format's data representation (a property-list dictionary).
+// Print settings carry the scale-to-paper request in the same form: the
+// mapping type (a number; kPMScaleToPaperMapping asks to scale the document
+// to the destination paper) and that paper under kPMPageFormatPaperKey, so a
+// page format built from the settings' representation has the destination
+// paper.
+inline constexpr const char* kPMPageFormatOrientationKey = "com.apple.print.PageFormat.PMOrientation";
+inline constexpr const char* kPMPageFormatPaperKey = "com.apple.print.PageFormat.PMPaper";
+inline constexpr const char* kPMPageToPaperMappingTypeKey = "com.apple.print.PageToPaperMappingType";
+inline constexpr int kPMScaleToPaperMapping = 2;
+
 // The print system's calls, as the panes use them.
 OSStatus PMSessionGetCurrentPrinter(const PrintSession* session, const Printer** printer);
 OSStatus PMPrinterGetID(const Printer* printer, std::string* id);
@@ -87,5 +106,10 @@ OSStatus PMGetPageFormatPaper(const PageFormat* format, const Paper** paper);
 OSStatus PMPaperCreateLocalizedName(const Paper* paper, std::string* name);
 OSStatus PMGetUnadjustedPaperRect(const PageFormat* format, PMRect* rect);
 OSStatus PMGetOrientation(const PageFormat* format, PMOrientation* orientation);
+// A page format from a data representation (see the keys above): the paper
+// (an empty one when the representation has none) and the orientation
+// (portrait unless a valid one is stored). paramErr when the bytes are not a
+// property-list dictionary.
+OSStatus PMPageFormatCreateWithDataRepresentation(std::string_view bytes, PageFormat* format);
 
 }  // namespace platform

@@ -1,14 +1,20 @@
 #include "prefservice/listener.h"
 
+#include <malloc.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
 
 #include "platform/log.h"
@@ -18,17 +24,42 @@
 namespace prefservice {
 namespace {
 
-// A client that stalls mid-request is dropped after this long.
-constexpr int kIoTimeoutSeconds = 30;
+// The whole request (both frames) must arrive within this long; the bridge
+// tool sends it at once.
+constexpr auto kRequestDeadline = std::chrono::seconds(5);
+// Writing the reply may block this long.
+constexpr int kReplyTimeoutSeconds = 5;
 // At most this many connections are served at once; more wait in the backlog.
-constexpr int kMaxInFlight = 32;
+constexpr int kMaxInFlight = 64;
+// At most this many may still be sending their request: one more evicts the
+// one that has been sending longest, so slow or idle clients can never keep
+// a normal request waiting.
+constexpr size_t kMaxReceiving = 16;
 constexpr size_t kMaxMethodBytes = 64;
+// A request this large gives its memory back when it is done.
+constexpr size_t kTrimAfterBytes = 1u << 20;
 
 struct InFlight {
   std::mutex m;
   std::condition_variable cv;
   int count = 0;
+  // Connections still receiving their request (descriptor), oldest first.
+  std::map<uint64_t, int> receiving;
+  uint64_t serial = 0;
 };
+
+// The parent of a process (from /proc), or 0.
+pid_t ParentOf(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  std::getline(in, stat);
+  size_t paren = stat.rfind(')');
+  if (paren == std::string::npos) return 0;
+  char state = 0;
+  int ppid = 0;
+  if (std::sscanf(stat.c_str() + paren + 1, " %c %d", &state, &ppid) != 2) return 0;
+  return ppid;
+}
 
 InFlight& Flights() {
   static InFlight f;
@@ -54,20 +85,49 @@ bool HVmacprefserviceDelegate::shouldAcceptNewConnection(int fd) const {
 
 void HVmacprefserviceDelegate::ServeConnection(platform::ipc::Socket connection) const {
   using platform::ipc::FrameStatus;
-  platform::ipc::SetTimeouts(connection.fd(), kIoTimeoutSeconds);
+  InFlight& flights = Flights();
+  auto deadline = std::chrono::steady_clock::now() + kRequestDeadline;
+  uint64_t mine = 0;
+  {
+    std::lock_guard<std::mutex> lock(flights.m);
+    if (flights.receiving.size() >= kMaxReceiving) {
+      // Ends that client's read at once; its thread then lets go of it.
+      shutdown(flights.receiving.begin()->second, SHUT_RDWR);
+      flights.receiving.erase(flights.receiving.begin());
+      platform::log::Write(LOG_WARNING, "prefservice: dropped the slowest of too many connections still sending");
+    }
+    mine = ++flights.serial;
+    flights.receiving.emplace(mine, connection.fd());
+  }
   std::string method_name, request;
-  if (platform::ipc::ReadFrame(connection.fd(), &method_name, kMaxMethodBytes) != FrameStatus::kOk) return;
-  std::optional<protocol::Method> method = protocol::MethodFromName(method_name);
+  FrameStatus status = platform::ipc::ReadFrameBy(connection.fd(), &method_name, kMaxMethodBytes, deadline);
+  std::optional<protocol::Method> method;
+  if (status == FrameStatus::kOk) method = protocol::MethodFromName(method_name);
+  if (method) status = platform::ipc::ReadFrameBy(connection.fd(), &request, kMaxRequestBytes, deadline);
+  {
+    std::lock_guard<std::mutex> lock(flights.m);
+    flights.receiving.erase(mine);  // unless evicted meanwhile
+  }
   if (!method) return;
-  FrameStatus status = platform::ipc::ReadFrame(connection.fd(), &request, kMaxRequestBytes);
   if (status == FrameStatus::kTooLarge) {
     platform::log::Write(LOG_WARNING, "prefservice: refused a request larger than the service reads");
     return;
   }
-  if (status != FrameStatus::kOk) return;
-  HVmacServiceXPC service(Caller{uid_, login_});
+  if (status != FrameStatus::kOk) {
+    if (std::chrono::steady_clock::now() >= deadline)
+      platform::log::Write(LOG_WARNING, "prefservice: dropped a request not sent in time");
+    return;
+  }
+  pid_t peer = 0;
+  platform::ipc::PeerCredentials(connection.fd(), nullptr, &peer);
+  HVmacServiceXPC service(Caller{uid_, login_, peer > 0 ? ParentOf(peer) : 0});
   std::string reply = service.Call(*method, request);
+  platform::ipc::SetTimeouts(connection.fd(), kReplyTimeoutSeconds);
   platform::ipc::WriteFrame(connection.fd(), reply);
+  if (request.size() >= kTrimAfterBytes) {
+    request = std::string();
+    malloc_trim(0);
+  }
 }
 
 void HVmacprefserviceDelegate::Run(platform::ipc::Socket listener, int idle_seconds,

@@ -21,8 +21,11 @@ class HVmacprefserviceDelegate {
   bool shouldAcceptNewConnection(int fd) const;
 
   // Reads one request (method frame, request frame; a request over
-  // kMaxRequestBytes is refused unread), runs it and writes the reply frame.
-  // An unknown method gets no reply.
+  // kMaxRequestBytes is refused unread; the whole request must arrive within
+  // 5 s), runs it for the dialog that started the peer (its parent process)
+  // and writes the reply frame. An unknown method gets no reply. Of the
+  // connections still sending, at most 16 are kept: a new one drops the one
+  // that began first.
   void ServeConnection(platform::ipc::Socket connection) const;
 
   // Accepts until the listener has been idle for idle_seconds (0: forever)

@@ -9,9 +9,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/ipc.h"
 #include "platform/log.h"
@@ -19,6 +24,36 @@
 #include "prefservice/listener.h"
 #include "protocol/request.h"
 #include "vn420p_version.h"
+
+namespace {
+
+// One service per user and preference folder, whatever runtime folder it
+// listens in: two would undo each other's steps on the same files. The lock
+// lives in the user's private folder and is held for the life of the
+// process; a predecessor that is just ending is waited for briefly.
+bool TakeFolderLock() {
+  std::string dir = platform::ipc::PrivateFolder();
+  if (dir.empty()) return false;
+  std::string folder = platform::paths::PreferenceFolder();
+  struct stat st {};
+  std::string key = stat(folder.c_str(), &st) == 0
+                        ? std::to_string(st.st_dev) + "-" + std::to_string(st.st_ino)
+                        : std::to_string(std::hash<std::string>()(folder));
+  std::string path = dir + "/prefservice-" + key + ".lock";
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return false;
+  auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (std::chrono::steady_clock::now() >= until) {
+      close(fd);
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;  // the descriptor stays open: the lock is ours until exit
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   int idle_seconds = 0;
@@ -33,6 +68,10 @@ int main(int argc, char** argv) {
   prefservice::HVmacprefserviceDelegate delegate(geteuid(), platform::paths::LoginName());
 
   platform::ipc::Socket listener(platform::ipc::ActivatedSocket());
+  if (!TakeFolderLock()) {
+    platform::log::Write(LOG_ERR, "prefservice: another service already serves this user's preference folder");
+    return 1;
+  }
   std::string socket_path;
   if (!listener.valid()) {
     socket_path = platform::ipc::SocketPath(protocol::kServiceName);

@@ -1,9 +1,11 @@
 #include "prefservice/own_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <utility>
 
@@ -26,7 +28,6 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
 class Fd {
  public:
   explicit Fd(int fd) : fd_(fd) {}
-  friend void swap(Fd& a, Fd& b) noexcept { std::swap(a.fd_, b.fd_); }
   ~Fd() {
     if (fd_ >= 0) close(fd_);
   }
@@ -45,7 +46,12 @@ class Fd {
   int fd_;
 };
 
-bool IsPlainFile(const struct stat& st) { return S_ISREG(st.st_mode) && st.st_nlink == 1; }
+// A regular file with one link, of this user: nothing another user planted
+// at the caller's names (a link, a FIFO, a folder, a hard link or a file of
+// their own) is read, written or removed.
+bool IsPlainFile(const struct stat& st) {
+  return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
+}
 
 bool WriteAll(int fd, const char* p, size_t n) {
   while (n > 0) {
@@ -54,29 +60,6 @@ bool WriteAll(int fd, const char* p, size_t n) {
     if (w <= 0) return false;
     p += w;
     n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
-// Copies `size` bytes from src to dst: inside the kernel where the file
-// system can, else through a buffer.
-bool CopyContent(int src, int dst, off_t size) {
-  off_t left = size;
-  while (left > 0) {
-    ssize_t n = copy_file_range(src, nullptr, dst, nullptr, static_cast<size_t>(left), 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && left == size && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
-      break;  // not supported here: fall back below
-    if (n <= 0) return false;
-    left -= n;
-  }
-  char block[65536];
-  while (left > 0) {
-    ssize_t n = read(src, block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    if (!WriteAll(dst, block, static_cast<size_t>(n))) return false;
-    left -= n;
   }
   return true;
 }
@@ -134,7 +117,7 @@ int FolderHandle::OpenRegular(const std::string& name, int flags) {
   if (fd < 0) return -1;
   struct stat st {};
   if (fstat(fd, &st) != 0 || !IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused %s: not a regular file with one link", name.c_str());
+    platform::log::Writef(LOG_WARNING, "prefservice: refused %s: not a regular file of this user with one link", name.c_str());
     close(fd);
     errno = EPERM;
     return -1;
@@ -148,28 +131,24 @@ bool FolderHandle::TargetReplaceable(const std::string& name) {
   struct stat st {};
   if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
   if (IsPlainFile(st)) return true;
-  platform::log::Writef(LOG_WARNING, "prefservice: refused to replace %s: not a regular file with one link",
+  platform::log::Writef(LOG_WARNING, "prefservice: refused to replace %s: not a regular file of this user with one link",
                         name.c_str());
   return false;
 }
 
 bool FolderHandle::IsAdmin(const std::string& name) {
   umask(002);
-  // A few rounds cover a file that another process removes or creates between
-  // the two opens; only a file this test created is removed again.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    int fd = openat(fd_, name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-    if (fd >= 0) {
-      unlinkat(fd_, name.c_str(), 0);
-      close(fd);
-      return true;
-    }
-    if (errno != EEXIST) return false;
-    Fd existing(OpenRegular(name, O_RDWR | O_APPEND));
-    if (existing.ok()) return true;
-    if (errno != ENOENT) return false;
-  }
-  return false;
+  Fd existing(OpenRegular(name, O_RDWR | O_APPEND));
+  if (existing.ok()) return true;
+  if (errno != ENOENT) return false;
+  // Whoever may create a file in the folder may create this one.
+  static std::atomic<unsigned> serial{0};
+  std::string probe = name + ".admin." + std::to_string(getpid()) + "." + std::to_string(++serial);
+  int fd = openat(fd_, probe.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+  if (fd < 0) return false;
+  unlinkat(fd_, probe.c_str(), 0);
+  close(fd);
+  return true;
 }
 
 bool FolderHandle::Exists(const std::string& name) {
@@ -181,7 +160,7 @@ bool FolderHandle::Remove(const std::string& name) {
   struct stat st {};
   if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   if (!IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused to remove %s: not a regular file with one link",
+    platform::log::Writef(LOG_WARNING, "prefservice: refused to remove %s: not a regular file of this user with one link",
                           name.c_str());
     return false;
   }
@@ -237,34 +216,24 @@ bool FolderHandle::Replace(const std::string& name, std::string_view bytes, bool
 }
 
 bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh) {
-  if (!TargetReplaceable(name)) return false;
-  Fd old(-1);
-  off_t old_size = 0;
-  if (!fresh) {
-    Fd existing(OpenRegular(name, O_RDONLY));
-    if (!existing.ok() && errno != ENOENT) return false;
-    struct stat st {};
-    if (existing.ok() && fstat(existing.get(), &st) != 0) return false;
-    old_size = existing.ok() ? st.st_size : 0;
-    swap(old, existing);
+  if (tail.size() > max_bytes) return false;
+  Fd existing(fresh ? -1 : OpenRegular(name, O_WRONLY | O_APPEND));
+  if (!existing.ok()) {
+    if (!fresh && errno != ENOENT) return false;
+    return Replace(name, tail, false);  // a new file, whole or not at all
   }
-  if (static_cast<size_t>(old_size) + tail.size() > max_bytes) return false;
-  std::string tmp = TempName(name);
-  unlinkat(fd_, tmp.c_str(), 0);
-  Fd dst(openat(fd_, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  if (!dst.ok()) return false;
-  bool ok = fchmod(dst.get(), kFileMode) == 0;
-  ok = ok && CopyContent(old.get(), dst.get(), old_size) && WriteAll(dst.get(), tail.data(), tail.size());
-  ok = dst.Close() && ok;
-  if (!ok || renameat(fd_, tmp.c_str(), fd_, name.c_str()) != 0) {
-    unlinkat(fd_, tmp.c_str(), 0);
-    return false;
-  }
-  return true;
+  // In place: the file is checked whole before it is ever moved, and a
+  // failed append is cut off again, so copying it for every chunk buys nothing.
+  struct stat st {};
+  if (fstat(existing.get(), &st) != 0 || static_cast<size_t>(st.st_size) + tail.size() > max_bytes) return false;
+  if (WriteAll(existing.get(), tail.data(), tail.size())) return true;
+  if (ftruncate(existing.get(), st.st_size) != 0) Unlink(name);
+  return false;
 }
 
-bool FolderHandle::Copy(const std::string& from, const std::string& to) {
+bool FolderHandle::Copy(const std::string& from, const std::string& to, bool* missing) {
   Fd src(OpenRegular(from, O_RDONLY));
+  if (missing) *missing = !src.ok() && errno == ENOENT;
   if (!src.ok() || !TargetReplaceable(to)) return false;
   std::string tmp = TempName(to);
   unlinkat(fd_, tmp.c_str(), 0);
@@ -288,9 +257,50 @@ bool FolderHandle::Copy(const std::string& from, const std::string& to) {
   return fsync(fd_) == 0;
 }
 
-bool FolderHandle::CreateEmpty(const std::string& name) {
-  Fd fd(openat(fd_, name.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  return fd.ok();
+void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
+  int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  DIR* d = fdopendir(fd);
+  if (d == nullptr) {
+    close(fd);
+    return;
+  }
+  std::string prefix = std::string(login) + "-";
+  while (dirent* e = readdir(d)) {
+    std::string_view name = e->d_name;
+    if (name.substr(0, prefix.size()) != prefix) continue;
+    size_t mark = name.find("-profile.");
+    if (mark == std::string_view::npos) continue;
+    std::string_view tail = name.substr(mark);
+    if (!EndsWith(tail, ".tmp") && tail.find(".admin.") == std::string_view::npos) continue;
+    struct stat st {};
+    if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st))
+      unlinkat(fd_, e->d_name, 0);
+  }
+  closedir(d);
+}
+
+void SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev) {
+  switch (mode) {
+    case 2: {
+      if (prev == nullptr) return;
+      bool missing = profile == nullptr;
+      if (profile != nullptr && dir.Copy(*profile, *prev, &missing)) return;
+      // No profile file: the previous copy is left empty. A failed copy keeps the old one.
+      if (missing) dir.Replace(*prev, "", false);
+      return;
+    }
+    case 1:
+      if (prev != nullptr) dir.Remove(*prev);
+      return;
+    case 0:
+      // Rename over the profile file: it is never missing, and kept when
+      // there is no previous copy.
+      if (profile != nullptr && prev != nullptr) dir.Rename(*prev, *profile);
+      return;
+    default:
+      return;
+  }
 }
 
 bool FolderHandle::Rename(const std::string& from, const std::string& to) {

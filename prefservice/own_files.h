@@ -5,9 +5,10 @@
 // it is the preference folder followed by one of the caller's own file names
 // (profile file, previous copy, spool file; the staging and temporary files
 // derive from those), and reaches it through a descriptor of the folder with
-// the *at() calls and O_NOFOLLOW. A file found at such a name must be a regular
-// file with one link; anything else (a symlink, a hard link to a file
-// elsewhere, a folder) is refused.
+// the *at() calls and O_NOFOLLOW, opening non-blocking. A file found at such a
+// name must be a regular file of this user with one link; anything else (a
+// symlink, a FIFO, a hard link to a file elsewhere, a folder, a file planted
+// by another user) is refused.
 #pragma once
 
 #include <optional>
@@ -38,6 +39,14 @@ std::optional<OwnFile> ClassifyOwnFile(std::string_view path, std::string_view f
 // The staging file that collects the chunks of a write to `profile_name`.
 std::string StagingName(const std::string& profile_name);
 
+class FolderHandle;
+// The swap of the profile file and its previous copy, by names in `dir`
+// (nullptr: absent). Mode 2 copies the profile file over the previous copy,
+// keeping the old previous copy when the copy fails (an empty one is left
+// only when there is no profile file); 1 removes the previous copy; 0 renames
+// the previous copy over the profile file (kept when there is none).
+void SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev);
+
 // An open descriptor of the preference folder and the steps on names in it.
 // Not thread-safe: the service runs one file request at a time.
 class FolderHandle {
@@ -47,9 +56,11 @@ class FolderHandle {
   FolderHandle& operator=(FolderHandle&&) = delete;
   ~FolderHandle();
 
-  // Whether this user may create or write `name`. Learns from the open itself
-  // (O_CREAT|O_EXCL) whether it created the file, and removes only a file it
-  // created. Sets the umask to 002.
+  // Whether this user may create or write `name`: an existing file must open
+  // for writing; for a missing one a unique probe file is created in the
+  // folder and removed again. `name` itself is never created or removed, so
+  // the test cannot undo a write that renames over it meanwhile. Sets the
+  // umask to 002.
   bool IsAdmin(const std::string& name);
   // Whether `name` is a regular file with one link that opens for reading.
   bool Exists(const std::string& name);
@@ -67,16 +78,18 @@ class FolderHandle {
   // only a power loss could leave an older or partial file behind): for the
   // staging file, which is validated and flushed when it is moved.
   bool Replace(const std::string& name, std::string_view bytes, bool flush = true);
-  // Replaces `name` atomically, without the two fsyncs, by its old content
-  // (none when `fresh`, or when it is missing) followed by `tail`. False when
-  // an old file is there but refused or unreadable, or when the result would
-  // exceed max_bytes.
+  // Appends `tail` to `name` (regular, one link, this user's), or, when
+  // `fresh` or missing, replaces it atomically by `tail` alone; without
+  // fsyncs. False when an old file is there but refused, or when the result
+  // would exceed max_bytes; a failed append is cut off again.
   bool Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh);
   // Copies `from` over `to` the same way, in 65535-byte blocks. False when
-  // `from` cannot be opened (nothing is created then).
-  bool Copy(const std::string& from, const std::string& to);
-  // Creates `name` empty when it does not exist.
-  bool CreateEmpty(const std::string& name);
+  // `from` cannot be opened or the copy fails; `to` is then as it was.
+  // *missing tells a missing `from`.
+  bool Copy(const std::string& from, const std::string& to, bool* missing = nullptr);
+  // Removes the temporary files a killed service left at the names of
+  // `login`'s files: regular files of this user only.
+  void RemoveStaleTemporaries(std::string_view login);
   // Flushes `from` (regular, one link), renames it over `to` (absent, or
   // regular with one link) and flushes the folder.
   bool Rename(const std::string& from, const std::string& to);

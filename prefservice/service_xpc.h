@@ -2,8 +2,13 @@
 //
 // Each method answers through `reply` exactly once. Requests are untrusted:
 // every path must name one of the caller's own files in the preference
-// folder (own_files.h); a refused request answers "FALSE" (the swap: no
-// action, "TRUE"), a refused walk "iRet=1", and is logged. The methods of all
+// folder (own_files.h), reached only through the confined folder layer (the
+// walk's merge too: confined_variant.h); a refused request answers "FALSE"
+// (the swap: no action, "TRUE"), a walk refused here "iRet=1" (a walk vector
+// the walk refuses: "iRet=-1"), and is logged. Chunked writes of different
+// dialogs (Caller::dialog) are never mixed: a chunk of a write that another
+// dialog's write has taken over, or a rename by a dialog whose write is not
+// the one in progress, answers "FALSE". The methods of all
 // instances run one at a time (a process-wide lock), so walks and file steps
 // on the user's files never overlap.
 #pragma once
@@ -18,19 +23,27 @@
 
 namespace prefservice {
 
-// Largest request string the service reads; a whole profile file is well under
-// a tenth of it.
-inline constexpr size_t kMaxRequestBytes = 16u << 20;
+// Largest request string the service reads: the largest profile file the
+// store reads, and a whole profile file is well under a tenth of it.
+inline constexpr size_t kMaxRequestBytes = 8u << 20;
 // Largest staging file the chunks may grow; larger appends are refused.
 inline constexpr size_t kMaxStagingBytes = 16u << 20;
 // Room for walk elements; a longer walk request is refused.
 inline constexpr size_t kMaxWalkElements = 512;
 
-// Who sent the request (from the connection's peer credentials).
+// Who sent the request (from the connection's peer credentials). `dialog`
+// tells apart the programs that run the bridge tool (its parent process): the
+// chunks of one dialog's write are never mixed with another's.
 struct Caller {
   uid_t uid = 0;
   std::string login;
+  pid_t dialog = 0;
 };
+
+// Whether `bytes` is one complete document of the profile file's shape: a
+// <plist> root holding one <dict>, nothing after it. Parses in place (the
+// bytes are scratch afterwards).
+bool IsCompleteProfileDocument(std::string& bytes);
 
 // The walk entry point: element count and vector (argv[0] is "snmpwalk");
 // answers the walk status.

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/file_util.h"
@@ -23,11 +22,12 @@ constexpr mode_t kFileMode = 0664;
 // A profile file is well under a megabyte; the previous copy is bounded alike.
 constexpr size_t kMaxCopyBytes = 64u << 20;
 
-void FormInto(char* buffer, const std::string& folder, std::string_view user, std::string_view model,
-              const char* suffix) {
-  std::snprintf(buffer, kPathBufferSize - 1, "%s%.*s-%.*s-%s", folder.c_str(), static_cast<int>(user.size()),
-                user.data(), static_cast<int>(model.size()), model.data(), suffix);
-  buffer[kPathBufferSize - 1] = '\0';
+std::string FormPath(const std::string& folder, std::string_view user, std::string_view model,
+                     std::string_view suffix) {
+  std::string path;
+  path.reserve(folder.size() + user.size() + model.size() + suffix.size() + 2);
+  path.append(folder).append(user).append("-").append(model).append("-").append(suffix);
+  return path;
 }
 
 class Fd {
@@ -46,18 +46,18 @@ class Fd {
 
 }  // namespace
 
-void FormProfilePaths(std::string_view user, std::string_view model, ProfilePathBuffers* out) {
+void FormProfilePaths(std::string_view user, std::string_view model, ProfilePaths* out) {
   std::string folder = platform::paths::PreferenceFolder();
   if (folder.empty() || folder.back() != '/') folder += '/';
-  FormInto(out->profile, folder, user, model, "profile.plist");
-  FormInto(out->prev, folder, user, model, "profile.prev.plist");
-  FormInto(out->spool, folder, user, model, "profile.spool.plist");
+  out->profile = FormPath(folder, user, model, "profile.plist");
+  out->prev = FormPath(folder, user, model, "profile.prev.plist");
+  out->spool = FormPath(folder, user, model, "profile.spool.plist");
 }
 
-void SetProfilePathGlobals(const ProfilePathBuffers* buffers) {
-  HV_PLIST_PROFILE_PATH = buffers != nullptr ? buffers->profile : nullptr;
-  HV_PLIST_PROFILE_PREV_PATH = buffers != nullptr ? buffers->prev : nullptr;
-  HV_PLIST_PROFILE_SPOOL_PATH = buffers != nullptr ? buffers->spool : nullptr;
+void SetProfilePathGlobals(const ProfilePaths* paths) {
+  HV_PLIST_PROFILE_PATH = paths != nullptr ? paths->profile.c_str() : nullptr;
+  HV_PLIST_PROFILE_PREV_PATH = paths != nullptr ? paths->prev.c_str() : nullptr;
+  HV_PLIST_PROFILE_SPOOL_PATH = paths != nullptr ? paths->spool.c_str() : nullptr;
 }
 
 std::string DirectVariant::ProfilePath() {

@@ -17,21 +17,23 @@ extern const char* HV_PLIST_PROFILE_PATH;
 extern const char* HV_PLIST_PROFILE_PREV_PATH;
 extern const char* HV_PLIST_PROFILE_SPOOL_PATH;
 
-inline constexpr size_t kPathBufferSize = 256;  // at most 254 characters are kept
-
-// Three path buffers for one user and model, formed under the preference
-// folder of the installation root. A longer path is cut to 254 characters.
-struct ProfilePathBuffers {
-  char profile[kPathBufferSize];
-  char prev[kPathBufferSize];
-  char spool[kPathBufferSize];
+// The three paths for one user and model, formed under the preference folder
+// of the installation root, whole whatever their length (a cut path would
+// name another file).
+struct ProfilePaths {
+  std::string profile;
+  std::string prev;
+  std::string spool;
 };
-void FormProfilePaths(std::string_view user, std::string_view model, ProfilePathBuffers* out);
-// Points the three globals at `buffers` (nullptr: at nothing).
-void SetProfilePathGlobals(const ProfilePathBuffers* buffers);
+void FormProfilePaths(std::string_view user, std::string_view model, ProfilePaths* out);
+// Points the three globals at `paths` (nullptr: at nothing); `paths` must
+// outlive that use.
+void SetProfilePathGlobals(const ProfilePaths* paths);
 
 class DirectVariant : public FileVariant {
  public:
+  // Operates on whatever the paths name: for in-process use by the user
+  // themself. The service reaches its files through its confined layer.
   std::string ProfilePath() override;
   std::string PrevPath() override;
   // The open learns whether it created the file (O_CREAT|O_EXCL first), so

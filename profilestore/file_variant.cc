@@ -1,5 +1,6 @@
 #include "profilestore/file_variant.h"
 
+#include "platform/file_util.h"
 #include "profilestore/direct_variant.h"
 
 namespace profilestore {
@@ -13,6 +14,10 @@ DirectVariant& DefaultVariant() {
 }
 
 }  // namespace
+
+bool FileVariant::ReadData(const std::string& path, std::string* out, size_t max_bytes) {
+  return !path.empty() && platform::ReadFile(path, out, max_bytes) == platform::noErr;
+}
 
 FileVariant* SetFileVariant(FileVariant* variant) {
   FileVariant* previous = &CurrentFileVariant();

@@ -8,6 +8,7 @@
 // list operations on top of it are shared.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,9 @@ class FileVariant {
   virtual int Exist(const std::string& path) = 0;
   // 1 when `path` was removed, else 0.
   virtual int Remove(const std::string& path) = 0;
+  // Reads the file at `path` (at most max_bytes) into *out; false when it
+  // cannot be read. A plain read unless the variant confines its files.
+  virtual bool ReadData(const std::string& path, std::string* out, size_t max_bytes);
   // Puts the complete serialised file at `path`. true on success; on failure
   // the file at `path` must be as it was before.
   virtual bool WriteData(std::string_view bytes, const std::string& path) = 0;

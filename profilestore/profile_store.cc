@@ -6,7 +6,13 @@
 namespace profilestore {
 namespace {
 
-PlistPtr ReadCurrentProfileFile() { return ReadProfileFile(CurrentFileVariant().ProfilePath()); }
+// Through the variant, so that a confined variant's checks cover reads too.
+PlistPtr ReadCurrentProfileFile() {
+  FileVariant& variant = CurrentFileVariant();
+  std::string bytes;
+  if (!variant.ReadData(variant.ProfilePath(), &bytes, kMaxProfileFileBytes)) return nullptr;
+  return ParseProfileBytes(bytes);
+}
 
 int ReadOneClass(HVProfileList* list, int list_class, bool for_window) {
   if (list == nullptr || ClassKey(list_class) == nullptr) return -1;

@@ -3,21 +3,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "platform/log.h"
 #include "profilestore/profile_list.h"
 #include "profilewalk/merge.h"
+#include "profilewalk/snmp_state.h"
 #include "profilewalk/spool.h"
 #include "profilewalk/walk_state.h"
+#include "protocol/walk_args.h"
 
 namespace profilewalk {
 
 int numprinted = 0;
 int walk_request_limit = 20000;
+double walk_seconds_limit = 60;
 char sDEBUGmsg[kDebugMessageSize];
 
 namespace {
@@ -86,6 +92,8 @@ class CommunityCopy {
 };
 
 int MergeAndReturn(int merge_status, int result) {
+  // Nothing a request's options changed outlives the request.
+  ResetNetSnmpState();
   vRestructPlistSpool2Current(merge_status);
   return result;
 }
@@ -142,6 +150,13 @@ int mib_walk(int argc, char** argv) {
   // No program name means no vector the parser could read safely (it looks
   // at the element after the options even when there is none).
   if (argc < 1 || argv == nullptr) return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
+  // Only what the walk needs reaches the library's parser.
+  if (std::optional<std::string> why = protocol::RefuseWalkArguments(argc, argv)) {
+    std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[UTIL-MIB] refused: %s", why->c_str());
+    platform::log::Writef(LOG_WARNING, "prefservice: walk refused: %s", why->c_str());
+    return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
+  }
+  ResetNetSnmpState();
 
   netsnmp_session session;
   int arg = snmp_parse_args(argc, argv, &session, "C:", optProc);
@@ -181,6 +196,9 @@ int mib_walk(int argc, char** argv) {
   bool answered = false;
   int exitval = 0;
   int round_trips = 0;
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                            std::chrono::duration<double>(walk_seconds_limit));
   while (running) {
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
     if (pdu == nullptr) {
@@ -232,6 +250,11 @@ int mib_walk(int argc, char** argv) {
     if (response != nullptr) snmp_free_pdu(response);
     if (running && ++round_trips >= walk_request_limit) {
       std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[SNMP] Error: walk stopped after %d requests", round_trips);
+      exitval = 1;
+      running = false;
+    }
+    if (running && std::chrono::steady_clock::now() >= deadline) {
+      std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[SNMP] Error: walk stopped after %.0f s", walk_seconds_limit);
       exitval = 1;
       running = false;
     }

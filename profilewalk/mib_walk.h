@@ -12,8 +12,10 @@ namespace profilewalk {
 // status: 0 success; 1 root OID, session, timeout, failure or ordering
 // error; 2 an error status other than noSuchName; -1 or -2 when argument
 // parsing stops the walk (also -1 for an empty vector or any other parser
-// failure). The merge runs on every path, so a failed walk still ages the
-// menu states.
+// failure, and for a vector the walk does not accept: protocol/walk_args.h,
+// logged). The merge runs on every path, so a failed walk still ages the
+// menu states. Each walk starts from the same net-snmp settings and leaves
+// them so (snmp_state.h); the whole walk ends after walk_seconds_limit.
 //
 // Thread safety: walks never overlap in one process; mib_walk holds
 // WalkMutex() for its whole run. A caller that sets the store's path globals

@@ -19,6 +19,10 @@ extern char sDEBUGmsg[kDebugMessageSize];
 // agent can hand out increasing OIDs without end (or cycle when the ordering
 // check is off); the printer's table has 500 rows of 7 columns. Tests lower it.
 extern int walk_request_limit;
+// Seconds after which a walk sends no further request (status 1): with the
+// bounded time of one request this keeps the whole walk, which holds the
+// service, under a fixed ceiling. Tests lower it.
+extern double walk_seconds_limit;
 
 // Application store booleans of "snmpwalk".
 inline constexpr int NETSNMP_DS_WALK_INCLUDE_REQUESTED = 1;

@@ -151,4 +151,6 @@ std::optional<WalkRequest> ParseWalkRequest(std::string_view request) {
   return out;
 }
 
+int ReplyWaitSeconds(Method method) { return method == Method::kMibWalk ? 180 : 120; }
+
 }  // namespace protocol

@@ -44,6 +44,11 @@ inline constexpr std::string_view kAddURLMarker = ":AddURL:END";
 // A swap path field holding this text is absent.
 inline constexpr std::string_view kNullField = "NULL";
 
+// How long the bridge tool waits for the reply. The service answers one
+// request at a time, so a file request may wait behind a walk (which the
+// service ends within about a minute); a walk may wait behind another.
+int ReplyWaitSeconds(Method method);
+
 // Reply strings.
 inline constexpr std::string_view kReplyTrue = "TRUE";
 inline constexpr std::string_view kReplyFalse = "FALSE";

@@ -28,7 +28,7 @@ using profilestore::HVProfileList;
 
 struct Fixture {
   std::string root;
-  profilestore::ProfilePathBuffers paths{};
+  profilestore::ProfilePaths paths{};
   std::unique_ptr<HVProfileList> lists[3];
   std::unique_ptr<HVProfileList> renamed[3];  // same slots, every text different
   std::string bytes;                          // the file as the store wrote it

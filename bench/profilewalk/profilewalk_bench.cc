@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   if (mkdtemp(tmpl) == nullptr) return 1;
   setenv("VN420P_ROOT", tmpl, 1);
   std::filesystem::create_directories(platform::paths::PreferenceFolder());
-  profilestore::ProfilePathBuffers paths;
+  profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths("bench", "VN420P", &paths);
   profilestore::SetProfilePathGlobals(&paths);
   // One walk first: the library's start-up and the first merge (which adds

@@ -56,7 +56,7 @@ class ProfileMenuTest : public PanelTest {
   // Writes the lists as this user's profile file, with the store's own writer.
   void WriteProfiles(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst) {
     profilestore::DirectVariant direct;
-    profilestore::ProfilePathBuffers paths;
+    profilestore::ProfilePaths paths;
     profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
     profilestore::SetProfilePathGlobals(&paths);
     profilestore::FileVariant* previous = profilestore::SetFileVariant(&direct);

@@ -87,7 +87,7 @@ class WindowTest : public PanelTest {
   template <class Fn>
   void Direct(Fn fn) {
     profilestore::DirectVariant direct;
-    profilestore::ProfilePathBuffers paths;
+    profilestore::ProfilePaths paths;
     profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
     profilestore::SetProfilePathGlobals(&paths);
     profilestore::FileVariant* previous = profilestore::SetFileVariant(&direct);

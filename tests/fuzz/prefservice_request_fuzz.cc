@@ -1,7 +1,10 @@
 // The service's request handling on arbitrary bytes: the first byte picks the
 // method, the rest is the request string. Runs the real methods on a private
-// preference folder (the walk is replaced by a check of its vector). Every
-// reply must be one of the service's reply strings.
+// preference folder. Walk vectors run the real walk as far as it goes without
+// the network: refused vectors and those that end in the parser (a vector
+// that would reach an agent is only checked). After every input net-snmp's
+// settings must be those every walk starts from. Every reply must be one of
+// the service's reply strings.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -15,13 +18,30 @@
 #include "platform/log.h"
 #include "platform/paths.h"
 #include "prefservice/service_xpc.h"
+#include "profilewalk/mib_walk.h"
+#include "profilewalk/snmp_state.h"
 #include "protocol/chunks.h"
 #include "protocol/file_url.h"
 #include "protocol/request.h"
+#include "protocol/walk_args.h"
 
 namespace {
 
 char g_base[] = "/tmp/vn-fuzz-prefservice-XXXXXX";
+
+// An accepted vector that names no agent, or stops at -V, -h or -H.
+bool EndsInTheParser(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view a = argv[i];
+    if (a == "-V" || a == "-h" || a == "-H") return true;
+    if (a.size() >= 2 && a[0] == '-') {
+      if (a.size() == 2 && std::string_view("vcOCtr").find(a[1]) != std::string_view::npos) ++i;
+      continue;
+    }
+    return false;  // the agent
+  }
+  return true;
+}
 
 void Setup() {
   if (mkdtemp(g_base) == nullptr) std::abort();
@@ -36,7 +56,8 @@ void Setup() {
     if (argc < 0 || argc >= 512 || argv[argc] != nullptr) std::abort();
     for (int i = 0; i < argc; ++i)
       if (argv[i] == nullptr) std::abort();
-    return 0;
+    if (!protocol::RefuseWalkArguments(argc, argv) && !EndsInTheParser(argc, argv)) return 0;
+    return profilewalk::mib_walk(argc, argv);
   });
 }
 
@@ -64,9 +85,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   prefservice::HVmacServiceXPC service(prefservice::Caller{getuid(), platform::paths::LoginName()});
   std::string reply = service.Call(method, request);
   if (method == protocol::Method::kMibWalk) {
-    if (reply != "iRet=0" && reply != "iRet=1") std::abort();
+    if (reply != "iRet=0" && reply != "iRet=1" && reply != "iRet=-1" && reply != "iRet=-2") std::abort();
   } else if (reply != "TRUE" && reply != "FALSE") {
     std::abort();
   }
+  if (!profilewalk::NetSnmpStateIsPristine()) std::abort();
   return 0;
 }

@@ -43,7 +43,9 @@ TEST(DialogTest, LoadsTheBundleAndRunsThePanel) {
   std::string error;
   auto dialog = Dialog::Open(Options(), &error);
   ASSERT_TRUE(dialog) << error;
-  ASSERT_EQ(dialog->panels().size(), 1u);
+  // Both bundles, the colour panel first.
+  ASSERT_EQ(dialog->panels().size(), 2u);
+  EXPECT_EQ(dialog->panels()[1].panel->panelKind(), "jp.halvern.print.pde.VN420P.Security");
   pde::Panel* panel = dialog->findPanel("jp.halvern.pde.VN420P.hvco");
   ASSERT_NE(panel, nullptr);
   EXPECT_EQ(dialog->findPanel("Color Options"), panel);

@@ -33,12 +33,14 @@ class ServiceTest : public ::testing::Test {
   }
   void TearDown() override { platform::log::SetSink(previous_sink_); }
 
-  std::string Call(Method m, std::string_view request) {
-    HVmacServiceXPC service(Caller{getuid(), login_});
+  std::string Call(Method m, std::string_view request, pid_t dialog = 0) {
+    HVmacServiceXPC service(Caller{getuid(), login_, dialog});
     return service.Call(m, request);
   }
-  std::string Chunk(std::string_view data) { return Call(Method::kWriteDataToPlistFile, url_ + ":AddURL:END" + std::string(data)); }
-  std::string Rename() { return Call(Method::kWriteDataToPlistFileRename, url_); }
+  std::string Chunk(std::string_view data, pid_t dialog = 0) {
+    return Call(Method::kWriteDataToPlistFile, url_ + ":AddURL:END" + std::string(data), dialog);
+  }
+  std::string Rename(pid_t dialog = 0) { return Call(Method::kWriteDataToPlistFileRename, url_, dialog); }
   std::string Swap(const std::string& mode) {
     return Call(Method::kSwapProfile, mode + ":ARG_iSwapType" + profile_ + ":ARG_cFooCurrentString" + prev_ +
                                           ":ARG_cFooPrevString");
@@ -56,6 +58,42 @@ TEST_F(ServiceTest, AdministratorTestLeavesNoFileAndKeepsAnExistingOne) {
   WriteAll(profile_, "content");
   EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "TRUE");
   EXPECT_EQ(ReadAll(profile_), "content");
+}
+
+// Two service processes on one folder (each with its own lock): the
+// administrator test of one never removes a profile file the other has just
+// renamed into place, since it never creates or removes the real name.
+TEST_F(ServiceTest, AdministratorTestsNeverRemoveAFreshWrite) {
+  pid_t tester = fork();
+  if (tester == 0) {
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+         std::chrono::steady_clock::now() < until;)
+      Call(Method::kIsAdminProfile, profile_);
+    _exit(0);
+  }
+  int lost = 0, written = 0;
+  for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2); std::chrono::steady_clock::now() < until;) {
+    vntest::fs::remove(profile_);
+    if (Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist) != "TRUE") continue;
+    ++written;
+    if (!vntest::fs::exists(profile_)) ++lost;
+  }
+  waitpid(tester, nullptr, 0);
+  EXPECT_GT(written, 0);
+  EXPECT_EQ(lost, 0);
+}
+
+// The walk's merge under an installation root whose paths are longer than
+// any fixed buffer: the file written is the caller's own, whole path.
+TEST_F(ServiceTest, WalkUnderALongInstallationRoot) {
+  std::string deep = root_.base() + "/" + std::string(200, 'r') + "/" + std::string(120, 'q');
+  setenv("VN420P_ROOT", deep.c_str(), 1);
+  std::string folder = platform::paths::PreferenceFolder();
+  vntest::fs::create_directories(folder);
+  EXPECT_EQ(Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:ENDsnmpwalk:arg:"), "iRet=-1");
+  std::string written = ReadAll(folder + login_ + "-VN420P-profile.plist");
+  EXPECT_NE(written.find("</plist>"), std::string::npos);
+  setenv("VN420P_ROOT", root_.root().c_str(), 1);
 }
 
 TEST_F(ServiceTest, ExistenceAndRemoval) {
@@ -102,12 +140,13 @@ TEST_F(ServiceTest, RenameRefusesAStagingFileThatIsNoCompletePropertyList) {
 
 TEST_F(ServiceTest, RenameRefusesAStagingFileNestedPastTheProfileBound) {
   WriteAll(profile_, "old");
-  for (int arrays : {profilestore::kMaxElementDepth - 1, profilestore::kMaxElementDepth, 30000}) {
-    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    for (int i = 0; i < arrays; ++i) deep += "<array>";
-    for (int i = 0; i < arrays; ++i) deep += "</array>";
-    EXPECT_EQ(Chunk(deep + "</plist>"), "TRUE");
-    EXPECT_EQ(Rename(), arrays < profilestore::kMaxElementDepth ? "TRUE" : "FALSE") << arrays;
+  // Values nested `depth` deep: the profile dictionary, then arrays inside it.
+  for (int depth : {profilestore::kMaxElementDepth - 1, profilestore::kMaxElementDepth, 30000}) {
+    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>";
+    for (int i = 1; i < depth; ++i) deep += "<array>";
+    for (int i = 1; i < depth; ++i) deep += "</array>";
+    EXPECT_EQ(Chunk(deep + "</dict></plist>"), "TRUE");
+    EXPECT_EQ(Rename(), depth < profilestore::kMaxElementDepth ? "TRUE" : "FALSE") << depth;
   }
 }
 
@@ -152,6 +191,64 @@ TEST_F(ServiceTest, SwapSaveRestoreAndDiscard) {
   EXPECT_EQ(Swap("7"), "TRUE");
   EXPECT_EQ(ReadAll(profile_), "saved");
   EXPECT_FALSE(vntest::fs::exists(prev_));
+}
+
+TEST_F(ServiceTest, SwapSaveThatCannotCopyKeepsTheOldPreviousCopy) {
+  WriteAll(prev_, "old backup");
+  WriteAll(profile_, "current");
+  vntest::fs::create_hard_link(profile_, root_.base() + "/second-link");  // refused as a source
+  EXPECT_EQ(Swap("2"), "TRUE");
+  EXPECT_EQ(ReadAll(prev_), "old backup");
+}
+
+// Interleaved chunk writes of two dialogs (1 and 2): the staging file is
+// never one dialog's chunks after the other's, and a rename answered TRUE
+// puts that dialog's whole document in place.
+TEST_F(ServiceTest, ChunkWritesOfTwoDialogsStayApart) {
+  std::string a = kPlist, b = std::string(kPlist).replace(a.find("k</key>"), 1, "z");
+  const size_t cut = 50;
+  struct Step {
+    pid_t dialog;
+    std::string chunk;  // empty: the rename
+    const char* reply;
+  };
+  const std::vector<std::vector<Step>> orders = {
+      // B takes the staging file over; A's next chunk is refused, B completes.
+      {{1, a.substr(0, cut), "TRUE"}, {2, b.substr(0, cut), "TRUE"}, {1, a.substr(cut), "FALSE"},
+       {2, b.substr(cut), "TRUE"}, {1, "", "FALSE"}, {2, "", "TRUE"}},
+      // A's rename while B's write is in progress is refused.
+      {{1, a.substr(0, cut), "TRUE"}, {1, a.substr(cut), "TRUE"}, {2, b.substr(0, cut), "TRUE"},
+       {1, "", "FALSE"}, {2, b.substr(cut), "TRUE"}, {2, "", "TRUE"}},
+      // A later chunk of a dialog whose write was never started here is not glued on.
+      {{1, a.substr(0, cut), "TRUE"}, {2, b.substr(cut), "FALSE"}, {1, a.substr(cut), "TRUE"}, {1, "", "TRUE"}},
+  };
+  for (size_t o = 0; o < orders.size(); ++o) {
+    vntest::fs::remove(profile_);
+    std::string expected;
+    for (const Step& step : orders[o]) {
+      std::string reply = step.chunk.empty() ? Rename(step.dialog) : Chunk(step.chunk, step.dialog);
+      EXPECT_EQ(reply, step.reply) << "order " << o;
+      if (step.chunk.empty() && reply == "TRUE") expected = step.dialog == 1 ? a : b;
+    }
+    EXPECT_EQ(ReadAll(profile_), expected) << "order " << o;
+  }
+}
+
+TEST(CompleteProfileDocument, OneDocumentWithADictionaryRootAndNothingAfter) {
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+  const std::string doc = head + "<plist version=\"1.0\"><dict><key>RGB</key><dict/></dict></plist>";
+  for (const std::string& ok : {doc, doc + "\n", doc + "\n  \n", std::string("<plist><dict/></plist>")}) {
+    std::string bytes = ok;
+    EXPECT_TRUE(IsCompleteProfileDocument(bytes)) << ok;
+  }
+  for (const std::string& bad : {
+           std::string(), doc.substr(0, doc.size() - 3), doc + "trailing", doc + "<dict/>", doc + doc,
+           doc + "<!-- x --><plist><dict/></plist>", head + "<plist><array/></plist>",
+           head + "<plist><string>x</string></plist>", head + "<plist><dict/><dict/></plist>",
+           head + "<plist>text<dict/></plist>", head + "<dict/>", head + "<plist/>"}) {
+    std::string bytes = bad;
+    EXPECT_FALSE(IsCompleteProfileDocument(bytes)) << bad;
+  }
 }
 
 TEST_F(ServiceTest, SwapSaveWithoutProfileLeavesAnEmptyPreviousCopy) {

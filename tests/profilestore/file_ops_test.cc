@@ -69,9 +69,10 @@ TEST_F(DirectOps, PathsAreFormedUnderTheInstallationRoot) {
                                 "alice-VN420P-profile.plist");
   EXPECT_EQ(root.prev(), root.folder() + "alice-VN420P-profile.prev.plist");
   EXPECT_STREQ(HV_PLIST_PROFILE_SPOOL_PATH, (root.folder() + "alice-VN420P-profile.spool.plist").c_str());
-  ProfilePathBuffers cut{};
-  FormProfilePaths(std::string(400, 'u'), "VN420P", &cut);
-  EXPECT_EQ(std::strlen(cut.profile), 254u);
+  // A long name is kept whole: a cut path would name another file.
+  ProfilePaths whole{};
+  FormProfilePaths(std::string(400, 'u'), "VN420P", &whole);
+  EXPECT_EQ(whole.profile, root.folder() + std::string(400, 'u') + "-VN420P-profile.plist");
 }
 
 TEST_F(DirectOps, AdministratorTestLeavesNoFileBehind) {

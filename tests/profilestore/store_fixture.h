@@ -56,7 +56,7 @@ class ScopedRoot {
  private:
   std::string root_, folder_, old_;
   bool had_old_ = false;
-  ProfilePathBuffers paths_{};
+  ProfilePaths paths_{};
 };
 
 inline std::string ReadAll(const std::string& path) {

@@ -118,7 +118,7 @@ class Chain : public ::testing::Test {
   std::string root_, old_runtime_;
   pid_t service_ = -1;
   std::unique_ptr<platform::PrintSession> session_;
-  profilestore::ProfilePathBuffers paths_{};
+  profilestore::ProfilePaths paths_{};
   int32_t status_ = -100;
   std::unique_ptr<HVProfileList> rgb_, sim_, dst_;
 };
@@ -137,7 +137,7 @@ TEST_F(Chain, SuccessThenTimeoutThenOutOfOrder) {
   EXPECT_EQ(rgb_->iNum, 2);
   // The backup taken before the walk is the file as it was: none yet.
   struct stat st {};
-  ASSERT_EQ(stat(paths_.prev, &st), 0);
+  ASSERT_EQ(stat(paths_.prev.c_str(), &st), 0);
   EXPECT_EQ(st.st_size, 0);
 
   // Agent gone: the hidden printer profiles are freed.
@@ -148,7 +148,7 @@ TEST_F(Chain, SuccessThenTimeoutThenOutOfOrder) {
   EXPECT_EQ(rgb_->iNum, 0);
   EXPECT_EQ(sim_->iNum, 0);
   // The backup holds the file from before this walk.
-  ASSERT_EQ(stat(paths_.prev, &st), 0);
+  ASSERT_EQ(stat(paths_.prev.c_str(), &st), 0);
   EXPECT_GT(st.st_size, 0);
 
   SnmpAgent jumping("outoforder");

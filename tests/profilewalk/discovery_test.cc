@@ -66,8 +66,14 @@ TEST(AgentAddress, LpdNetworkLocationWithoutPort) {
   EXPECT_EQ(DiscoveryAgentAddress("lpd://192.168.1.20/queue"), "192.168.1.20");
   EXPECT_EQ(DiscoveryAgentAddress("lpd://printer.example"), "printer.example");
   EXPECT_EQ(DiscoveryAgentAddress("lpd:///queue"), std::nullopt);
-  // The host text is cut to 254 bytes before the port goes.
-  EXPECT_EQ(DiscoveryAgentAddress("lpd://" + std::string(300, 'h') + ":515/q"), std::string(254, 'h'));
+  // A host the service would refuse (or take as an option) is not sent.
+  std::string label(63, 'h');
+  std::string longest = label + "." + label + "." + label + "." + std::string(61, 'h');
+  EXPECT_EQ(DiscoveryAgentAddress("lpd://" + longest + ":515/q"), longest);
+  for (std::string host : {std::string(300, 'h'), std::string(64, 'h'), std::string("-Lf%2Ftmp%2Fx"),
+                           std::string("-d"), std::string("a..b"), std::string("h_st"), std::string("300.1.1.1"),
+                           std::string("1.2.3")})
+    EXPECT_EQ(DiscoveryAgentAddress("lpd://" + host + "/q"), std::nullopt) << host;
 }
 
 TEST(AgentAddress, NoWalkForOtherConnections) {

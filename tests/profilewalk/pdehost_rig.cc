@@ -86,13 +86,13 @@ PdehostRig::Run PdehostRig::Pdehost(const std::string& device_uri,
 }
 
 std::string PdehostRig::ProfileFile() const {
-  profilestore::ProfilePathBuffers paths;
+  profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
   return paths.profile;
 }
 
 bool PdehostRig::ShowEveryProfile() const {
-  profilestore::ProfilePathBuffers paths;
+  profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
   profilestore::SetProfilePathGlobals(&paths);
   auto lists = std::make_unique<profilestore::HVProfileList[]>(3);

@@ -1,0 +1,52 @@
+// The profile store's file operations inside the service: the walk's merge
+// reads and writes the caller's profile file through the same confined
+// folder layer as the file requests (own_files.h), never by plain path.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "prefservice/own_files.h"
+#include "profilestore/file_variant.h"
+
+namespace prefservice {
+
+class ConfinedVariant : public profilestore::FileVariant {
+ public:
+  // `dir` is the open preference folder `folder` (ending in '/'); only the
+  // files of `login` in it are reached. `dir` must outlive the variant.
+  ConfinedVariant(FolderHandle* dir, std::string folder, std::string login)
+      : dir_(dir), folder_(std::move(folder)), login_(std::move(login)) {}
+
+  // The store's path globals, as set for the request.
+  std::string ProfilePath() override;
+  std::string PrevPath() override;
+  int IsAdmin(const std::string& path) override;
+  void Swap(int mode, const std::string& profile, const std::string& prev) override;
+  int Exist(const std::string& path) override;
+  int Remove(const std::string& path) override;
+  bool ReadData(const std::string& path, std::string* out, size_t max_bytes) override;
+  bool WriteData(std::string_view bytes, const std::string& path) override;
+
+ private:
+  // The file name when `path` is one of the caller's own files, else nullopt (logged).
+  std::optional<std::string> Name(const std::string& path) const;
+
+  FolderHandle* dir_;
+  std::string folder_, login_;
+};
+
+// Installs `variant` for the store operations of its lifetime and restores
+// the previous one after.
+class ScopedFileVariant {
+ public:
+  explicit ScopedFileVariant(profilestore::FileVariant* variant) : previous_(profilestore::SetFileVariant(variant)) {}
+  ~ScopedFileVariant() { profilestore::SetFileVariant(previous_); }
+  ScopedFileVariant(const ScopedFileVariant&) = delete;
+  ScopedFileVariant& operator=(const ScopedFileVariant&) = delete;
+
+ private:
+  profilestore::FileVariant* previous_;
+};
+
+}  // namespace prefservice

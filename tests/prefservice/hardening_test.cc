@@ -1,0 +1,188 @@
+// The service under clients that do not play along (slow, idle, oversized),
+// two dialogs or two services at once, and the files a killed service leaves:
+// real processes over the real socket.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+
+#include <fstream>
+#include <thread>
+
+#include "platform/ipc.h"
+#include "protocol/file_url.h"
+#include "test_root.h"
+
+namespace {
+
+using platform::ipc::FrameStatus;
+using platform::ipc::Socket;
+using vntest::ReadAll;
+using vntest::RunBridge;
+using vntest::WriteAll;
+
+std::string Document(char fill, size_t size) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key><string>" +
+         std::string(size, fill) + "</string></dict></plist>\n";
+}
+
+long ResidentKiB(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+class HardeningTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    login_ = platform::paths::LoginName();
+    profile_ = root_.File(login_);
+    url_ = protocol::FileURLFromPath(profile_);
+    ASSERT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
+    service_ = root_.ServicePid();
+    ASSERT_GT(service_, 0);
+  }
+  // One request straight on the socket, answered before `deadline`.
+  std::string Ask(const std::string& method, const std::string& request, std::chrono::seconds wait) {
+    Socket c = platform::ipc::Connect(root_.socket());
+    if (!c.valid() || !platform::ipc::WriteFrame(c.fd(), method) || !platform::ipc::WriteFrame(c.fd(), request))
+      return "unsent";
+    std::string reply;
+    auto status = platform::ipc::ReadFrameBy(c.fd(), &reply, 64, std::chrono::steady_clock::now() + wait);
+    return status == FrameStatus::kOk ? reply : "unanswered";
+  }
+
+  vntest::TempRoot root_{true};
+  std::string login_, profile_, url_;
+  pid_t service_ = -1;
+};
+
+// Idle clients, clients trickling a byte at a time and clients announcing
+// the largest request and sending nothing: a normal request is still
+// answered at once, the service does not reserve what was only announced,
+// and a trickling client is dropped when its request is not complete in time.
+TEST_F(HardeningTest, SlowIdleAndOversizedClientsDoNotStarveANormalRequest) {
+  std::vector<Socket> idle, oversized, trickling;
+  for (int i = 0; i < 32; ++i) {
+    idle.push_back(platform::ipc::Connect(root_.socket()));
+    oversized.push_back(platform::ipc::Connect(root_.socket()));
+    const unsigned char head[4] = {0x00, 0x7f, 0xff, 0xff};  // just under the limit
+    platform::ipc::WriteFrame(oversized.back().fd(), "hvPListExistProfile_XPC");
+    send(oversized.back().fd(), head, sizeof head, MSG_NOSIGNAL);
+    trickling.push_back(platform::ipc::Connect(root_.socket()));
+    send(trickling.back().fd(), "\0", 1, MSG_NOSIGNAL);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(Ask("hvPListExistProfile_XPC", profile_, std::chrono::seconds(1)), "FALSE");
+  EXPECT_LT(ResidentKiB(service_), 64 * 1024) << "the service reserved what was only announced";
+  EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
+
+  // A client that keeps trickling is cut off once its whole request is late.
+  Socket slow = platform::ipc::Connect(root_.socket());
+  const unsigned char method_head[4] = {0, 0, 0, 60};
+  send(slow.fd(), method_head, sizeof method_head, MSG_NOSIGNAL);
+  bool dropped = false;
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 60 && !dropped; ++i) {
+    dropped = send(slow.fd(), "x", 1, MSG_NOSIGNAL) != 1;
+    char c;
+    dropped = dropped || recv(slow.fd(), &c, 1, MSG_DONTWAIT) == 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  EXPECT_TRUE(dropped) << "a client sending a byte at a time held its connection for 15 s";
+  EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "dropped before it was late";
+}
+
+// Two dialogs write the profile file through chunks at the same time: the
+// file is always one dialog's whole document, and a write answered TRUE is
+// the one in the file when it was answered.
+TEST_F(HardeningTest, TwoDialogsWritingAtOnceNeverSpliceTheFile) {
+  const std::string a = Document('a', 250000), b = Document('b', 250000);
+  auto dialog = [&](const std::string& text) {
+    // A dialog of its own: the bridge tool's parent differs from the other's.
+    pid_t pid = fork();
+    if (pid == 0) {
+      int wins = 0;
+      for (int round = 0; round < 6; ++round) {
+        bool ok = true;
+        for (size_t at = 0; ok && at < text.size(); at += 90000)
+          ok = RunBridge({"writeDataToPlistFile_XPC", url_, text.substr(at, 90000)}).output ==
+               "writeDataToPlistFile_XPC=TRUE\n";
+        if (ok && RunBridge({"writeDataToPlistFileRename_XPC", url_}).output == "writeDataToPlistFileRename_XPC=TRUE\n")
+          ++wins;
+      }
+      _exit(wins);
+    }
+    return pid;
+  };
+  pid_t first = dialog(a), second = dialog(b);
+  // Meanwhile the file is only ever one of the two documents.
+  bool spliced = false;
+  for (int i = 0; i < 200; ++i) {
+    std::string now = ReadAll(profile_);
+    spliced = spliced || (!now.empty() && now != a && now != b);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  int status_a = 0, status_b = 0;
+  waitpid(first, &status_a, 0);
+  waitpid(second, &status_b, 0);
+  EXPECT_FALSE(spliced);
+  std::string last = ReadAll(profile_);
+  EXPECT_TRUE(last == a || last == b);
+  EXPECT_GT(WEXITSTATUS(status_a) + WEXITSTATUS(status_b), 0);
+}
+
+// A second service for the same user and preference folder (another runtime
+// folder) does not start, so it can never undo the first one's writes.
+TEST_F(HardeningTest, OneServicePerUserWhateverTheRuntimeFolder) {
+  std::string other = root_.base() + "/run2";
+  vntest::fs::create_directories(other);
+  chmod(other.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", other.c_str(), 1);
+  platform::TaskResult r = RunBridge({"hvPListExistProfile_XPC", profile_});
+  setenv("XDG_RUNTIME_DIR", root_.runtime().c_str(), 1);
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_EQ(root_.ServicePid(), service_);
+}
+
+// What a killed service left behind (a large temporary file, a probe of the
+// administrator test) is cleared by the next one; other users' files stay.
+TEST_F(HardeningTest, StaleTemporaryFilesOfTheCallerAreRemoved) {
+  root_.StopService();
+  std::string tmp = profile_ + ".tmp", probe = profile_ + ".admin.1.1", theirs = root_.File("someoneelse") + ".tmp";
+  WriteAll(tmp, std::string(1 << 20, 'x'));
+  WriteAll(probe, "");
+  WriteAll(theirs, "x");
+  EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
+  EXPECT_FALSE(vntest::fs::exists(tmp));
+  EXPECT_FALSE(vntest::fs::exists(probe));
+  EXPECT_TRUE(vntest::fs::exists(theirs));
+}
+
+// Something that is no socket at the socket's name: a file is replaced, a
+// folder makes the tool fail at once with a message.
+TEST_F(HardeningTest, NonSocketEntryAtTheSocketPath) {
+  root_.StopService();
+  WriteAll(root_.socket(), "stale");
+  EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
+  root_.StopService();
+  vntest::fs::remove(root_.socket());
+  vntest::fs::create_directory(root_.socket());
+  auto start = std::chrono::steady_clock::now();
+  platform::TaskResult r = RunBridge({"hvPListExistProfile_XPC", profile_});
+  EXPECT_EQ(r.output, "");
+  EXPECT_EQ(r.exitStatus, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << "it waited for a service";
+}
+
+// A runtime folder open to others (or another user's) is not used.
+TEST_F(HardeningTest, ARuntimeFolderOpenToOthersIsNotUsed) {
+  root_.StopService();
+  chmod(root_.runtime().c_str(), 0755);
+  EXPECT_NE(platform::ipc::SocketPath(protocol::kServiceName), root_.socket());
+  chmod(root_.runtime().c_str(), 0700);
+  EXPECT_EQ(platform::ipc::SocketPath(protocol::kServiceName), root_.socket());
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// PPD text generated for tests and benchmarks: the Security pane's three
+// options, a PageSize option, filler options and any number of constraints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace securitypane::testing {
+
+struct GeneratedPPD {
+  int fillerOptions = 64;                     // "Filler0".. with choices "A", "B"
+  int unrelatedConstraints = 0;               // between filler options
+  std::vector<std::string> extraConstraints;  // "*UIConstraints: ..." lines, written first
+  std::vector<std::string> extraLines;        // written before the constraints
+};
+
+// The whole PPD text.
+std::string GeneratePPD(const GeneratedPPD& spec);
+// The text in a file of a fresh temporary folder, removed with the object.
+class ScopedPPDFile {
+ public:
+  explicit ScopedPPDFile(const std::string& text);
+  ~ScopedPPDFile();
+  ScopedPPDFile(const ScopedPPDFile&) = delete;
+  ScopedPPDFile& operator=(const ScopedPPDFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string dir_, path_;
+};
+
+}  // namespace securitypane::testing
