@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -69,6 +70,9 @@ void ChooseByKeys(PrintDialog& d, QComboBox* combo, const QString& title) {
   }
   QCOMPARE(combo->currentIndex(), target);
 }
+
+// A check box or radio button takes clicks on its mark and label only.
+void ClickIndicator(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
 
 QString Summary(PrintDialog& d, const QString& item) {
   auto* tree = d.findChild<QTreeWidget*>();
@@ -259,6 +263,31 @@ class DialogTest : public QObject {
       QVERIFY(print);
     }
     qunsetenv("LANGUAGE");
+  }
+
+  void securityPaneFiltersTheUserName() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int sec = Control<QComboBox>(d, 1, "waitModePopUp") ? 1 : 0;
+    auto* mode = Control<QComboBox>(d, sec, "waitModePopUp");
+    QVERIFY(mode);
+    d.findChild<QListWidget*>()->setCurrentRow(sec);  // the Security pane on screen
+    Settle(d);
+    // A private user's name: the yen sign is refused as it is typed.
+    ClickIndicator(Control<QCheckBox>(d, sec, "userAuthenticationCheckBox"));
+    Settle(d);
+    auto* privateUser = d.panelRenderer(sec)->findChild<QRadioButton*>("userRadioButton_1");
+    QVERIFY(privateUser && privateUser->isEnabled());
+    ClickIndicator(privateUser);
+    Settle(d);
+    auto* name = Control<QLineEdit>(d, sec, "userNameEditText");
+    QVERIFY(name->isEnabled());
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QString::fromUtf8("ab\u00A5c"));
+    QTest::keyClick(name, Qt::Key_Return);
+    Settle(d);
+    QCOMPARE(name->text(), QString("abc"));
   }
 
   void managementWindowOkRebuildsTheMenus() {
