@@ -9,6 +9,7 @@ namespace host {
 namespace ui = platform::ui;
 
 int RecordingModalHost::runModalForWindow(ui::Window& window) {
+  if (forward) return forward->runModalForWindow(window);
   ui::Window* outer = openWindow;
   openWindow = &window;
   bool acting = static_cast<bool>(windowDriver);
@@ -21,10 +22,11 @@ int RecordingModalHost::runAlert(const ui::Alert& alert) {
   std::string text = alert.messageText;
   if (!alert.informativeText.empty()) text += (text.empty() ? "" : ": ") + alert.informativeText;
   alerts.push_back(text);
-  return ui::kAlertFirstButtonReturn;
+  return forward ? forward->runAlert(alert) : ui::kAlertFirstButtonReturn;
 }
 
 int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
+  if (forward) return forward->runOpenPanel(panel);
   if (openPanelAnswers.empty()) return ui::kModalResponseCancel;
   std::string answer = std::move(openPanelAnswers.front());
   openPanelAnswers.pop_front();
@@ -47,6 +49,7 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
   }
   if (!platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error))
     return nullptr;
+  d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
   auto bundles = FindBundles(options.pluginsDir);
   if (bundles.empty()) {

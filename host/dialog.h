@@ -26,6 +26,9 @@ struct DialogOptions {
   std::string pluginsDir;    // folder of *.plugin bundles
   // Paper, orientation, scale-to (default: the PPD's default paper, portrait).
   platform::PageSetup pageSetup;
+  // A host that answers modal runs for a user (a graphical dialog); the
+  // dialog still records alerts before handing each run on. nullptr: none.
+  platform::ui::ModalHost* modalHost = nullptr;
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
@@ -34,8 +37,11 @@ struct DialogOptions {
 // answers true, until one of its actions stops it; without a driver, or when
 // the driver has nothing more to do, it is cancelled. Open panels take the
 // next of openPanelAnswers ("" or "cancel" cancels; none left cancels).
+// With a forward host, every run is handed on to it instead, after an
+// alert is recorded.
 class RecordingModalHost : public platform::ui::ModalHost {
  public:
+  platform::ui::ModalHost* forward = nullptr;
   int runModalForWindow(platform::ui::Window& window) override;
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;

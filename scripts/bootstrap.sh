@@ -23,6 +23,9 @@ packages=(
   python3
   # checks of the package: lintian, and the manual pages rendered with warnings on
   lintian groff-base man-db
+  # the graphical dialog: Qt 6 Widgets (and Qt Test), an X server for its
+  # one real-display test, and Japanese glyphs for its pictures
+  qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
 )
 
 missing=()

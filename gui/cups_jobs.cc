@@ -1,0 +1,146 @@
+#include "gui/cups_jobs.h"
+
+#include <cups/cups.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/ppd.h"
+
+namespace gui {
+
+namespace {
+
+// Destination name and instance from "name/instance".
+std::pair<std::string, std::string> SplitInstance(const std::string& destination) {
+  size_t slash = destination.find('/');
+  if (slash == std::string::npos) return {destination, ""};
+  return {destination.substr(0, slash), destination.substr(slash + 1)};
+}
+
+struct OptionArray {
+  int n = 0;
+  cups_option_t* options = nullptr;
+  explicit OptionArray(const Options& from) {
+    for (const auto& [k, v] : from) n = cupsAddOption(k.c_str(), v.c_str(), n, &options);
+  }
+  ~OptionArray() { cupsFreeOptions(n, options); }
+};
+
+std::string LastError(const char* what) {
+  const char* reason = cupsLastErrorString();
+  return std::string(what) + ": " + (reason && *reason ? reason : "unknown error");
+}
+
+}  // namespace
+
+std::vector<std::string> DestinationNames() {
+  std::vector<std::string> names;
+  // Local queues only: browsing the network for printers would hold the
+  // dialog up for the whole timeout.
+  cupsEnumDests(
+      CUPS_DEST_FLAGS_NONE, 1000, nullptr, 0, CUPS_PRINTER_DISCOVERED,
+      [](void* data, unsigned flags, cups_dest_t* dest) -> int {
+        if (!(flags & CUPS_DEST_FLAGS_REMOVED)) {
+          std::string name = dest->name;
+          if (dest->instance) name += std::string("/") + dest->instance;
+          static_cast<std::vector<std::string>*>(data)->push_back(name);
+        }
+        return 1;
+      },
+      &names);
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+int SubmitJob(const std::string& destination, const std::string& file, const Options& options,
+              std::string* error) {
+  int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = file + ": " + std::strerror(errno);
+    return 0;
+  }
+  auto [name, instance] = SplitInstance(destination);
+  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.c_str(), instance.empty() ? nullptr : instance.c_str());
+  if (!dest) {
+    close(fd);
+    *error = "no printer \"" + destination + "\"";
+    return 0;
+  }
+  cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
+  OptionArray opts(options);
+  std::string title = std::filesystem::path(file).filename().string();
+  int job = 0;
+  int ok = 0;
+  if (!info) {
+    *error = LastError("cannot reach the printer");
+  } else if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest, info, &job, title.c_str(), opts.n, opts.options) !=
+             IPP_STATUS_OK) {
+    *error = LastError("CUPS refused the job");
+    job = 0;
+  } else if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest, info, job, title.c_str(), CUPS_FORMAT_AUTO, 0, nullptr,
+                                   1) != HTTP_STATUS_CONTINUE) {
+    *error = LastError("CUPS refused the document");
+  } else {
+    char buf[65536];
+    ssize_t n;
+    ok = 1;
+    while (ok && (n = read(fd, buf, sizeof buf)) != 0) {
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        *error = file + ": " + std::strerror(errno);
+        ok = 0;
+      } else if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, buf, static_cast<size_t>(n)) != HTTP_STATUS_CONTINUE) {
+        *error = LastError("sending the document failed");
+        ok = 0;
+      }
+    }
+    if (cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest, info) != IPP_STATUS_OK && ok) {
+      *error = LastError("CUPS did not accept the document");
+      ok = 0;
+    }
+  }
+  if (job != 0 && !ok) {
+    cupsCancelDestJob(CUPS_HTTP_DEFAULT, dest, job);
+    job = 0;
+  }
+  close(fd);
+  if (info) cupsFreeDestInfo(info);
+  cupsFreeDests(1, dest);
+  return job;
+}
+
+Options DefaultableOptions(ppd_file_t* ppd, const Options& ticket, const std::vector<std::string>& supportedKeys) {
+  Options out;
+  if (!ppd) return out;
+  for (const auto& [key, value] : ticket) {
+    if (std::find(supportedKeys.begin(), supportedKeys.end(), key) == supportedKeys.end()) continue;
+    ppd_option_t* option = platform::ppd::FindOption(ppd, key.c_str());
+    if (option && platform::ppd::FindChoice(option, value.c_str())) out.emplace_back(key, value);
+  }
+  return out;
+}
+
+bool SaveDestinationDefaults(const std::string& destination, const Options& options, std::string* error) {
+  auto [name, instance] = SplitInstance(destination);
+  cups_dest_t* dests = nullptr;
+  int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+  cups_dest_t* dest = cupsGetDest(name.c_str(), instance.empty() ? nullptr : instance.c_str(), n, dests);
+  if (!dest) {
+    cupsFreeDests(n, dests);
+    *error = "no printer \"" + destination + "\"";
+    return false;
+  }
+  for (const auto& [k, v] : options) dest->num_options = cupsAddOption(k.c_str(), v.c_str(), dest->num_options, &dest->options);
+  bool ok = cupsSetDests2(CUPS_HTTP_DEFAULT, n, dests) == 0;
+  if (!ok) *error = "cannot write the printer's defaults: " + std::string(std::strerror(errno));
+  cupsFreeDests(n, dests);
+  return ok;
+}
+
+}  // namespace gui

@@ -1,0 +1,224 @@
+#include "gui/dialog_session.h"
+
+#include <algorithm>
+
+#include "platform/ui/window.h"
+
+namespace gui {
+
+namespace ui = platform::ui;
+
+// Modal runs of the plug-ins, on the plug-in thread. Alerts and open panels
+// are asked of the window's thread while this thread waits; a modal window
+// is shown by the pictures and runs here, pumping the plug-in thread's queue
+// (the window's control actions) until one of its actions stops it.
+class DialogSession::ModalHost : public ui::ModalHost {
+ public:
+  explicit ModalHost(DialogSession* s) : s_(s) {}
+
+  int runAlert(const ui::Alert& alert) override {
+    s_->publish();
+    int answer = ui::kAlertFirstButtonReturn;
+    s_->thread_->waitingForUser(true);
+    s_->ask_([&] { answer = s_->ui_->showAlert(alert); });
+    s_->thread_->waitingForUser(false);
+    return answer;
+  }
+
+  int runOpenPanel(ui::OpenPanel& panel) override {
+    s_->publish();
+    int answer = ui::kModalResponseCancel;
+    s_->thread_->waitingForUser(true);
+    s_->ask_([&] { answer = s_->ui_->showOpenPanel(panel); });
+    s_->thread_->waitingForUser(false);
+    return answer;
+  }
+
+  int runModalForWindow(ui::Window& window) override {
+    s_->windows_.push_back(&window);
+    s_->publish();
+    s_->thread_->runUntil([&] { return stopRequested(window); });
+    s_->windows_.erase(std::find(s_->windows_.begin(), s_->windows_.end(), &window));
+    window.orderOut();
+    return stopCode(window);
+  }
+
+ private:
+  DialogSession* s_;
+};
+
+DialogSession::DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callbacks callbacks)
+    : deliver_(std::move(deliver)), ask_(std::move(ask)), ui_(ui), cb_(std::move(callbacks)),
+      modal_(std::make_unique<ModalHost>(this)) {
+  thread_ = std::make_unique<PluginThread>([this](bool busy) {
+    if (cb_.busy) deliver_([this, busy] { cb_.busy(busy); });
+  });
+}
+
+DialogSession::~DialogSession() {
+  thread_->post([this] { dialog_.reset(); });
+  thread_.reset();
+}
+
+void DialogSession::post(std::function<void()> call) {
+  thread_->post([this, call = std::move(call)] {
+    call();
+    publish();
+  });
+}
+
+Picture DialogSession::capture() {
+  Picture p;
+  if (!dialog_) return p;
+  for (auto& entry : dialog_->panels()) {
+    PanelPicture panel{entry.panel->panelName(), entry.panel->panelKind(), CaptureControls(entry.view), {}};
+    platform::plist::Dict dict = entry.panel->summaryInfo();
+    if (const auto* order = dict[pde::kSummaryDisplayOrderKey].array()) {
+      for (const auto& name : *order) {
+        const std::string* n = name.string();
+        if (!n) continue;
+        auto it = dict.find(*n);
+        const std::string* v = it == dict.end() ? nullptr : it->second.string();
+        panel.summary.emplace_back(*n, v ? *v : "");
+      }
+    }
+    p.panels.push_back(std::move(panel));
+  }
+  for (ui::Window* w : windows_)
+    p.windows.push_back({reinterpret_cast<std::uintptr_t>(w), w->title(), CaptureControls(w->contentView())});
+  return p;
+}
+
+void DialogSession::publish() {
+  if (!cb_.picture) return;
+  deliver_([this, picture = capture()] { cb_.picture(picture); });
+}
+
+void DialogSession::listDestinations() {
+  thread_->post([this] {
+    auto names = DestinationNames();
+    if (cb_.destinations) deliver_([this, names] { cb_.destinations(names); });
+  });
+}
+
+void DialogSession::open(const host::DialogOptions& options) {
+  post([this, options] {
+    dialog_.reset();
+    shown_ = -1;
+    host::DialogOptions o = options;
+    o.modalHost = modal_.get();
+    SessionInfo info;
+    dialog_ = host::Dialog::Open(o, &info.error);
+    if (dialog_) {
+      info.ok = true;
+      info.printerName = o.printerName;
+      platform::PrintSession* session = dialog_->printSession();
+      info.printerId = session->currentPrinter().id();
+      if (ppd_file_t* ppd = session->ppd())
+        for (int i = 0; i < ppd->num_sizes; ++i)
+          if (auto paper = session->paperForName(ppd->sizes[i].name))
+            info.papers.push_back({paper->id, paper->localizedName.empty() ? paper->id : paper->localizedName});
+      info.paper = dialog_->pageFormat()->paper().id;
+    }
+    if (cb_.opened) deliver_([this, info] { cb_.opened(info); });
+  });
+}
+
+void DialogSession::act(const UserAction& action) {
+  post([this, action] {
+    if (!dialog_) return;
+    std::string error;
+    // The innermost modal window takes the action first, as only it is live.
+    for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+      if (FindControl((*it)->contentView(), action.id)) {
+        ApplyUserAction((*it)->contentView(), action, &error);
+        return;
+      }
+    if (!windows_.empty()) return;  // the dialog behind a modal window takes no input
+    for (auto& entry : dialog_->panels())
+      if (FindControl(entry.view, action.id)) {
+        ApplyUserAction(entry.view, action, &error);
+        return;
+      }
+  });
+}
+
+void DialogSession::cancelWindow(std::uintptr_t id) {
+  post([this, id] {
+    for (ui::Window* w : windows_)
+      if (reinterpret_cast<std::uintptr_t>(w) == id) w->stopModal(ui::kModalResponseCancel);
+  });
+}
+
+void DialogSession::showPanel(int index) {
+  post([this, index] {
+    if (!dialog_) return;
+    auto& panels = dialog_->panels();
+    if (shown_ >= 0 && shown_ < static_cast<int>(panels.size()) && shown_ != index &&
+        !panels[static_cast<size_t>(shown_)].panel->shouldHide())
+      return;
+    shown_ = index;
+    if (index >= 0 && index < static_cast<int>(panels.size())) panels[static_cast<size_t>(index)].panel->willShow();
+  });
+}
+
+void DialogSession::setPaper(const std::string& id) {
+  post([this, id] {
+    if (!dialog_) return;
+    if (auto paper = dialog_->printSession()->paperForName(id)) dialog_->pageFormat()->setPaper(*paper);
+  });
+}
+
+void DialogSession::print(const std::string& file, int copies) {
+  post([this, file, copies] {
+    Outcome out;
+    if (!dialog_) {
+      out.message = "no printer is open";
+    } else if (std::string reason; !dialog_->print(&reason)) {
+      out.refusedByPanel = true;
+      out.message = "Printing was stopped: " + reason;
+    } else {
+      out.options = dialog_->ticketOptions();
+      auto has = [&](const char* key) {
+        return std::any_of(out.options.begin(), out.options.end(), [&](auto& o) { return o.first == key; });
+      };
+      const std::string& paper = dialog_->pageFormat()->paper().id;
+      if (!paper.empty() && !has("PageSize")) out.options.emplace_back("PageSize", paper);
+      if (copies > 1 && !has("copies")) out.options.emplace_back("copies", std::to_string(copies));
+      const std::string& printer = dialog_->options().printerName;
+      if (printer.empty() || file.empty()) {
+        out.ok = true;
+        out.message = printer.empty() ? "No CUPS printer is chosen: nothing was sent." : "No file to print.";
+      } else if ((out.jobId = SubmitJob(printer, file, out.options, &out.message)) != 0) {
+        out.ok = true;
+        out.message = "Job " + printer + "-" + std::to_string(out.jobId) + " was sent to " + printer + ".";
+      }
+    }
+    if (cb_.printed) deliver_([this, out] { cb_.printed(out); });
+  });
+}
+
+void DialogSession::saveDefaults() {
+  post([this] {
+    Outcome out;
+    std::string error;
+    if (!dialog_ || dialog_->options().printerName.empty()) {
+      out.message = "Defaults are saved for a CUPS printer only.";
+    } else if (!dialog_->save(&error)) {
+      out.message = error;
+    } else {
+      std::vector<std::string> keys;
+      for (auto& entry : dialog_->panels())
+        for (auto& k : entry.panel->supportedPPDOptionKeys()) keys.push_back(k);
+      out.options = DefaultableOptions(dialog_->ppdFile(), dialog_->ticketOptions(), keys);
+      if (SaveDestinationDefaults(dialog_->options().printerName, out.options, &out.message)) {
+        out.ok = true;
+        out.message = "Saved " + std::to_string(out.options.size()) + " options as the defaults for " +
+                      dialog_->options().printerName + ".";
+      }
+    }
+    if (cb_.defaultsSaved) deliver_([this, out] { cb_.defaultsSaved(out); });
+  });
+}
+
+}  // namespace gui

@@ -1,0 +1,125 @@
+// The dialog's session: the host core (host::Dialog) living on the plug-in
+// thread, driven by the window. Every plug-in call — opening, user actions,
+// panel switches, print, save-as-defaults — is posted to the plug-in thread;
+// after each call the session captures every panel, its summary and any
+// modal window, and hands that picture to the window's thread through
+// `deliver`, which the window sets to run a callback in its own event loop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/control_state.h"
+#include "gui/cups_jobs.h"
+#include "gui/plugin_thread.h"
+#include "gui/user_action.h"
+#include "host/dialog.h"
+
+namespace gui {
+
+struct PaperChoice {
+  std::string id, name;
+};
+
+// What the window needs of an opened session besides the controls.
+struct SessionInfo {
+  bool ok = false;
+  std::string error;        // why opening failed
+  std::string printerName;  // CUPS destination; "" in the offline PPD mode
+  std::string printerId;
+  std::vector<PaperChoice> papers;
+  std::string paper;  // the page format's paper id
+};
+
+struct PanelPicture {
+  std::string name, kind;
+  ControlState view;
+  std::vector<std::pair<std::string, std::string>> summary;  // in display order
+};
+
+struct WindowPicture {
+  std::uintptr_t id = 0;
+  std::string title;
+  ControlState content;
+};
+
+struct Picture {
+  std::vector<PanelPicture> panels;
+  std::vector<WindowPicture> windows;  // modal windows, outermost first
+};
+
+// The outcome of Print or of save-as-defaults, in words for the window.
+struct Outcome {
+  bool ok = false;
+  bool refusedByPanel = false;  // a panel's shouldPrint said no (its alert was shown)
+  int jobId = 0;
+  std::string message;
+  Options options;  // what went to CUPS
+};
+
+// Answers a modal run on the window's thread; the plug-in thread waits.
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  virtual int showAlert(const platform::ui::Alert& alert) = 0;
+  virtual int showOpenPanel(platform::ui::OpenPanel& panel) = 0;
+};
+
+class DialogSession {
+ public:
+  using Deliver = std::function<void(std::function<void()>)>;  // runs on the window's thread
+  using Ask = std::function<void(std::function<void()>)>;       // runs there and waits
+
+  struct Callbacks {
+    std::function<void(bool busy)> busy;
+    std::function<void(const Picture&)> picture;
+    std::function<void(const SessionInfo&)> opened;
+    std::function<void(const std::vector<std::string>&)> destinations;
+    std::function<void(const Outcome&)> printed;
+    std::function<void(const Outcome&)> defaultsSaved;
+  };
+
+  DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callbacks callbacks);
+  ~DialogSession();  // closes the host dialog on the plug-in thread, then stops it
+
+  // Lists the CUPS destinations (callbacks.destinations).
+  void listDestinations();
+  // Closes the current printer's session (terminating its panels) and opens
+  // one on the options; callbacks.opened, then a picture.
+  void open(const host::DialogOptions& options);
+  void act(const UserAction& action);
+  // The user closed a modal window: its run ends with the cancel response.
+  void cancelWindow(std::uintptr_t id);
+  // Hides the shown panel (shouldHide) and shows another (willShow). -1: the summary.
+  void showPanel(int index);
+  void setPaper(const std::string& id);
+  // Every panel saves and is asked whether to print; then the job goes to the
+  // destination with the ticket's options (plus copies and the paper), or, in
+  // the offline mode or without a file, only the options are reported.
+  void print(const std::string& file, int copies);
+  void saveDefaults();
+  // From the window's thread: waits until every posted call has run.
+  void drain() { thread_->drain(); }
+
+ private:
+  class ModalHost;
+  void post(std::function<void()> call);  // a call followed by a fresh picture
+  void publish();
+  Picture capture();
+
+  Deliver deliver_;
+  Ask ask_;
+  UserInterface* ui_;
+  Callbacks cb_;
+  std::unique_ptr<ModalHost> modal_;
+  // Plug-in thread only.
+  std::unique_ptr<host::Dialog> dialog_;
+  std::vector<platform::ui::Window*> windows_;
+  int shown_ = -1;
+  std::unique_ptr<PluginThread> thread_;  // last: stops first
+};
+
+}  // namespace gui

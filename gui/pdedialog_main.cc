@@ -1,0 +1,112 @@
+// pdedialog: the print dialog of the VN420P plug-ins on a Linux desktop. It
+// loads the plug-in bundles like pdehost, shows their panels as Qt widgets
+// and sends the job to CUPS.
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <QPaintEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+#include "gui/print_dialog.h"
+#include "gui/text.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path ExeDir() {
+  std::error_code ec;
+  fs::path p = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path(".") : p.parent_path();
+}
+
+std::string FirstExisting(std::initializer_list<fs::path> candidates) {
+  for (const auto& c : candidates)
+    if (fs::exists(c)) return c.lexically_normal().string();
+  return candidates.begin()->lexically_normal().string();
+}
+
+// Quits once the dialog has painted with its panels (startup measurements),
+// after saving a screenshot of its window when asked to.
+class FirstPaintQuit : public QObject {
+ public:
+  FirstPaintQuit(gui::PrintDialog* d, std::string screenshot) : d_(d), screenshot_(std::move(screenshot)) {}
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (o != d_ || e->type() != QEvent::Paint || !d_->panelRenderer(0) || done_) return false;
+    done_ = true;
+    if (screenshot_.empty()) {
+      // The moment, for measurements of the start-up.
+      timespec now;
+      clock_gettime(CLOCK_MONOTONIC, &now);
+      std::cout << "painted " << now.tv_sec * 1000000000LL + now.tv_nsec << std::endl;
+      QTimer::singleShot(0, qApp, &QApplication::quit);
+    } else {
+      // Taken from the display once the window manager had its turn.
+      QTimer::singleShot(300, qApp, [this] {
+        QPixmap shot = d_->screen()->grabWindow(d_->winId());
+        if (shot.isNull()) shot = d_->grab();
+        if (!shot.save(QString::fromStdString(screenshot_), "PNG"))
+          std::cerr << "pdedialog: cannot write " << screenshot_ << "\n";
+        QApplication::quit();
+      });
+    }
+    return false;
+  }
+
+ private:
+  gui::PrintDialog* d_;
+  std::string screenshot_;
+  bool done_ = false;
+};
+
+int Run(int argc, char** argv) {
+  fs::path exe = ExeDir();
+  gui::PrintDialogOptions opt;
+  opt.dialog.ppdPath = FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
+  opt.dialog.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
+  bool quitWhenShown = false;
+  std::string screenshot;
+
+  CLI::App app{"pdedialog: the print dialog of the VN420P plug-ins"};
+  auto* ppd = app.add_option("--ppd", opt.dialog.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
+  app.add_option("--printer", opt.dialog.printerName, "CUPS destination to open the dialog on")->excludes(ppd);
+  app.add_option("--device-uri", opt.dialog.deviceURI, "device URI of the offline printer");
+  app.add_option("--settings", opt.dialog.settingsPath, "print settings file: read when the dialog opens, written by Print");
+  app.add_option("--plugins", opt.dialog.pluginsDir, "folder of *.plugin bundles");
+  app.add_flag("--quit-when-shown", quitWhenShown, "quit once the dialog has painted its panels, printing the CLOCK_MONOTONIC time then");
+  app.add_option("--screenshot", screenshot, "save a PNG of the window as the display shows it, then quit");
+  app.add_option("FILE", opt.file, "the file Print sends (asked for when missing)")->check(CLI::ExistingFile);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  }
+
+  QApplication qapp(argc, argv);  // sets the locale from the environment
+  gui::BindCatalogue(FirstExisting({exe / "../share/vn420p/locale", exe / "../share/locale"}));
+  QApplication::setApplicationName("pdedialog");
+  gui::PrintDialog dialog(opt);
+  FirstPaintQuit quit(&dialog, screenshot);
+  if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
+  QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
+  dialog.showWhenReady();
+  int rc = qapp.exec();
+  if (quitWhenShown || !screenshot.empty()) return rc;
+  return rc == 0 && dialog.result() == QDialog::Accepted ? 0 : 1;  // 1: cancelled
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::cerr << "pdedialog: " << e.what() << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,57 @@
+// The one thread on which every plug-in call runs, apart from the window's
+// thread, so a slow call (device discovery on an unreachable printer) never
+// freezes the window. Calls run one at a time in the order posted.
+//
+// The observer hears, on the plug-in thread, when the thread starts working
+// and when it stops (a call finished, or the thread waits for the user inside
+// a modal run). A modal run of a window pumps the queue itself (runUntil), so
+// the window's control actions posted by the user run inside it, on the same
+// thread, as the plug-ins expect.
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace gui {
+
+class PluginThread {
+ public:
+  // busy(true) before work starts, busy(false) when the thread stops working.
+  explicit PluginThread(std::function<void(bool busy)> busy = {});
+  // Runs what is queued, then joins.
+  ~PluginThread();
+  PluginThread(const PluginThread&) = delete;
+  PluginThread& operator=(const PluginThread&) = delete;
+
+  // Queues a call. Safe from any thread.
+  void post(std::function<void()> call);
+  // On the plug-in thread, from inside a call: runs queued calls until done()
+  // answers true (checked after each call).
+  void runUntil(const std::function<bool()>& done);
+  // On the plug-in thread, from inside a call, around a wait for the user
+  // (an alert, an open panel): the thread is not busy meanwhile.
+  void waitingForUser(bool waiting);
+  bool isPluginThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+  // From another thread: blocks until every queued call has run and the
+  // thread is idle or waiting for the user (in a modal run or an alert).
+  void drain();
+
+ private:
+  void loop();
+  // Takes the next call, waiting for one; false when stopping with an empty queue.
+  bool next(std::function<void()>* call, bool nested);
+  void setBusy(bool busy);
+
+  std::function<void(bool)> busy_;
+  std::mutex mu_;
+  std::condition_variable cv_, idle_cv_;
+  std::deque<std::function<void()>> queue_;
+  bool stopping_ = false, running_ = false;  // running_: in a call, not waiting for the user
+  bool busy_state_ = false;
+  std::thread thread_;
+};
+
+}  // namespace gui

@@ -1,0 +1,406 @@
+#include "gui/print_dialog.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "gui/panel_renderer.h"
+#include "gui/text.h"
+#include "platform/ui/window.h"
+
+namespace gui {
+
+namespace ui = platform::ui;
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool IsInputEvent(QEvent::Type t) {
+  switch (t) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::InputMethod:
+    case QEvent::ShortcutOverride:
+      return true;
+    default:
+      return false;
+  }
+}
+}  // namespace
+
+ModalWindowDialog::ModalWindowDialog(std::function<void(const UserAction&)> sink, std::function<void()> cancel,
+                                     QWidget* parent)
+    : QDialog(parent), renderer_(new PanelRenderer(std::move(sink), this)), cancel_(std::move(cancel)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(renderer_);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  setModal(true);
+}
+
+void ModalWindowDialog::reject() { cancel_(); }
+
+PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
+    : QDialog(parent), options_(std::move(options)) {
+  DialogSession::Callbacks cb;
+  cb.busy = [this](bool busy) { onBusy(busy); };
+  cb.picture = [this](const Picture& p) { onPicture(p); };
+  cb.opened = [this](const SessionInfo& i) { onOpened(i); };
+  cb.destinations = [this](const std::vector<std::string>& n) { onDestinations(n); };
+  cb.printed = [this](const Outcome& o) { onPrinted(o); };
+  cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
+  session_ = std::make_unique<DialogSession>(
+      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
+      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::BlockingQueuedConnection); },
+      this, std::move(cb));
+  // The plug-ins load on their thread while this one builds the window; the
+  // CUPS destinations are listed once the panels are on screen.
+  session_->open(options_.dialog);
+
+  setWindowTitle(Tr("Print"));
+  printers_ = new QComboBox;
+  copies_ = new QSpinBox;
+  copies_->setRange(1, 9999);
+  paper_ = new QComboBox;
+  auto* form = new QFormLayout;
+  form->addRow(Tr("Printer:"), printers_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(copies_);
+  auto* paperLabel = new QLabel(Tr("Paper Size:"));
+  paperLabel->setBuddy(paper_);
+  row->addWidget(paperLabel);
+  row->addWidget(paper_, 1);
+  form->addRow(Tr("Copies:"), row);
+  printers_->setAccessibleName(Tr("Printer"));
+  copies_->setAccessibleName(Tr("Copies"));
+  paper_->setAccessibleName(Tr("Paper Size"));
+
+  panelList_ = new QListWidget;
+  panelList_->setAccessibleName(Tr("Panels"));
+  panelList_->setMinimumWidth(150);
+  panelList_->setMaximumWidth(200);
+  stack_ = new QStackedWidget;
+  summary_ = new QTreeWidget;
+  summary_->setHeaderLabels({Tr("Item"), Tr("Setting")});
+  summary_->setAccessibleName(Tr("Summary"));
+  summary_->setMinimumSize(460, 300);
+  stack_->addWidget(summary_);
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(panelList_);
+  middle->addWidget(stack_, 1);
+
+  busyBar_ = new QProgressBar;
+  busyBar_->setRange(0, 0);
+  busyBar_->setMaximumWidth(120);
+  busyBar_->setAccessibleName(Tr("Working"));
+  busyBar_->hide();
+  status_ = new QLabel;
+  status_->setWordWrap(true);
+  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  defaultsButton_ = new QPushButton(Tr("Save as defaults for this printer"));
+  cancelButton_ = new QPushButton(Tr("Cancel"));
+  printButton_ = new QPushButton(Tr("Print"));
+  printButton_->setDefault(true);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(busyBar_);
+  bottom->addWidget(status_, 1);
+  bottom->addWidget(defaultsButton_);
+  bottom->addWidget(cancelButton_);
+  bottom->addWidget(printButton_);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(middle, 1);
+  layout->addLayout(bottom);
+
+  busyTimer_ = new QTimer(this);
+  busyTimer_->setSingleShot(true);
+  busyTimer_->setInterval(kBusyDelayMs);
+  connect(busyTimer_, &QTimer::timeout, this, [this] {
+    if (!working_ || busyShown_) return;
+    busyShown_ = true;
+    busyBar_->show();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+  });
+
+  connect(printers_, &QComboBox::currentIndexChanged, this, [this](int i) { choosePrinter(i); });
+  connect(paper_, &QComboBox::activated, this,
+          [this](int i) { session_->setPaper(paper_->itemData(i).toString().toStdString()); });
+  connect(panelList_, &QListWidget::currentRowChanged, this, [this](int r) { choosePanel(r); });
+  connect(printButton_, &QPushButton::clicked, this, [this] { print(); });
+  connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(defaultsButton_, &QPushButton::clicked, this, [this] {
+    showStatus(QString(), false);
+    session_->saveDefaults();
+  });
+  qApp->installEventFilter(this);
+
+  updatingChoosers_ = true;
+  if (options_.dialog.printerName.empty()) {
+    std::string file = std::filesystem::path(options_.dialog.ppdPath).filename().string();
+    printers_->addItem(Tr("%1 (PPD file, offline)").arg(Q(file)));
+  } else {
+    printers_->addItem(Q(options_.dialog.printerName), Q(options_.dialog.printerName));
+  }
+  updatingChoosers_ = false;
+}
+
+PrintDialog::~PrintDialog() {
+  hide();  // focus leaves the fields (ending their editing) while the session still runs
+  qApp->removeEventFilter(this);
+  if (busyShown_) QApplication::restoreOverrideCursor();
+  session_.reset();
+}
+
+void PrintDialog::showWhenReady() {
+  if (!renderers_.empty()) {
+    show();
+    return;
+  }
+  showPending_ = true;
+  QTimer::singleShot(kBusyDelayMs, this, [this] {
+    if (showPending_) show();
+    showPending_ = false;
+  });
+}
+
+PanelRenderer* PrintDialog::panelRenderer(int i) const {
+  return i >= 0 && i < static_cast<int>(renderers_.size()) ? renderers_[static_cast<size_t>(i)] : nullptr;
+}
+
+ModalWindowDialog* PrintDialog::modalWindow() const {
+  return windowOrder_.empty() ? nullptr : windows_.at(windowOrder_.back());
+}
+
+QString PrintDialog::statusText() const { return status_->text(); }
+
+bool PrintDialog::eventFilter(QObject* object, QEvent* event) {
+  if (busyShown_ && IsInputEvent(event->type()) && object->isWidgetType()) {
+    QWidget* top = static_cast<QWidget*>(object)->window();
+    if (top == this || dynamic_cast<ModalWindowDialog*>(top)) return true;
+  }
+  return QDialog::eventFilter(object, event);
+}
+
+void PrintDialog::onBusy(bool busy) {
+  working_ = busy;
+  if (busy) {
+    if (!busyShown_) busyTimer_->start();
+    return;
+  }
+  busyTimer_->stop();
+  if (busyShown_) {
+    busyShown_ = false;
+    busyBar_->hide();
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void PrintDialog::onDestinations(const std::vector<std::string>& names) {
+  updatingChoosers_ = true;
+  for (const auto& n : names)
+    if (printers_->findData(Q(n)) < 0) printers_->addItem(Q(n), Q(n));
+  updatingChoosers_ = false;
+}
+
+void PrintDialog::choosePrinter(int index) {
+  if (updatingChoosers_ || index < 0) return;
+  host::DialogOptions o = options_.dialog;
+  QString name = printers_->itemData(index).toString();
+  o.printerName = name.toStdString();
+  opened_ = false;
+  showStatus(QString(), false);
+  session_->open(o);
+}
+
+void PrintDialog::onOpened(const SessionInfo& info) {
+  opened_ = info.ok;
+  reopened_ = true;  // new controls: the renderers start afresh
+  printButton_->setEnabled(info.ok);
+  defaultsButton_->setEnabled(info.ok && !info.printerName.empty());
+  if (!info.ok) {
+    showStatus(Q(info.error), true);
+    return;
+  }
+  updatingChoosers_ = true;
+  paper_->clear();
+  for (const auto& p : info.papers) paper_->addItem(Q(p.name), Q(p.id));
+  paper_->setCurrentIndex(paper_->findData(Q(info.paper)));
+  updatingChoosers_ = false;
+}
+
+void PrintDialog::onPicture(const Picture& picture) {
+  // Panels: one renderer each, rebuilt when another printer brought others.
+  bool same = !reopened_ && renderers_.size() == picture.panels.size();
+  reopened_ = false;
+  for (size_t i = 0; same && i < picture.panels.size(); ++i)
+    same = panelList_->item(static_cast<int>(i))->data(Qt::UserRole).toString() == Q(picture.panels[i].kind);
+  if (!same) {
+    for (PanelRenderer* r : renderers_) {
+      stack_->removeWidget(r);
+      r->deleteLater();
+    }
+    renderers_.clear();
+    QSignalBlocker block(panelList_);
+    panelList_->clear();
+    for (size_t i = 0; i < picture.panels.size(); ++i) {
+      auto* r = new PanelRenderer([this](const UserAction& a) {
+        if (session_) session_->act(a);
+      });
+      stack_->insertWidget(static_cast<int>(i), r);
+      renderers_.push_back(r);
+      auto* item = new QListWidgetItem(Q(picture.panels[i].name), panelList_);
+      item->setData(Qt::UserRole, Q(picture.panels[i].kind));
+    }
+    new QListWidgetItem(Tr("Summary"), panelList_);
+    block.unblock();
+    panelList_->setCurrentRow(0);
+  }
+  for (size_t i = 0; i < picture.panels.size(); ++i) renderers_[i]->render(picture.panels[i].view);
+  if (showPending_) {
+    showPending_ = false;
+    show();
+  }
+  if (!destinationsListed_) {
+    destinationsListed_ = true;
+    session_->listDestinations();
+  }
+
+  summary_->clear();
+  for (const auto& panel : picture.panels) {
+    auto* top = new QTreeWidgetItem(summary_, {Q(panel.name)});
+    for (const auto& [name, value] : panel.summary) new QTreeWidgetItem(top, {Q(name), Q(value)});
+  }
+  summary_->expandAll();
+  summary_->resizeColumnToContents(0);
+
+  // Modal windows: open new ones, update the rest, close those whose run ended.
+  std::vector<std::uintptr_t> live;
+  for (const auto& w : picture.windows) {
+    live.push_back(w.id);
+    ModalWindowDialog*& d = windows_[w.id];
+    if (!d) {
+      d = new ModalWindowDialog(
+          [this](const UserAction& a) {
+            if (session_) session_->act(a);
+          },
+          [this, id = w.id] {
+            if (session_) session_->cancelWindow(id);
+          },
+          this);
+      d->setWindowTitle(Q(w.title));
+      windowOrder_.push_back(w.id);
+      d->renderer()->render(w.content);
+      d->open();
+    } else {
+      d->renderer()->render(w.content);
+    }
+  }
+  for (auto it = windowOrder_.begin(); it != windowOrder_.end();) {
+    if (std::find(live.begin(), live.end(), *it) == live.end()) {
+      ModalWindowDialog* d = windows_[*it];
+      windows_.erase(*it);
+      d->hide();
+      d->deleteLater();
+      it = windowOrder_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void PrintDialog::choosePanel(int row) {
+  if (row < 0) return;
+  stack_->setCurrentIndex(row < static_cast<int>(renderers_.size()) ? row : stack_->count() - 1);
+  session_->showPanel(row < static_cast<int>(renderers_.size()) ? row : -1);
+}
+
+void PrintDialog::print() {
+  std::string file = options_.file;
+  if (file.empty() && printers_->currentData().isValid()) {
+    file = QFileDialog::getOpenFileName(this, Tr("Choose the file to print")).toStdString();
+    if (file.empty()) return;
+  }
+  showStatus(QString(), false);
+  session_->print(file, copies_->value());
+}
+
+void PrintDialog::onPrinted(const Outcome& o) {
+  outcome_ = o;
+  if (o.refusedByPanel) return;  // the panel's alert said why
+  QString text = Q(o.message);
+  if (o.ok && o.jobId == 0) {
+    QStringList opts;
+    for (const auto& [k, v] : o.options) opts << Q(k + "=" + v);
+    text += " " + Tr("Options: %1").arg(opts.join(' '));
+  }
+  showStatus(text, !o.ok);
+  if (o.ok && o.jobId != 0) accept();  // the job is with CUPS: the dialog's work is done
+}
+
+void PrintDialog::onSaved(const Outcome& o) {
+  outcome_ = o;
+  showStatus(Q(o.message), !o.ok);
+}
+
+void PrintDialog::showStatus(const QString& text, bool error) {
+  status_->setText(text);
+  QPalette p = status_->palette();
+  p.setColor(QPalette::WindowText, error ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText));
+  status_->setPalette(p);
+}
+
+int PrintDialog::showAlert(const ui::Alert& alert) {
+  QMessageBox box(this);
+  box.setIcon(alert.style == ui::Alert::Style::kCritical        ? QMessageBox::Critical
+              : alert.style == ui::Alert::Style::kInformational ? QMessageBox::Information
+                                                                : QMessageBox::Warning);
+  box.setText(Q(alert.messageText));
+  box.setInformativeText(Q(alert.informativeText));
+  std::vector<std::string> buttons = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+  std::vector<QAbstractButton*> made;
+  for (size_t i = 0; i < buttons.size(); ++i)
+    made.push_back(box.addButton(Q(buttons[i]), i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+  box.setDefaultButton(static_cast<QPushButton*>(made.front()));
+  box.setObjectName("vnAlert");
+  box.exec();
+  auto it = std::find(made.begin(), made.end(), box.clickedButton());
+  int index = it == made.end() ? static_cast<int>(made.size()) - 1 : static_cast<int>(it - made.begin());
+  return ui::kAlertFirstButtonReturn + index;
+}
+
+int PrintDialog::showOpenPanel(ui::OpenPanel& panel) {
+  QFileDialog d(this, Q(panel.title), Q(panel.directory));
+  d.setObjectName("vnOpenPanel");
+  d.setOption(QFileDialog::DontUseNativeDialog);
+  if (panel.canChooseDirectories && !panel.canChooseFiles) d.setFileMode(QFileDialog::Directory);
+  else d.setFileMode(panel.allowsMultipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  if (!panel.allowedFileTypes.empty()) {
+    QStringList patterns;
+    for (const auto& t : panel.allowedFileTypes) patterns << "*." + Q(t);
+    d.setNameFilter(patterns.join(' '));
+  }
+  if (d.exec() != QDialog::Accepted) return ui::kModalResponseCancel;
+  for (const QString& f : d.selectedFiles()) panel.paths.push_back(f.toStdString());
+  return ui::kModalResponseOK;
+}
+
+}  // namespace gui

@@ -1,0 +1,107 @@
+// The print dialog window: printer chooser (CUPS destinations, or the offline
+// PPD), copies and paper size, the panel chooser with the chosen panel's view
+// and a summary view, Print, Cancel and "Save as defaults for this printer".
+// Plug-in work runs in a DialogSession on the plug-in thread; while a call
+// runs longer than kBusyDelayMs the window shows that it is busy and ignores
+// input, then refreshes from the next picture.
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <memory>
+
+#include "gui/dialog_session.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QStackedWidget;
+class QTreeWidget;
+
+namespace gui {
+
+class PanelRenderer;
+class ModalWindowDialog;
+
+inline constexpr int kBusyDelayMs = 200;
+
+struct PrintDialogOptions {
+  host::DialogOptions dialog;
+  std::string file;  // what Print sends; "" asks for one
+};
+
+class PrintDialog : public QDialog, public UserInterface {
+ public:
+  explicit PrintDialog(PrintDialogOptions options, QWidget* parent = nullptr);
+  ~PrintDialog() override;
+
+  // Shows the window once the panels are there, or after kBusyDelayMs when
+  // opening takes longer (then busy), so it does not flash up empty.
+  void showWhenReady();
+
+  // The renderer of panel i, of the innermost modal window (nullptr when none).
+  PanelRenderer* panelRenderer(int i) const;
+  ModalWindowDialog* modalWindow() const;
+  bool isBusy() const { return busyShown_; }
+  // True while a plug-in call is under way (busy or not yet).
+  bool isWorking() const { return working_; }
+  bool isOpened() const { return opened_; }
+  const Outcome& lastOutcome() const { return outcome_; }
+  QString statusText() const;
+  DialogSession& session() { return *session_; }
+
+  // UserInterface (on this window's thread)
+  int showAlert(const platform::ui::Alert& alert) override;
+  int showOpenPanel(platform::ui::OpenPanel& panel) override;
+
+ protected:
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+ private:
+  void onOpened(const SessionInfo& info);
+  void onPicture(const Picture& picture);
+  void onBusy(bool busy);
+  void onDestinations(const std::vector<std::string>& names);
+  void onPrinted(const Outcome& outcome);
+  void onSaved(const Outcome& outcome);
+  void choosePrinter(int index);
+  void choosePanel(int row);
+  void print();
+  void showStatus(const QString& text, bool error);
+
+  PrintDialogOptions options_;
+  std::unique_ptr<DialogSession> session_;
+  QComboBox* printers_;
+  QSpinBox* copies_;
+  QComboBox* paper_;
+  QListWidget* panelList_;
+  QStackedWidget* stack_;
+  QTreeWidget* summary_;
+  QProgressBar* busyBar_;
+  QLabel* status_;
+  QPushButton *printButton_, *cancelButton_, *defaultsButton_;
+  std::vector<PanelRenderer*> renderers_;
+  std::map<std::uintptr_t, ModalWindowDialog*> windows_;
+  std::vector<std::uintptr_t> windowOrder_;
+  QTimer* busyTimer_;
+  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
+       destinationsListed_ = false, reopened_ = false;
+  Outcome outcome_;
+};
+
+// A plug-in's modal window (the profile management window) as a modal dialog.
+class ModalWindowDialog : public QDialog {
+ public:
+  ModalWindowDialog(std::function<void(const UserAction&)> sink, std::function<void()> cancel, QWidget* parent);
+  PanelRenderer* renderer() const { return renderer_; }
+  void reject() override;  // Escape or the close box: the window's run ends with Cancel
+
+ private:
+  PanelRenderer* renderer_;
+  std::function<void()> cancel_;
+};
+
+}  // namespace gui

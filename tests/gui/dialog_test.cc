@@ -1,0 +1,496 @@
+// The print dialog driven with mouse and key events on real widgets, through
+// the real colour bundle and a test panel with every control kind, on Qt's
+// offscreen platform; jobs and defaults go to a private CUPS scheduler.
+#include <cups/cups.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QtTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "../prefservice/test_root.h"
+#include "gui/panel_renderer.h"
+#include "gui/print_dialog.h"
+#include "gui/text.h"
+#include "platform/process.h"
+#include "private_cupsd.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using gui::PrintDialog;
+
+std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+
+gui::PrintDialogOptions Options(const std::string& plugins, const std::string& printer = "") {
+  gui::PrintDialogOptions o;
+  o.dialog.pluginsDir = plugins;
+  if (printer.empty()) o.dialog.ppdPath = SamplePPD();
+  o.dialog.printerName = printer;
+  return o;
+}
+
+// Lets every posted plug-in call run and every picture reach the widgets.
+void Settle(PrintDialog& d) {
+  for (int i = 0; i < 3; ++i) {
+    d.session().drain();
+    QCoreApplication::processEvents();
+  }
+}
+
+template <class W>
+W* Control(PrintDialog& d, int panel, const char* name) {
+  gui::PanelRenderer* r = d.panelRenderer(panel);
+  return r ? qobject_cast<W*>(r->widgetNamed(name)) : nullptr;
+}
+
+// Chooses a pop-up item as a user does with the keyboard: focus, then arrows.
+void ChooseByKeys(PrintDialog& d, QComboBox* combo, const QString& title) {
+  int target = combo->findText(title);
+  QVERIFY2(target >= 0, qPrintable("no item " + title));
+  combo->setFocus();
+  for (int guard = 0; combo->currentIndex() != target && guard < 20; ++guard) {
+    QTest::keyClick(combo, combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+    Settle(d);
+  }
+  QCOMPARE(combo->currentIndex(), target);
+}
+
+// A check box or radio button takes clicks on its mark and label only.
+void ClickIndicator(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2)); }
+
+QString Summary(PrintDialog& d, const QString& item) {
+  auto* tree = d.findChild<QTreeWidget*>();
+  for (auto* it : tree->findItems(item, Qt::MatchExactly | Qt::MatchRecursive)) return it->text(1);
+  return {};
+}
+
+// Alerts run in a nested event loop: a timer finds the box, notes its text
+// and clicks the button with the title.
+void AnswerAlert(QString* text, const QString& button) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, text, button] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || !box->isVisible()) continue;
+      *text = box->text();
+      for (QAbstractButton* b : box->buttons())
+        if (b->text() == button) QTest::mouseClick(b, Qt::LeftButton);
+      timer->deleteLater();
+      return;
+    }
+  });
+  timer->start(20);
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string JobAttribute(const std::string& queue, int job, const char* name) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  std::string uri = "ipp://localhost/printers/" + queue;
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+  std::string value;
+  if (ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+    char buf[256];
+    ippAttributeString(attr, buf, sizeof buf);
+    value = buf;
+  }
+  ippDelete(response);
+  return value;
+}
+
+}  // namespace
+
+class DialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void customQuickColorOpensAdvancedPane() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    QVERIFY(d.isOpened());
+    auto* quick = Control<QComboBox>(d, 0, "menu_QuickColor");
+    auto* advanced = Control<QPushButton>(d, 0, "button_AdvanceColorOptions");
+    QVERIFY(quick && advanced);
+    QCOMPARE(quick->accessibleName(), QString("Quick Color"));
+    QVERIFY(!advanced->isEnabled());
+    ChooseByKeys(d, quick, "Custom");
+    QVERIFY(advanced->isEnabled());
+    QCOMPARE(Summary(d, "Quick Color"), QString("Custom"));
+
+    QTest::mouseClick(advanced, Qt::LeftButton);
+    Settle(d);
+    QWidget* colorPane = d.panelRenderer(0)->widgetNamed("onColorView");
+    QWidget* advancedPane = d.panelRenderer(0)->widgetNamed("onAdvancedView");
+    QVERIFY(advancedPane && advancedPane->isVisibleTo(&d));
+    QVERIFY(!colorPane->isVisibleTo(&d));
+    auto* halftone = Control<QComboBox>(d, 0, "menu_iHalftone");
+    QVERIFY(halftone && halftone->isVisibleTo(&d) && halftone->isEnabled());
+    QCOMPARE(halftone->accessibleName(), QString("Halftone"));
+  }
+
+  void everyControlKindFollowsTheModel() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    auto* mode = Control<QComboBox>(d, panel, "menu_Mode");
+    QVERIFY(mode);
+    auto* model = qobject_cast<QStandardItemModel*>(mode->model());
+    QVERIFY(!model->item(2)->isEnabled());  // the disabled item cannot be chosen
+
+    auto* mixed = Control<QCheckBox>(d, panel, "check_Mixed");
+    for (Qt::CheckState want : {Qt::Checked, Qt::PartiallyChecked, Qt::Unchecked}) {
+      QTest::mouseClick(mixed, Qt::LeftButton);
+      Settle(d);
+      QCOMPARE(mixed->checkState(), want);
+    }
+
+    auto* name = Control<QLineEdit>(d, panel, "field_UserName");
+    QCOMPARE(name->accessibleName(), QString("User Name"));
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QString::fromUtf8("ab\u00A5c"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QTest::keyClicks(name, "d");
+    Settle(d);
+    QCOMPARE(name->text(), QString("abd"));  // the yen sign left no trace
+
+    auto* password = Control<QLineEdit>(d, panel, "field_Password");
+    QCOMPARE(password->echoMode(), QLineEdit::Password);
+    auto* passwordLabel = Control<QLabel>(d, panel, "text_Password");
+    QCOMPARE(passwordLabel->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+    auto* tabs = Control<QTabWidget>(d, panel, "tabs");
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(1), QString("Two"));
+
+    // Tab order reads the layout: the mode pop-up, then the check box beside it.
+    QCOMPARE(mode->nextInFocusChain(), static_cast<QWidget*>(mixed));
+  }
+
+  void modalRunsBecomeDialogs() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    auto* result = Control<QLabel>(d, panel, "text_Result");
+
+    // Alert: the second button answers 1001.
+    QString alert;
+    AnswerAlert(&alert, "No");
+    QTest::mouseClick(Control<QPushButton>(d, panel, "button_Alert"), Qt::LeftButton);
+    QTRY_COMPARE(result->text(), QString("alert 1001"));
+    QCOMPARE(alert, QString("Continue?"));
+
+    // Modal window with a table: the table shows the data source; OK ends the run.
+    QTest::mouseClick(Control<QPushButton>(d, panel, "button_Window"), Qt::LeftButton);
+    QTRY_VERIFY(d.modalWindow() != nullptr);
+    Settle(d);
+    gui::ModalWindowDialog* w = d.modalWindow();
+    QCOMPARE(w->windowTitle(), QString("Manage"));
+    auto* table = qobject_cast<QTableWidget*>(w->renderer()->widgetNamed("table_Items"));
+    QCOMPARE(table->rowCount(), 3);
+    QCOMPARE(table->item(1, 0)->text(), QString("Beta"));
+    QCOMPARE(table->item(0, 1)->text(), QString::fromUtf8("\u2713"));
+    table->item(1, 0)->setText("Delta");  // an edit committed by the cell editor
+    Settle(d);
+    QCOMPARE(table->item(1, 0)->text(), QString("Delta"));
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->renderer()->widgetNamed("button_OK")), Qt::LeftButton);
+    QTRY_COMPARE(result->text(), QString("window 1"));
+    QVERIFY(d.modalWindow() == nullptr);
+
+    // Open panel: a file dialog limited to the panel's types; its choice comes back.
+    fs::path icc = fs::temp_directory_path() / "vn-dialog-test.icc";
+    std::ofstream(icc) << "x";
+    QString filters;
+    QTimer pick;  // tries until the file dialog took the choice and closed
+    QObject::connect(&pick, &QTimer::timeout, [&] {
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* f = qobject_cast<QFileDialog*>(w); f && f->isVisible()) {
+          filters = f->nameFilters().join(' ');
+          // As a user types the path into the name field and presses Open.
+          if (auto* name = f->findChild<QLineEdit*>("fileNameEdit")) name->setText(QString::fromStdString(icc.string()));
+          QMetaObject::invokeMethod(f, "accept");
+        }
+    });
+    pick.start(50);
+    QTest::mouseClick(Control<QPushButton>(d, panel, "button_Open"), Qt::LeftButton);
+    QTRY_COMPARE(result->text(), QString::fromStdString("open 1 " + icc.string()));
+    QCOMPARE(filters, QString("*.icc"));
+    pick.stop();
+    fs::remove(icc);
+
+    // Summary: every call reached the panel on one thread.
+    QCOMPARE(Summary(d, "Threads"), QString("1"));
+  }
+
+  void japaneseCatalogues() {
+    qputenv("LANGUAGE", "ja");
+    gui::BindCatalogue(std::string(VN_BINARY_DIR) + "/share/vn420p/locale");
+    {
+      PrintDialog d(Options(VN_PLUGIN_DIR));
+      d.show();
+      Settle(d);
+      auto* list = d.findChild<QListWidget*>();
+      QCOMPARE(list->item(0)->text(), QString::fromUtf8("カラーオプション"));
+      QCOMPARE(Control<QComboBox>(d, 0, "menu_QuickColor")->accessibleName(), QString::fromUtf8("クイックカラー"));
+      bool print = false;
+      for (auto* b : d.findChildren<QPushButton*>()) print = print || b->text() == QString::fromUtf8("プリント");
+      QVERIFY(print);
+    }
+    qunsetenv("LANGUAGE");
+  }
+
+  void securityPaneFiltersTheUserName() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int sec = Control<QComboBox>(d, 1, "waitModePopUp") ? 1 : 0;
+    auto* mode = Control<QComboBox>(d, sec, "waitModePopUp");
+    QVERIFY(mode);
+    d.findChild<QListWidget*>()->setCurrentRow(sec);  // the Security pane on screen
+    Settle(d);
+    // A private user's name: the yen sign is refused as it is typed.
+    ClickIndicator(Control<QCheckBox>(d, sec, "userAuthenticationCheckBox"));
+    Settle(d);
+    auto* privateUser = d.panelRenderer(sec)->findChild<QRadioButton*>("userRadioButton_1");
+    QVERIFY(privateUser && privateUser->isEnabled());
+    ClickIndicator(privateUser);
+    Settle(d);
+    auto* name = Control<QLineEdit>(d, sec, "userNameEditText");
+    QVERIFY(name->isEnabled());
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, QString::fromUtf8("ab\u00A5c"));
+    QTest::keyClick(name, Qt::Key_Return);
+    Settle(d);
+    QCOMPARE(name->text(), QString("abc"));
+  }
+
+  void managementWindowOkRebuildsTheMenus() {
+    vntest::TempRoot root(true);  // the bridge tool and service, so the window may write
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    ChooseByKeys(d, Control<QComboBox>(d, 0, "menu_QuickColor"), "Custom");
+    QTest::mouseClick(Control<QPushButton>(d, 0, "button_AdvanceColorOptions"), Qt::LeftButton);
+    Settle(d);
+    auto* manage = Control<QPushButton>(d, 0, "button_ManageProfile");
+    QVERIFY(manage && manage->isEnabled());
+    QTest::mouseClick(manage, Qt::LeftButton);
+    QTRY_VERIFY(d.modalWindow() != nullptr);
+    Settle(d);
+    gui::PanelRenderer* w = d.modalWindow()->renderer();
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_addButton")), Qt::LeftButton);
+    Settle(d);
+    for (auto [field, text] : {std::pair{"_fileNameEdit", "GUI.ICC"}, std::pair{"_profileNameEdit", "Window"}}) {
+      auto* edit = qobject_cast<QLineEdit*>(w->widgetNamed(field));
+      QVERIFY2(edit && edit->isVisibleTo(d.modalWindow()), field);
+      QTest::mouseClick(edit, Qt::LeftButton);
+      QTest::keyClicks(edit, text);
+      Settle(d);
+    }
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_localOK")), Qt::LeftButton);
+    Settle(d);
+    QCOMPARE(qobject_cast<QTableWidget*>(w->widgetNamed("_profileTableView"))->rowCount(), 1);
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_windowOK")), Qt::LeftButton);
+    QTRY_VERIFY(d.modalWindow() == nullptr);
+    Settle(d);
+    bool listed = false;
+    for (auto* combo : d.panelRenderer(0)->findChildren<QComboBox*>())
+      listed = listed || combo->findText("GUI.ICC(Window)", Qt::MatchStartsWith) >= 0;
+    QVERIFY2(listed, "the profile the window added is in the Advanced pane's menus");
+  }
+
+  void slowCallShowsBusyAndIgnoresInput() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    auto* mixed = Control<QCheckBox>(d, panel, "check_Mixed");
+    QTest::mouseClick(Control<QPushButton>(d, panel, "button_Slow"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(d.isBusy(), 600);
+    QTest::mouseClick(mixed, Qt::LeftButton);  // ignored while busy
+    QTRY_VERIFY_WITH_TIMEOUT(!d.isBusy(), 3000);
+    Settle(d);
+    QCOMPARE(Control<QLabel>(d, panel, "text_Result")->text(), QString("slow done"));
+    QCOMPARE(mixed->checkState(), Qt::Unchecked);
+    // A fast call never shows the busy state.
+    QTest::mouseClick(mixed, Qt::LeftButton);
+    Settle(d);
+    QVERIFY(!d.isBusy());
+    QCOMPARE(mixed->checkState(), Qt::Checked);
+  }
+
+  void printWithoutPasswordShowsTheAlert() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    QPushButton* print = nullptr;
+    for (auto* b : d.findChildren<QPushButton*>())
+      if (b->text() == "Print") print = b;
+    QString alert;
+    AnswerAlert(&alert, "OK");
+    QTest::mouseClick(print, Qt::LeftButton);
+    QTRY_VERIFY(d.lastOutcome().refusedByPanel);
+    QCOMPARE(alert, QString("A password is required."));
+
+    auto* password = Control<QLineEdit>(d, panel, "field_Password");
+    QTest::mouseClick(password, Qt::LeftButton);
+    QTest::keyClicks(password, "1234");
+    QTest::mouseClick(print, Qt::LeftButton);
+    Settle(d);
+    QVERIFY(d.lastOutcome().ok);
+    QVERIFY(!d.lastOutcome().refusedByPanel);
+  }
+};
+
+// The job tests run against one private scheduler.
+class CupsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    cupsd_ = std::make_unique<testsupport::PrivateCupsd>();
+    if (!cupsd_->addQueue("VN420Pgui", "file:///dev/null", SamplePPD())) QSKIP(cupsd_->skipReason().c_str());
+    // A stopped queue keeps its jobs, so their attributes can be read back.
+    QCOMPARE(std::system("cupsdisable VN420Pgui >/dev/null 2>&1"), 0);
+    file_ = cupsd_->dir() + "/job.txt";
+    std::ofstream(file_) << "hello\n";
+  }
+  void cleanupTestCase() { cupsd_.reset(); }
+
+  void jobCarriesWhatPdehostPrints() {
+    // What pdehost prints for the same action …
+    std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
+    std::string ticket = cupsd_->dir() + "/ticket.plist";
+    platform::TaskResult r;
+    QCOMPARE(platform::RunTask(exe, {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pgui", "--settings", ticket,
+                                     "set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"},
+                               &r),
+             0);
+    QCOMPARE(platform::RunTask(exe, {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pgui", "--settings", ticket,
+                                     "print"},
+                               &r),
+             0);
+    QCOMPARE(r.exitStatus, 0);
+    std::vector<std::pair<std::string, std::string>> expected;
+    std::istringstream lines(r.output);
+    for (std::string line; std::getline(lines, line);)
+      if (auto eq = line.find('='); eq != std::string::npos) expected.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+    QVERIFY(expected.size() > 20);
+
+    // … reaches the scheduler from the dialog.
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "VN420Pgui");
+    o.file = file_;
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    QVERIFY(d.isOpened());
+    ChooseByKeys(d, Control<QComboBox>(d, 0, "menu_QuickColor"), "Vivid");
+    QPushButton* print = nullptr;
+    for (auto* b : d.findChildren<QPushButton*>())
+      if (b->text() == "Print") print = b;
+    QTest::mouseClick(print, Qt::LeftButton);
+    Settle(d);
+    QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+    int job = d.lastOutcome().jobId;
+    QVERIFY(job > 0);
+    QVERIFY(d.statusText().contains(QString::number(job)));
+    // The scheduler keeps Boolean choices as IPP booleans ("false").
+    for (const auto& [key, value] : expected)
+      QCOMPARE(QString::fromStdString(key + "=" + JobAttribute("VN420Pgui", job, key.c_str())).toLower(),
+               QString::fromStdString(key + "=" + value).toLower());
+    QCOMPARE(JobAttribute("VN420Pgui", job, "PageSize"), std::string("Letter"));
+  }
+
+  void choosingAPrinterReopensTheDialog() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    QPushButton* save = nullptr;
+    for (auto* b : d.findChildren<QPushButton*>())
+      if (b->text() == "Save as defaults for this printer") save = b;
+    QVERIFY(!save->isEnabled());  // the offline PPD is no queue
+    auto* printers = d.findChildren<QComboBox*>().first();
+    QTRY_VERIFY(printers->findData("VN420Pgui") >= 0);
+    QPointer<QComboBox> before = Control<QComboBox>(d, 0, "menu_QuickColor");
+    ChooseByKeys(d, printers, "VN420Pgui");
+    Settle(d);
+    QVERIFY(save->isEnabled());
+    auto* quick = Control<QComboBox>(d, 0, "menu_QuickColor");
+    QVERIFY(quick && quick != before.data());
+    QCOMPARE(quick->currentText(), QString("Standard"));
+  }
+
+  void defaultsHoldNoCredential() {
+    fs::path home = fs::path(cupsd_->dir()) / "home";
+    fs::create_directories(home);
+    qputenv("HOME", home.c_str());
+    qputenv("CUPS_SERVERROOT", cupsd_->dir().c_str());  // where root's lpoptions go
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR, "VN420Pgui"));
+    d.show();
+    Settle(d);
+    int widget = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    int colour = 1 - widget;
+    ChooseByKeys(d, Control<QComboBox>(d, colour, "menu_QuickColor"), "Vivid");
+    ChooseByKeys(d, Control<QComboBox>(d, widget, "menu_Mode"), "Secure");
+    for (const char* field : {"field_UserName", "field_Password"}) {
+      auto* edit = Control<QLineEdit>(d, widget, field);
+      QTest::mouseClick(edit, Qt::LeftButton);
+      QTest::keyClicks(edit, "secret");
+    }
+    QPushButton* save = nullptr;
+    for (auto* b : d.findChildren<QPushButton*>())
+      if (b->text() == "Save as defaults for this printer") save = b;
+    QTest::mouseClick(save, Qt::LeftButton);
+    Settle(d);
+    QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+    std::string saved = Slurp(home / ".cups/lpoptions") + Slurp(fs::path(cupsd_->dir()) / "lpoptions");
+    QVERIFY2(saved.find("HVQuickColor=Vivid") != std::string::npos, saved.c_str());
+    QVERIFY2(saved.find("PrintModeVN420P=SecurePrint") != std::string::npos, saved.c_str());
+    QVERIFY2(saved.find("secret") == std::string::npos, saved.c_str());
+    QVERIFY(saved.find("UserName") == std::string::npos);
+  }
+
+ private:
+  std::unique_ptr<testsupport::PrivateCupsd> cupsd_;
+  std::string file_;
+};
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  int failed = 0;
+  DialogTest dialog;
+  failed += QTest::qExec(&dialog, argc, argv);
+  CupsTest cups;
+  failed += QTest::qExec(&cups, argc, argv);
+  return failed == 0 ? 0 : 1;
+}
+
+#include "dialog_test.moc"

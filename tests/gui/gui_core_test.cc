@@ -1,0 +1,205 @@
+// The toolkit-free core of the dialog: control pictures, user actions on the
+// live model, the plug-in thread and the defaults filter.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <set>
+
+#include "gui/control_state.h"
+#include "gui/cups_jobs.h"
+#include "gui/plugin_thread.h"
+#include "gui/user_action.h"
+#include "platform/ppd.h"
+#include "platform/ui/nib.h"
+
+namespace gui {
+namespace {
+
+namespace ui = platform::ui;
+
+constexpr const char* kUi = R"(<ui version="4.0"><widget class="QWidget" name="top">
+  <property name="geometry"><rect><x>0</x><y>0</y><width>200</width><height>100</height></rect></property>
+  <widget class="QLabel" name="label"><property name="text"><string>Name:</string></property></widget>
+  <widget class="QComboBox" name="popup"><item><property name="text"><string>A</string></property></item>
+    <item><property name="text"><string>B</string></property></item></widget>
+  <widget class="QCheckBox" name="check"><property name="tristate"><bool>true</bool></property></widget>
+  <widget class="QRadioButton" name="radio"/>
+  <widget class="QPushButton" name="push"/>
+  <widget class="Matrix" name="matrix"><widget class="QRadioButton" name="c0"/><widget class="QRadioButton" name="c1"/></widget>
+  <widget class="QLineEdit" name="field"/>
+  <widget class="QLineEdit" name="secure"><property name="echoMode"><enum>QLineEdit::Password</enum></property></widget>
+  <widget class="QGroupBox" name="box"><property name="title"><string>Box</string></property></widget>
+  <widget class="QTabWidget" name="tabs"><widget class="QWidget" name="p0"><attribute name="title"><string>P0</string></attribute></widget>
+    <widget class="QWidget" name="p1"><attribute name="title"><string>P1</string></attribute></widget></widget>
+  <widget class="QTableWidget" name="table"><property name="dataSource"><string>owner</string></property>
+    <column><property name="text"><string>N</string></property><property name="editable"><bool>true</bool></property></column></widget>
+ </widget>
+ <connections><connection><sender>field</sender><signal>x</signal><receiver>owner</receiver><slot>act:</slot></connection></connections>
+</ui>)";
+
+struct Owner : ui::Object, ui::TableViewDataSource {
+  std::vector<platform::plist::Value> rows{"x", int64_t{7}, true};
+  int actions = 0;
+  bool performAction(std::string_view, ui::Object*) override { return ++actions, true; }
+  int numberOfRowsInTableView(ui::TableView*) override { return static_cast<int>(rows.size()); }
+  platform::plist::Value objectValueForTableColumn(ui::TableView*, std::string_view, int r) override {
+    return rows[static_cast<size_t>(r)];
+  }
+  void setObjectValue(ui::TableView*, const platform::plist::Value& v, std::string_view, int r) override {
+    rows[static_cast<size_t>(r)] = v;
+  }
+};
+
+struct Loaded {
+  Owner owner;
+  std::unique_ptr<ui::Nib> nib;
+  Loaded() {
+    std::string error;
+    nib = ui::Nib::LoadFromString(kUi, &owner, ui::ClassRegistry(), &error);
+    EXPECT_TRUE(nib) << error;
+  }
+  std::uintptr_t id(const char* name) { return reinterpret_cast<std::uintptr_t>(nib->find(name)); }
+  const ControlState* state(const ControlState& s, const std::string& name) {
+    if (s.name == name) return &s;
+    for (const auto& c : s.children)
+      if (const ControlState* f = state(c, name)) return f;
+    return nullptr;
+  }
+};
+
+TEST(ControlStateTest, EveryKindIsCaptured) {
+  Loaded l;
+  l.nib->find<ui::TextField>("secure")->setStringValue("p\u00E4ss\U0001F600");
+  ControlState top = CaptureControls(l.nib->topView());
+  const std::pair<const char*, ControlKind> kinds[] = {
+      {"top", ControlKind::kView},         {"label", ControlKind::kLabel},
+      {"popup", ControlKind::kPopUp},      {"check", ControlKind::kCheckBox},
+      {"radio", ControlKind::kRadio},      {"push", ControlKind::kPushButton},
+      {"matrix", ControlKind::kMatrix},    {"field", ControlKind::kTextField},
+      {"secure", ControlKind::kSecureField}, {"box", ControlKind::kBox},
+      {"tabs", ControlKind::kTabView},     {"table", ControlKind::kTable},
+  };
+  for (const auto& [name, kind] : kinds) {
+    const ControlState* s = l.state(top, name);
+    ASSERT_NE(s, nullptr) << name;
+    EXPECT_EQ(s->kind, kind) << name;
+    EXPECT_EQ(FindControl(l.nib->topView(), s->id), l.nib->find(name)) << name;
+  }
+  EXPECT_EQ(l.state(top, "secure")->text, "******") << "one mark per UTF-16 unit, never the secret";
+  EXPECT_TRUE(l.state(top, "check")->allowsMixed);
+  EXPECT_EQ(l.state(top, "matrix")->items.size(), 2u);
+  EXPECT_EQ(l.state(top, "tabs")->children.size(), 2u);
+  EXPECT_EQ(l.state(top, "table")->cells, (std::vector<std::vector<std::string>>{{"x"}, {"7"}, {"\u2713"}}));
+  EXPECT_EQ(FindControl(l.nib->topView(), 1), nullptr);
+}
+
+using T = UserAction::Type;
+
+UserAction A(T type, int index = -1, std::string text = "", int start = 0, int length = 0, int column = -1) {
+  UserAction a;
+  a.type = type;
+  a.index = index;
+  a.text = std::move(text);
+  a.start = start;
+  a.length = length;
+  a.column = column;
+  return a;
+}
+
+TEST(UserActionTest, ActionsReachTheModel) {
+  struct Case {
+    const char* control;
+    std::vector<UserAction> actions;
+    std::function<bool(Loaded&)> check;
+    bool ok = true;
+  };
+  auto field = [](Loaded& l) { return l.nib->find<ui::TextField>("field"); };
+  const Case cases[] = {
+      {"popup", {A(T::kChoose, 1)}, [](Loaded& l) { return l.nib->find<ui::PopUpButton>("popup")->indexOfSelectedItem() == 1; }},
+      {"popup", {A(T::kChoose, 5)}, [](Loaded& l) { return l.nib->find<ui::PopUpButton>("popup")->indexOfSelectedItem() == 0; }, false},
+      {"check", {A(T::kClick), A(T::kClick)}, [](Loaded& l) { return l.nib->find<ui::Button>("check")->state() == ui::Button::kMixedState; }},
+      {"matrix", {A(T::kSelectRow, 1)}, [](Loaded& l) { return l.nib->find<ui::Matrix>("matrix")->selectedRow() == 1; }},
+      {"tabs", {A(T::kSelectTab, 1)}, [](Loaded& l) { return l.nib->find<ui::TabView>("tabs")->indexOfSelectedTabViewItem() == 1; }},
+      {"table", {A(T::kSelectRow, 2), A(T::kEditCell, 0, "y", 0, 0, 0)},
+       [](Loaded& l) { return l.nib->find<ui::TableView>("table")->selectedRow() == 2 && l.owner.rows[0] == platform::plist::Value("y"); }},
+      // Typing, a surrogate pair deleted as one character, then Return fires the action once.
+      {"field", {A(T::kInsertText, -1, "ab\U0001F600"), A(T::kDeleteBackward), A(T::kSelectText), A(T::kInsertText, -1, "z"), A(T::kEndEditing)},
+       [&](Loaded& l) { return field(l)->stringValue() == "zab" && !field(l)->isEditing() && l.owner.actions == 1; }},
+      {"field", {A(T::kInsertText, -1, "abc"), A(T::kSelectText, -1, "", 0, 1), A(T::kDeleteForward)},
+       [&](Loaded& l) { return field(l)->stringValue() == "bc" && field(l)->isEditing() && l.owner.actions == 0; }},
+  };
+  for (const auto& c : cases) {
+    Loaded l;
+    bool ok = true;
+    for (UserAction a : c.actions) {
+      a.id = l.id(c.control);
+      std::string error;
+      ok = ApplyUserAction(l.nib->topView(), a, &error) && ok;
+    }
+    EXPECT_EQ(ok, c.ok) << c.control;
+    EXPECT_TRUE(c.check(l)) << c.control;
+  }
+  Loaded l;
+  l.nib->find<ui::Control>("push")->setEnabled(false);
+  std::string error;
+  UserAction click = A(T::kClick);
+  click.id = l.id("push");
+  EXPECT_FALSE(ApplyUserAction(l.nib->topView(), click, &error));
+  click.id = 12345;
+  EXPECT_FALSE(ApplyUserAction(l.nib->topView(), click, &error));
+  EXPECT_EQ(error, "the control is no longer shown");
+}
+
+TEST(PluginThreadTest, CallsRunInOrderOnOneThreadAndModalRunsPump) {
+  std::vector<bool> busy;
+  std::mutex mu;
+  std::vector<int> order;
+  std::set<std::thread::id> threads;
+  {
+    PluginThread t([&](bool b) {
+      std::lock_guard<std::mutex> lock(mu);
+      busy.push_back(b);
+    });
+    std::atomic<bool> stop{false};
+    auto record = [&](int i) {
+      std::lock_guard<std::mutex> lock(mu);
+      order.push_back(i);
+      threads.insert(std::this_thread::get_id());
+    };
+    t.post([&] {
+      record(1);
+      // A modal run: later posts run inside it, until one of them stops it.
+      t.runUntil([&] { return stop.load(); });
+      record(4);
+    });
+    t.post([&] { record(2); });
+    t.post([&] {
+      record(3);
+      stop = true;
+    });
+    t.post([&] { record(5); });
+    t.drain();
+    EXPECT_FALSE(t.isPluginThread());
+  }
+  EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(threads.size(), 1u);
+  EXPECT_FALSE(threads.count(std::this_thread::get_id()));
+  ASSERT_FALSE(busy.empty());
+  EXPECT_TRUE(busy.front());
+  EXPECT_FALSE(busy.back());
+}
+
+TEST(DefaultableOptionsTest, OnlyPPDChoicesOfSupportedKeys) {
+  std::string error;
+  auto ppd = platform::ppd::PpdFile::Open(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd", &error);
+  ASSERT_TRUE(ppd) << error;
+  Options ticket = {{"HVQuickColor", "Vivid"},          {"HVEdgeType", "secret"},   {"UserPass", "secret"},
+                    {"PrintModeVN420P", "SecurePrint"}, {"HVBrightness", "Light"}, {"Duplex", "DuplexNoTumble"}};
+  Options kept = DefaultableOptions(ppd->get(), ticket, {"HVQuickColor", "HVEdgeType", "UserPass", "PrintModeVN420P"});
+  EXPECT_EQ(kept, (Options{{"HVQuickColor", "Vivid"}, {"PrintModeVN420P", "SecurePrint"}}));
+  EXPECT_TRUE(DefaultableOptions(nullptr, ticket, {"HVQuickColor"}).empty());
+}
+
+}  // namespace
+}  // namespace gui
