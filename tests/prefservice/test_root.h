@@ -107,7 +107,8 @@ class TempRoot {
       kill(pid, SIGKILL);
       // Gone once its socket no longer answers (it may stay a zombie of
       // whoever adopted it).
-      for (int t = 0; t < 500 && ServicePid() == pid; ++t) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      for (int t = 0; t < 500 && ServicePid() == pid; ++t)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
   }
 
@@ -125,27 +126,48 @@ inline platform::TaskResult RunBridge(const std::vector<std::string>& args) {
   return result;
 }
 
-// Runs fn in a forked child as user nobody and answers its exit code (or -1).
-// The child must not use the test framework; it reports through its code.
-inline int RunAsNobody(const std::function<int()>& fn) {
-  struct passwd* pw = getpwnam("nobody");
-  if (pw == nullptr) return -1;
-  uid_t uid = pw->pw_uid;
-  gid_t gid = pw->pw_gid;
+// The uid and primary gid of user `name`; false when there is no such user.
+inline bool UserIds(const char* name, uid_t* uid, gid_t* gid) {
+  struct passwd* pw = getpwnam(name);
+  if (pw == nullptr) return false;
+  *uid = pw->pw_uid;
+  *gid = pw->pw_gid;
+  return true;
+}
+
+// Starts fn in a forked child as user `name` (real, effective and saved ids,
+// no supplementary groups, so nothing of root's rights is left), killed by an
+// alarm after `seconds` (0: never); the child's pid, or -1. The child must not
+// use the test framework; it reports through its exit code.
+inline pid_t StartAs(const char* name, const std::function<int()>& fn, unsigned seconds = 0) {
+  uid_t uid;
+  gid_t gid;
+  if (!UserIds(name, &uid, &gid)) return -1;
   pid_t pid = fork();
-  if (pid < 0) return -1;
   if (pid == 0) {
-    if (setgroups(0, nullptr) != 0 || setgid(gid) != 0 || setuid(uid) != 0) _exit(100);
+    if (setgroups(0, nullptr) != 0 || setresgid(gid, gid, gid) != 0 || setresuid(uid, uid, uid) != 0)
+      _exit(100);
+    if (seconds > 0) alarm(seconds);
     _exit(fn());
   }
+  return pid;
+}
+
+// StartAs, waited for: the child's exit code, or -1 when it crashed or was killed.
+inline int RunAs(const char* name, const std::function<int()>& fn, unsigned seconds = 0) {
+  pid_t pid = StartAs(name, fn, seconds);
   int status = 0;
-  waitpid(pid, &status, 0);
+  if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+inline int RunAsNobody(const std::function<int()>& fn) { return RunAs("nobody", fn); }
+
 inline uid_t NobodyUid() {
-  struct passwd* pw = getpwnam("nobody");
-  return pw ? pw->pw_uid : 0;
+  uid_t uid = 0;
+  gid_t gid;
+  UserIds("nobody", &uid, &gid);
+  return uid;
 }
 
 }  // namespace vntest
