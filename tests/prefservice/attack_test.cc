@@ -64,12 +64,7 @@ class AttackTest : public ::testing::Test {
     uid_t attacker;
     ASSERT_TRUE(vntest::UserIds(kVictim, &victim_, &gid) && vntest::UserIds(kAttacker, &attacker, &gid));
     ASSERT_NE(victim_, attacker);
-    // Every folder on the way stays reachable for both; the preference
-    // folder is shared and world-writable, as installed.
-    vntest::fs::path folder = vntest::fs::path(root_.folder()).parent_path();
-    for (vntest::fs::path p = folder; p.string().size() > root_.base().size(); p = p.parent_path())
-      chmod(p.c_str(), 0755);
-    chmod(folder.c_str(), 01777);
+    root_.ShareFolder();
     secret_ = root_.base() + "/secret.plist";
     secret_bytes_ = SecretProfileFile();
     WriteAll(secret_, secret_bytes_);

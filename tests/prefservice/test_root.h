@@ -41,6 +41,15 @@ inline void WriteAll(const std::string& path, const std::string& bytes) {
   out << bytes;
 }
 
+// The uid and primary gid of user `name`; false when there is no such user.
+inline bool UserIds(const char* name, uid_t* uid, gid_t* gid) {
+  struct passwd* pw = getpwnam(name);
+  if (pw == nullptr) return false;
+  *uid = pw->pw_uid;
+  *gid = pw->pw_gid;
+  return true;
+}
+
 // Sets VN420P_ROOT and XDG_RUNTIME_DIR to fresh folders for the object's
 // lifetime and creates the preference folder. When `install` is set, copies
 // the build's bridgetool and prefservice to the launch path.
@@ -81,6 +90,17 @@ class TempRoot {
     chmod(root_.c_str(), 0755);
   }
 
+  // The preference folder shared and world-writable as installed (mode
+  // 1777), every folder on the way reachable for other users.
+  void ShareFolder() const {
+    fs::path folder = fs::path(folder_).parent_path();
+    for (fs::path p = folder; p.string().size() > base_.size(); p = p.parent_path()) chmod(p.c_str(), 0755);
+    chmod(folder.c_str(), 01777);
+  }
+  // The folder shared, the base and runtime folders handed to user `name`,
+  // for a test that then runs as that user (ScopedUser).
+  bool HandTo(const char* name) const;
+
   const std::string& base() const { return base_; }
   const std::string& root() const { return root_; }
   const std::string& runtime() const { return runtime_; }
@@ -116,6 +136,14 @@ class TempRoot {
   std::string base_, root_, runtime_, folder_;
 };
 
+inline bool TempRoot::HandTo(const char* name) const {
+  uid_t uid;
+  gid_t gid;
+  if (!UserIds(name, &uid, &gid)) return false;
+  ShareFolder();
+  return chown(base_.c_str(), uid, gid) == 0 && chown(runtime_.c_str(), uid, gid) == 0;
+}
+
 // Runs the installed bridgetool with the method and arguments.
 inline platform::TaskResult RunBridge(const std::vector<std::string>& args) {
   std::string tool = platform::paths::BridgeToolPath();
@@ -124,15 +152,6 @@ inline platform::TaskResult RunBridge(const std::vector<std::string>& args) {
   platform::TaskResult result;
   platform::RunTask(tool, argv, &result);
   return result;
-}
-
-// The uid and primary gid of user `name`; false when there is no such user.
-inline bool UserIds(const char* name, uid_t* uid, gid_t* gid) {
-  struct passwd* pw = getpwnam(name);
-  if (pw == nullptr) return false;
-  *uid = pw->pw_uid;
-  *gid = pw->pw_gid;
-  return true;
 }
 
 // Starts fn in a forked child as user `name` (real, effective and saved ids,
@@ -160,6 +179,31 @@ inline int RunAs(const char* name, const std::function<int()>& fn, unsigned seco
   if (pid < 0 || waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// The rest of a test runs as user `name`: real and effective ids (and so
+// every program the test starts) are the user's, with no supplementary
+// groups; only the saved id stays root, so the destructor can return to it.
+// Does nothing (ok() false) when not root or there is no such user.
+class ScopedUser {
+ public:
+  explicit ScopedUser(const char* name) {
+    uid_t uid;
+    gid_t gid;
+    if (geteuid() != 0 || !UserIds(name, &uid, &gid)) return;
+    switched_ = true;
+    ok_ = setgroups(0, nullptr) == 0 && setresgid(gid, gid, 0) == 0 && setresuid(uid, uid, 0) == 0;
+  }
+  ~ScopedUser() {
+    // Back to root for the folder's removal (the uid first: it allows the gid).
+    if (switched_ && (setresuid(0, 0, 0) != 0 || setresgid(0, 0, 0) != 0)) std::abort();
+  }
+  ScopedUser(const ScopedUser&) = delete;
+  ScopedUser& operator=(const ScopedUser&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool switched_ = false, ok_ = false;
+};
 
 inline int RunAsNobody(const std::function<int()>& fn) { return RunAs("nobody", fn); }
 
