@@ -190,6 +190,48 @@ TEST_F(HardeningTest, NonSocketEntryAtTheSocketPath) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << "it waited for a service";
 }
 
+// An installation root and a runtime folder longer than any fixed buffer and
+// than a socket address: the tool and the service still reach each other
+// (through the private runtime folder), and every file lands at its whole
+// path, nothing at a cut one.
+TEST_F(HardeningTest, ALongInstallationRootAndRuntimeFolder) {
+  root_.StopService();
+  std::string deep =
+      root_.base() + "/" + std::string(250, 'r') + "/" + std::string(250, 'q') + "/" + std::string(200, 'p');
+  std::string runtime = root_.base() + "/" + std::string(120, 't');
+  vntest::fs::create_directories(runtime);
+  chmod(runtime.c_str(), 0700);
+  setenv("VN420P_ROOT", deep.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  std::string folder = platform::paths::PreferenceFolder();
+  vntest::fs::create_directories(folder);
+  root_.Install();
+  std::string profile = folder + login_ + "-VN420P-profile.plist", url = protocol::FileURLFromPath(profile);
+  const std::string doc = Document('d', 10);
+  EXPECT_EQ(RunBridge({"hvPListIsAdminProfile_XPC", profile}).output, "hvPListIsAdminProfile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDictionaryToPlistFile_XPC", url, doc}).output,
+            "writeDictionaryToPlistFile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDataToPlistFile_XPC", url, doc}).output, "writeDataToPlistFile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDataToPlistFileRename_XPC", url}).output,
+            "writeDataToPlistFileRename_XPC=TRUE\n");
+  EXPECT_EQ(
+      RunBridge({"hvPListSwapProfile_XPC", "2", profile, folder + login_ + "-VN420P-profile.prev.plist"})
+          .exitStatus,
+      0);
+  EXPECT_EQ(ReadAll(profile), doc);
+  EXPECT_EQ(ReadAll(folder + login_ + "-VN420P-profile.prev.plist"), doc);
+  size_t files = 0;
+  for (const auto& entry : vntest::fs::recursive_directory_iterator(root_.base()))
+    files += entry.is_regular_file() && entry.path().filename().string().find("VN420P") != std::string::npos;
+  EXPECT_EQ(files, 2u) << "a file landed at a cut path";
+  // The service of this root listens in the private folder; it ends with the test.
+  platform::ipc::Socket s = platform::ipc::Connect(platform::ipc::SocketPath(protocol::kServiceName));
+  pid_t pid = -1;
+  if (s.valid() && platform::ipc::PeerCredentials(s.fd(), nullptr, &pid) && pid > 0) kill(pid, SIGKILL);
+  setenv("VN420P_ROOT", root_.root().c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", root_.runtime().c_str(), 1);
+}
+
 // A runtime folder open to others (or another user's) is not used.
 TEST_F(HardeningTest, ARuntimeFolderOpenToOthersIsNotUsed) {
   root_.StopService();
