@@ -188,6 +188,25 @@ TEST_F(AttackTest, WalkDoesNotCopyAPrivateFileThroughALink) {
   ExpectSecretKept();
 }
 
+// Walk options beyond what discovery needs never reach the library through
+// the service: each answers the parse-error status, and nothing is written
+// where the options pointed (a folder the victim may write).
+TEST_F(AttackTest, WalkOptionsBeyondWhatDiscoveryNeedsAreRefused) {
+  std::string log = root_.folder() + "walk.log";
+  for (const std::string& args : std::vector<std::string>{
+           "-v:arg:1:arg:-c:arg:public:arg:-Lf:arg:" + log + ":arg:127.0.0.1:arg:",
+           "-Lf" + log + ":arg:127.0.0.1:arg:", "-Dall:arg:127.0.0.1:arg:", "-I:arg:r:arg:127.0.0.1:arg:",
+           "-m:arg:ALL:arg:127.0.0.1:arg:", "-v:arg:1:arg:unix:" + root_.folder() + "agent.sock:arg:",
+           "-t:arg:600:arg:127.0.0.1:arg:", "-r:arg:99:arg:127.0.0.1:arg:",
+           "-v:arg:3:arg:-u:arg:u:arg:127.0.0.1:arg:",
+           "-v:arg:1:arg:-c:arg:public:arg:-lpd-host:arg:",  // an LPD host that begins with '-'
+       }) {
+    std::string request = WalkRequest() + args;
+    EXPECT_EQ(AsVictim([&] { return Call(Method::kMibWalk, request) == "iRet=-1" ? 0 : 1; }), 0) << args;
+  }
+  EXPECT_FALSE(vntest::fs::exists(log));
+}
+
 // Entries of every kind swapped in and out by the attacker while the victim's
 // requests and walks run: every request is answered, nothing of the secret
 // comes out, and whatever the victim's service left at its names is its own.
