@@ -1,7 +1,8 @@
-// The tool's bounded waits, end to end: a service that accepts and never
-// answers, and one that closes the connection at once. Runs the build of the
-// tool whose waits are a hundredth of the installed one's (120 s for a file
-// request: 1.2 s; 180 s for a walk: 1.8 s).
+// The tool against services that are not what they should be, end to end: one
+// that accepts and never answers, one that closes the connection at once, and
+// one of another user. Runs the build of the tool whose waits are a hundredth
+// of the installed one's (120 s for a file request: 1.2 s; 180 s for a walk:
+// 1.8 s).
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
@@ -18,8 +19,10 @@ struct Outcome {
   std::chrono::milliseconds took{0};
 };
 
-// Runs the short-wait tool with `args`, its standard output and error apart.
-Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& args) {
+// Runs the short-wait tool with `args` (as user `as`, when given), its
+// standard output and error apart.
+Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& args,
+                const char* as = nullptr) {
   std::string tool = std::string(VN_BINARY_DIR) + "/bin/bridgetool_shortwait";
   std::string out = root.base() + "/out", err = root.base() + "/err";
   auto start = std::chrono::steady_clock::now();
@@ -31,6 +34,11 @@ Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& ar
     int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
         e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (o < 0 || e < 0 || dup2(o, 1) != 1 || dup2(e, 2) != 2) _exit(127);
+    uid_t uid;
+    gid_t gid;
+    if (as != nullptr && !(vntest::UserIds(as, &uid, &gid) && setgroups(0, nullptr) == 0 &&
+                           setresgid(gid, gid, gid) == 0 && setresuid(uid, uid, uid) == 0))
+      _exit(126);
     execv(tool.c_str(), argv.data());
     _exit(127);
   }
@@ -108,6 +116,48 @@ TEST(BoundedWait, NothingOnStandardOutputAReasonOnStandardErrorAndFailureWithinT
     EXPECT_GE(r.took, c.at_least) << what;
     EXPECT_LT(r.took, c.below) << what;
   }
+}
+
+// A socket of another user put at this user's socket name (in a folder that
+// is the user's own, so only root could): the tool sends it nothing, prints
+// nothing and says why. The user is "daemon", the other "nobody".
+TEST(ServiceOfAnotherUser, GetsNoRequest) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to run the tool and the other service as two other users";
+  vntest::TempRoot root;
+  ASSERT_TRUE(root.HandTo("daemon"));
+  std::string theirs = root.base() + "/theirs";
+  vntest::fs::create_directory(theirs);
+  uid_t nobody;
+  gid_t gid;
+  ASSERT_TRUE(vntest::UserIds("nobody", &nobody, &gid));
+  chown(theirs.c_str(), nobody, gid);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  // Listens, then answers 0 when the one connection it gets brings no byte.
+  pid_t other = vntest::StartAs(
+      "nobody",
+      [&] {
+        platform::ipc::Socket listener = platform::ipc::Listen(theirs + "/sock");
+        if (!listener.valid() || chmod((theirs + "/sock").c_str(), 0666) != 0) return 2;
+        close(ready[0]);
+        close(ready[1]);
+        int fd = accept(listener.fd(), nullptr, nullptr);
+        char c;
+        return fd >= 0 && read(fd, &c, 1) == 0 ? 0 : 1;
+      },
+      20);
+  close(ready[1]);
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 0);  // the listener is up once the pipe ends
+  close(ready[0]);
+  ASSERT_EQ(rename((theirs + "/sock").c_str(), root.socket().c_str()), 0);
+  Outcome r = RunTool(root, {"hvPListExistProfile_XPC", root.File("daemon")}, "daemon");
+  EXPECT_EQ(r.out, "");
+  EXPECT_NE(r.err.find("belongs to another user"), std::string::npos) << r.err;
+  EXPECT_EQ(r.exit_status, 1);
+  int status = 0;
+  waitpid(other, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other user's service heard the request";
 }
 
 }  // namespace
