@@ -94,13 +94,13 @@ TEST(BoundedWait, NothingOnStandardOutputAReasonOnStandardErrorAndFailureWithinT
   };
   using ms = std::chrono::milliseconds;
   for (const Case& c : std::vector<Case>{
-           {true, {"hvPListExistProfile_XPC", file}, ms(1200), ms(1800), "did not answer in time"},
+           {true, {"hvPListExistProfile_XPC", file}, ms(1200), ms(2200), "did not answer in time"},
            {true,
             {"writeDataToPlistFileRename_XPC", "file://" + file},
             ms(1200),
-            ms(1800),
+            ms(2200),
             "did not answer in time"},
-           {true, walk, ms(1800), ms(2600), "did not answer in time"},
+           {true, walk, ms(1800), ms(2800), "did not answer in time"},
            // Closed before or after the request was sent: either way a connection failure.
            {false, {"hvPListExistProfile_XPC", file}, ms(0), ms(1000), "connection"},
            {false, walk, ms(0), ms(1000), "connection"},
