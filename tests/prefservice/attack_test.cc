@@ -53,8 +53,9 @@ const char* PlantName(Plant p) {
 }
 
 constexpr const char* kVictim = "daemon";
-volatile sig_atomic_t g_stop_racing = 0;
 constexpr const char* kAttacker = "nobody";
+// Set by SIGTERM in the racing attacker: it stops after removing what it planted.
+volatile sig_atomic_t g_stop_racing = 0;
 
 class AttackTest : public ::testing::Test {
  protected:
@@ -256,7 +257,7 @@ TEST_F(AttackTest, RacesThatSwapEntriesInWhileRequestsRun) {
         return 0;
       },
       30);
-  kill(racer, SIGTERM);  // ends after removing what it planted
+  kill(racer, SIGTERM);
   int status = 0;
   waitpid(racer, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the attacker did not run to the end";
