@@ -93,7 +93,8 @@ namespace {
 // another user: a socket there may be theirs.
 bool IsPrivateFolder(const std::string& dir) {
   struct stat st {};
-  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() && (st.st_mode & 077) == 0;
+  return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+         (st.st_mode & 077) == 0;
 }
 
 }  // namespace
@@ -117,6 +118,10 @@ std::string PrivateFolder() {
 
 std::string SocketPath(std::string_view service_name) {
   std::string dir = RuntimeDirectory();
+  // A runtime folder too deep for a socket address is passed over for the
+  // private one, rather than the tool failing for no reason it can tell.
+  if (!dir.empty() && dir.size() + 1 + service_name.size() >= sizeof(sockaddr_un{}.sun_path))
+    dir = PrivateFolder();
   if (dir.empty()) return {};
   return dir + "/" + std::string(service_name);
 }
@@ -176,7 +181,7 @@ int ActivatedSocket() {
 }
 
 bool PeerCredentials(int fd, uid_t* uid, pid_t* pid) {
-  ucred cred {};
+  ucred cred{};
   socklen_t len = sizeof cred;
   if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &len) != 0 || len != sizeof cred) return false;
   if (uid) *uid = cred.uid;
@@ -191,7 +196,8 @@ FrameStatus ReadFrame(int fd, std::string* out, size_t max_bytes) {
 FrameStatus ReadFrameBy(int fd, std::string* out, size_t max_bytes, Clock::time_point deadline) {
   std::string head;
   bool closed = false;
-  if (!ReadExactly(fd, &head, 4, deadline, &closed)) return closed ? FrameStatus::kClosed : FrameStatus::kError;
+  if (!ReadExactly(fd, &head, 4, deadline, &closed))
+    return closed ? FrameStatus::kClosed : FrameStatus::kError;
   auto byte = [&](int i) { return uint32_t{static_cast<unsigned char>(head[i])}; };
   uint32_t len = (byte(0) << 24) | (byte(1) << 16) | (byte(2) << 8) | byte(3);
   if (len > max_bytes) return FrameStatus::kTooLarge;
@@ -213,7 +219,7 @@ bool WriteFrame(int fd, std::string_view payload) {
 }
 
 bool SetTimeouts(int fd, int seconds) {
-  timeval tv {};
+  timeval tv{};
   tv.tv_sec = seconds;
   return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) == 0 &&
          setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) == 0;

@@ -21,7 +21,8 @@ std::string RuntimeDirectory();
 // real folder owned by this user and closed to others; "" otherwise. The
 // same for every runtime folder.
 std::string PrivateFolder();
-// RuntimeDirectory() + "/" + service_name; "" when there is no runtime folder.
+// RuntimeDirectory() + "/" + service_name, or in PrivateFolder() when that
+// path is too long for a socket address; "" when there is no runtime folder.
 std::string SocketPath(std::string_view service_name);
 
 // One open descriptor; closed by the destructor.

@@ -1,7 +1,9 @@
 // The service as another local user attacks it: entries planted at the
-// caller's names in a shared world-writable folder (by "nobody"), before and
-// while requests and walks run. Each request runs in a child with an alarm,
-// so a request that hangs fails the test instead of stopping it.
+// caller's names in a shared world-writable folder, before and while requests
+// and walks run. Neither side is root (root passes every permission check and
+// would hide a fault): the victim's service runs as "daemon", the attacker as
+// "nobody", each in a forked child; a victim's request runs under an alarm,
+// so one that hangs fails the test instead of stopping it.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,58 +38,64 @@ enum class Plant { kSymlink, kFifo, kDirectory, kHardLink, kForeignFile };
 
 const char* PlantName(Plant p) {
   switch (p) {
-    case Plant::kSymlink: return "symlink";
-    case Plant::kFifo: return "FIFO";
-    case Plant::kDirectory: return "directory";
-    case Plant::kHardLink: return "hard link";
-    case Plant::kForeignFile: return "another user's file";
+    case Plant::kSymlink:
+      return "symlink";
+    case Plant::kFifo:
+      return "FIFO";
+    case Plant::kDirectory:
+      return "directory";
+    case Plant::kHardLink:
+      return "hard link";
+    case Plant::kForeignFile:
+      return "another user's file";
   }
   return "";
 }
 
-// Runs fn in a child that is killed after `seconds`; its exit code, or -1
-// when it was killed or crashed.
-int RunBounded(const std::function<int()>& fn, unsigned seconds = 10) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    alarm(seconds);
-    _exit(fn());
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+constexpr const char* kVictim = "daemon";
+constexpr const char* kAttacker = "nobody";
+// Set by SIGTERM in the racing attacker: it stops after removing what it planted.
+volatile sig_atomic_t g_stop_racing = 0;
 
 class AttackTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root: entries are planted by user nobody in a shared folder";
-    login_ = platform::paths::LoginName();
-    // Every folder on the way stays reachable for nobody; the preference
-    // folder is shared and world-writable, as installed.
-    vntest::fs::path folder = vntest::fs::path(root_.folder()).parent_path();
-    for (vntest::fs::path p = folder; p.string().size() > root_.base().size(); p = p.parent_path())
-      chmod(p.c_str(), 0755);
-    chmod(folder.c_str(), 01777);
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to run the victim and the attacker as two other users";
+    gid_t gid;
+    uid_t attacker;
+    ASSERT_TRUE(vntest::UserIds(kVictim, &victim_, &gid) && vntest::UserIds(kAttacker, &attacker, &gid));
+    ASSERT_NE(victim_, attacker);
+    root_.ShareFolder();
     secret_ = root_.base() + "/secret.plist";
     secret_bytes_ = SecretProfileFile();
     WriteAll(secret_, secret_bytes_);
     chmod(secret_.c_str(), 0600);
+    chown(secret_.c_str(), victim_, static_cast<gid_t>(-1));
   }
 
+  // Runs fn as the victim, killed after `seconds`: its exit code, or -1 when
+  // it hung or crashed.
+  int AsVictim(const std::function<int()>& fn, unsigned seconds = 10) {
+    return vntest::RunAs(kVictim, fn, seconds);
+  }
+
+  // The victim's own service answering one request (inside AsVictim only).
   std::string Call(Method m, const std::string& request) {
-    HVmacServiceXPC service(Caller{0, login_, 1});
+    HVmacServiceXPC service(Caller{victim_, kVictim, 1});
     return service.Call(m, request);
   }
 
-  // Plants `what` at `path` as nobody; true on success.
+  // Plants `what` at `path` as the attacker; true on success.
   bool PlantAt(Plant what, const std::string& path) {
     std::string own = root_.folder() + "nobody-own.plist";
-    return vntest::RunAsNobody([&] {
+    return vntest::RunAs(kAttacker, [&] {
              switch (what) {
-               case Plant::kSymlink: return symlink(secret_.c_str(), path.c_str());
-               case Plant::kFifo: return mkfifo(path.c_str(), 0666);
-               case Plant::kDirectory: return mkdir(path.c_str(), 0777);
+               case Plant::kSymlink:
+                 return symlink(secret_.c_str(), path.c_str());
+               case Plant::kFifo:
+                 return mkfifo(path.c_str(), 0666);
+               case Plant::kDirectory:
+                 return mkdir(path.c_str(), 0777);
                case Plant::kHardLink: {
                  int fd = open(own.c_str(), O_CREAT | O_WRONLY, 0666);
                  if (fd < 0) return 1;
@@ -110,40 +118,51 @@ class AttackTest : public ::testing::Test {
   void ExpectSecretKept() {
     EXPECT_EQ(ReadAll(secret_), secret_bytes_);
     for (const auto& entry : vntest::fs::directory_iterator(root_.folder())) {
-      if (!vntest::fs::is_regular_file(entry.symlink_status())) continue;  // the planted link itself leads there
+      if (!vntest::fs::is_regular_file(entry.symlink_status()))
+        continue;  // the planted link itself leads there
       EXPECT_EQ(ReadAll(entry.path()).find("SECRET-42"), std::string::npos) << entry.path();
     }
   }
 
-  std::string WalkRequest() { return "VN420P:ModelName:END" + login_ + ":USErName:ENDsnmpwalk:arg:"; }
+  std::string WalkRequest() {
+    return std::string("VN420P:ModelName:END") + kVictim + ":USErName:ENDsnmpwalk:arg:";
+  }
 
   vntest::TempRoot root_;
-  std::string login_, secret_, secret_bytes_;
+  uid_t victim_ = 0;
+  std::string secret_, secret_bytes_;
 };
 
 // Every request, and the walk's merge, on each kind of planted entry at each
 // of the caller's names: answered at once, nothing followed or written
-// through.
+// through. Once the entry is gone the victim's write goes through, so the
+// refusals are the planted entry's doing, not a folder the victim cannot use.
 TEST_F(AttackTest, PlantedEntriesAtTheCallersNames) {
-  std::string profile = root_.File(login_), prev = root_.File(login_, "profile.prev.plist");
+  std::string profile = root_.File(kVictim), prev = root_.File(kVictim, "profile.prev.plist");
+  std::string spool = root_.File(kVictim, "profile.spool.plist");
   std::string url = protocol::FileURLFromPath(profile);
   const std::vector<std::pair<Method, std::string>> requests = {
       {Method::kMibWalk, WalkRequest()},
       {Method::kIsAdminProfile, profile},
       {Method::kExistProfile, profile},
+      {Method::kExistProfile, spool},
       {Method::kRemove, profile},
+      {Method::kRemove, spool},
       {Method::kWriteDictionaryToPlistFile, url + ":AddURL:END" + kPlist},
-      {Method::kSwapProfile, "2:ARG_iSwapType" + profile + ":ARG_cFooCurrentString" + prev + ":ARG_cFooPrevString"},
-      {Method::kSwapProfile, "0:ARG_iSwapType" + profile + ":ARG_cFooCurrentString" + prev + ":ARG_cFooPrevString"},
+      {Method::kSwapProfile,
+       "2:ARG_iSwapType" + profile + ":ARG_cFooCurrentString" + prev + ":ARG_cFooPrevString"},
+      {Method::kSwapProfile,
+       "0:ARG_iSwapType" + profile + ":ARG_cFooCurrentString" + prev + ":ARG_cFooPrevString"},
       {Method::kWriteDataToPlistFile, url + ":AddURL:END" + kPlist},
       {Method::kWriteDataToPlistFileRename, url},
   };
-  for (Plant plant : {Plant::kSymlink, Plant::kFifo, Plant::kDirectory, Plant::kHardLink, Plant::kForeignFile}) {
-    for (const std::string& target : {profile, prev, profile + ".dummy", profile + ".tmp"}) {
+  for (Plant plant :
+       {Plant::kSymlink, Plant::kFifo, Plant::kDirectory, Plant::kHardLink, Plant::kForeignFile}) {
+    for (const std::string& target : {profile, prev, spool, profile + ".dummy", profile + ".tmp"}) {
       vntest::fs::remove_all(target);
       ASSERT_TRUE(PlantAt(plant, target)) << PlantName(plant);
       for (const auto& [method, request] : requests) {
-        int code = RunBounded([&] { return Call(method, request).empty() ? 2 : 0; });
+        int code = AsVictim([&] { return Call(method, request).empty() ? 2 : 0; });
         EXPECT_EQ(code, 0) << PlantName(plant) << " at " << target << ": " << protocol::MethodName(method);
       }
       // Nothing was written through the planted entry, nothing of the secret came out.
@@ -152,6 +171,11 @@ TEST_F(AttackTest, PlantedEntriesAtTheCallersNames) {
       vntest::fs::remove_all(target);
       vntest::fs::remove(profile);
       vntest::fs::remove(prev);
+      EXPECT_EQ(AsVictim([&] { return Call(requests[6].first, requests[6].second) == "TRUE" ? 0 : 1; }), 0)
+          << "the victim's write after " << PlantName(plant) << " at " << target;
+      struct stat st {};
+      EXPECT_TRUE(lstat(profile.c_str(), &st) == 0 && st.st_uid == victim_);
+      vntest::fs::remove(profile);
     }
   }
 }
@@ -159,47 +183,90 @@ TEST_F(AttackTest, PlantedEntriesAtTheCallersNames) {
 // The walk's merge on a planted link: the secret must not be copied into a
 // profile file the attacker may read.
 TEST_F(AttackTest, WalkDoesNotCopyAPrivateFileThroughALink) {
-  std::string profile = root_.File(login_);
+  std::string profile = root_.File(kVictim);
   ASSERT_TRUE(PlantAt(Plant::kSymlink, profile));
-  EXPECT_EQ(RunBounded([&] { return Call(Method::kMibWalk, WalkRequest()) == "iRet=-1" ? 0 : 1; }), 0);
+  EXPECT_EQ(AsVictim([&] { return Call(Method::kMibWalk, WalkRequest()) == "iRet=-1" ? 0 : 1; }), 0);
   ExpectSecretKept();
 }
 
-// Entries swapped in and out by nobody while requests and walks run.
-TEST_F(AttackTest, RacesThatSwapEntriesInWhileRequestsRun) {
-  std::string profile = root_.File(login_);
-  std::string url = protocol::FileURLFromPath(profile);
-  pid_t racer = fork();
-  if (racer == 0) {
-    _exit(vntest::RunAsNobody([&] {
-      alarm(30);
-      std::string fifo = profile + ".fifo-" + std::to_string(getpid());
-      for (int i = 0;; ++i) {
-        for (const std::string& name : {profile, profile + ".dummy", profile + ".tmp"}) {
-          if (i % 2 == 0) symlink(secret_.c_str(), name.c_str());
-          else mkfifo(name.c_str(), 0666);
-          unlink(name.c_str());
-        }
-      }
-      return 0;
-    }));
+// Walk options beyond what discovery needs never reach the library through
+// the service: each answers the parse-error status, and nothing is written
+// where the options pointed (a folder the victim may write).
+TEST_F(AttackTest, WalkOptionsBeyondWhatDiscoveryNeedsAreRefused) {
+  std::string log = root_.folder() + "walk.log";
+  for (const std::string& args : std::vector<std::string>{
+           "-v:arg:1:arg:-c:arg:public:arg:-Lf:arg:" + log + ":arg:127.0.0.1:arg:",
+           "-Lf" + log + ":arg:127.0.0.1:arg:", "-Dall:arg:127.0.0.1:arg:", "-I:arg:r:arg:127.0.0.1:arg:",
+           "-m:arg:ALL:arg:127.0.0.1:arg:", "-v:arg:1:arg:unix:" + root_.folder() + "agent.sock:arg:",
+           "-t:arg:600:arg:127.0.0.1:arg:", "-r:arg:99:arg:127.0.0.1:arg:",
+           "-v:arg:3:arg:-u:arg:u:arg:127.0.0.1:arg:",
+           "-v:arg:1:arg:-c:arg:public:arg:-lpd-host:arg:",  // an LPD host that begins with '-'
+       }) {
+    std::string request = WalkRequest() + args;
+    EXPECT_EQ(AsVictim([&] { return Call(Method::kMibWalk, request) == "iRet=-1" ? 0 : 1; }), 0) << args;
   }
-  int answered = RunBounded(
+  EXPECT_FALSE(vntest::fs::exists(log));
+}
+
+// Entries of every kind swapped in and out by the attacker while the victim's
+// requests and walks run: every request is answered, nothing of the secret
+// comes out, and whatever the victim's service left at its names is its own.
+TEST_F(AttackTest, RacesThatSwapEntriesInWhileRequestsRun) {
+  std::string profile = root_.File(kVictim);
+  std::string url = protocol::FileURLFromPath(profile);
+  ASSERT_TRUE(PlantAt(Plant::kForeignFile, root_.folder() + "nobody-race.plist"));
+  pid_t racer = vntest::StartAs(
+      kAttacker,
       [&] {
-        for (int i = 0; i < 150; ++i) {
-          if (Call(Method::kMibWalk, WalkRequest()).empty()) return 1;
-          Call(Method::kWriteDictionaryToPlistFile, url + ":AddURL:END" + kPlist);
-          Call(Method::kWriteDataToPlistFile, url + ":AddURL:END" + kPlist);
-          Call(Method::kWriteDataToPlistFileRename, url);
-          Call(Method::kIsAdminProfile, profile);
+        signal(SIGTERM, [](int) { g_stop_racing = 1; });
+        std::string own = root_.folder() + "nobody-race.plist";
+        for (int i = 0; !g_stop_racing; ++i) {
+          for (const std::string& name :
+               {profile, profile + ".prev.plist", profile + ".dummy", profile + ".tmp"}) {
+            switch (i % 4) {
+              case 0:
+                symlink(secret_.c_str(), name.c_str());
+                break;
+              case 1:
+                mkfifo(name.c_str(), 0666);
+                break;
+              case 2:
+                mkdir(name.c_str(), 0777);
+                break;
+              default:
+                link(own.c_str(), name.c_str());
+                break;
+            }
+            usleep(50);
+            if (unlink(name.c_str()) != 0) rmdir(name.c_str());
+          }
         }
         return 0;
       },
-      25);
-  kill(racer, SIGKILL);
-  waitpid(racer, nullptr, 0);
+      40);
+  ASSERT_GT(racer, 0);
+  int answered = AsVictim(
+      [&] {
+        for (int i = 0; i < 150; ++i) {
+          if (Call(Method::kMibWalk, WalkRequest()).empty()) return 1;
+          if (Call(Method::kWriteDictionaryToPlistFile, url + ":AddURL:END" + kPlist).empty()) return 1;
+          if (Call(Method::kWriteDataToPlistFile, url + ":AddURL:END" + kPlist).empty()) return 1;
+          if (Call(Method::kWriteDataToPlistFileRename, url).empty()) return 1;
+          if (Call(Method::kIsAdminProfile, profile).empty()) return 1;
+        }
+        return 0;
+      },
+      30);
+  kill(racer, SIGTERM);
+  int status = 0;
+  waitpid(racer, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the attacker did not run to the end";
   EXPECT_EQ(answered, 0);
   ExpectSecretKept();
+  struct stat st {};
+  if (lstat(profile.c_str(), &st) == 0) {
+    EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_uid == victim_ && st.st_nlink == 1);
+  }
 }
 
 }  // namespace

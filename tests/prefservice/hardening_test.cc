@@ -1,10 +1,14 @@
 // The service under clients that do not play along (slow, idle, oversized),
 // two dialogs or two services at once, and the files a killed service leaves:
-// real processes over the real socket.
+// real processes over the real socket. Run as root, each test runs as user
+// "daemon" (the tools and the service it starts too), so no check passes on
+// root's rights; the clients that do not play along are the same user's, the
+// only ones the service lets in.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "platform/ipc.h"
@@ -35,6 +39,11 @@ long ResidentKiB(pid_t pid) {
 class HardeningTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (geteuid() == 0) {
+      ASSERT_TRUE(root_.HandTo("daemon"));
+      as_.emplace("daemon");
+      ASSERT_TRUE(as_->ok());
+    }
     login_ = platform::paths::LoginName();
     profile_ = root_.File(login_);
     url_ = protocol::FileURLFromPath(profile_);
@@ -45,7 +54,8 @@ class HardeningTest : public ::testing::Test {
   // One request straight on the socket, answered before `deadline`.
   std::string Ask(const std::string& method, const std::string& request, std::chrono::seconds wait) {
     Socket c = platform::ipc::Connect(root_.socket());
-    if (!c.valid() || !platform::ipc::WriteFrame(c.fd(), method) || !platform::ipc::WriteFrame(c.fd(), request))
+    if (!c.valid() || !platform::ipc::WriteFrame(c.fd(), method) ||
+        !platform::ipc::WriteFrame(c.fd(), request))
       return "unsent";
     std::string reply;
     auto status = platform::ipc::ReadFrameBy(c.fd(), &reply, 64, std::chrono::steady_clock::now() + wait);
@@ -53,6 +63,7 @@ class HardeningTest : public ::testing::Test {
   }
 
   vntest::TempRoot root_{true};
+  std::optional<vntest::ScopedUser> as_;  // ends before root_ is removed
   std::string login_, profile_, url_;
   pid_t service_ = -1;
 };
@@ -90,7 +101,8 @@ TEST_F(HardeningTest, SlowIdleAndOversizedClientsDoNotStarveANormalRequest) {
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
   }
   EXPECT_TRUE(dropped) << "a client sending a byte at a time held its connection for 15 s";
-  EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << "dropped before it was late";
+  EXPECT_GT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2))
+      << "dropped before it was late";
 }
 
 // Two dialogs write the profile file through chunks at the same time: the
@@ -108,7 +120,8 @@ TEST_F(HardeningTest, TwoDialogsWritingAtOnceNeverSpliceTheFile) {
         for (size_t at = 0; ok && at < text.size(); at += 90000)
           ok = RunBridge({"writeDataToPlistFile_XPC", url_, text.substr(at, 90000)}).output ==
                "writeDataToPlistFile_XPC=TRUE\n";
-        if (ok && RunBridge({"writeDataToPlistFileRename_XPC", url_}).output == "writeDataToPlistFileRename_XPC=TRUE\n")
+        if (ok && RunBridge({"writeDataToPlistFileRename_XPC", url_}).output ==
+                      "writeDataToPlistFileRename_XPC=TRUE\n")
           ++wins;
       }
       _exit(wins);
@@ -150,7 +163,8 @@ TEST_F(HardeningTest, OneServicePerUserWhateverTheRuntimeFolder) {
 // administrator test) is cleared by the next one; other users' files stay.
 TEST_F(HardeningTest, StaleTemporaryFilesOfTheCallerAreRemoved) {
   root_.StopService();
-  std::string tmp = profile_ + ".tmp", probe = profile_ + ".admin.1.1", theirs = root_.File("someoneelse") + ".tmp";
+  std::string tmp = profile_ + ".tmp", probe = profile_ + ".admin.1.1",
+              theirs = root_.File("someoneelse") + ".tmp";
   WriteAll(tmp, std::string(1 << 20, 'x'));
   WriteAll(probe, "");
   WriteAll(theirs, "x");
@@ -174,6 +188,48 @@ TEST_F(HardeningTest, NonSocketEntryAtTheSocketPath) {
   EXPECT_EQ(r.output, "");
   EXPECT_EQ(r.exitStatus, 1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4)) << "it waited for a service";
+}
+
+// An installation root and a runtime folder longer than any fixed buffer and
+// than a socket address: the tool and the service still reach each other
+// (through the private runtime folder), and every file lands at its whole
+// path, nothing at a cut one.
+TEST_F(HardeningTest, ALongInstallationRootAndRuntimeFolder) {
+  root_.StopService();
+  std::string deep =
+      root_.base() + "/" + std::string(250, 'r') + "/" + std::string(250, 'q') + "/" + std::string(200, 'p');
+  std::string runtime = root_.base() + "/" + std::string(120, 't');
+  vntest::fs::create_directories(runtime);
+  chmod(runtime.c_str(), 0700);
+  setenv("VN420P_ROOT", deep.c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  std::string folder = platform::paths::PreferenceFolder();
+  vntest::fs::create_directories(folder);
+  root_.Install();
+  std::string profile = folder + login_ + "-VN420P-profile.plist", url = protocol::FileURLFromPath(profile);
+  const std::string doc = Document('d', 10);
+  EXPECT_EQ(RunBridge({"hvPListIsAdminProfile_XPC", profile}).output, "hvPListIsAdminProfile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDictionaryToPlistFile_XPC", url, doc}).output,
+            "writeDictionaryToPlistFile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDataToPlistFile_XPC", url, doc}).output, "writeDataToPlistFile_XPC=TRUE\n");
+  EXPECT_EQ(RunBridge({"writeDataToPlistFileRename_XPC", url}).output,
+            "writeDataToPlistFileRename_XPC=TRUE\n");
+  EXPECT_EQ(
+      RunBridge({"hvPListSwapProfile_XPC", "2", profile, folder + login_ + "-VN420P-profile.prev.plist"})
+          .exitStatus,
+      0);
+  EXPECT_EQ(ReadAll(profile), doc);
+  EXPECT_EQ(ReadAll(folder + login_ + "-VN420P-profile.prev.plist"), doc);
+  size_t files = 0;
+  for (const auto& entry : vntest::fs::recursive_directory_iterator(root_.base()))
+    files += entry.is_regular_file() && entry.path().filename().string().find("VN420P") != std::string::npos;
+  EXPECT_EQ(files, 2u) << "a file landed at a cut path";
+  // The service of this root listens in the private folder; it ends with the test.
+  platform::ipc::Socket s = platform::ipc::Connect(platform::ipc::SocketPath(protocol::kServiceName));
+  pid_t pid = -1;
+  if (s.valid() && platform::ipc::PeerCredentials(s.fd(), nullptr, &pid) && pid > 0) kill(pid, SIGKILL);
+  setenv("VN420P_ROOT", root_.root().c_str(), 1);
+  setenv("XDG_RUNTIME_DIR", root_.runtime().c_str(), 1);
 }
 
 // A runtime folder open to others (or another user's) is not used.

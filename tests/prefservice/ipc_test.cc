@@ -76,6 +76,13 @@ TEST(Listener, RefusesToTakeOverALiveSocketAndReplacesADeadOne) {
 TEST(RuntimeDirectory, XdgFolderFirstThenAPrivateFallback) {
   vntest::TempRoot root;
   EXPECT_EQ(SocketPath("svc"), root.runtime() + "/svc");
+  // Too deep for a socket address: the private folder instead.
+  std::string deep = root.base() + "/" + std::string(100, 'd');
+  vntest::fs::create_directory(deep);
+  chmod(deep.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", deep.c_str(), 1);
+  EXPECT_EQ(SocketPath("svc"), "/tmp/vn420p-" + std::to_string(geteuid()) + "/svc");
+  setenv("XDG_RUNTIME_DIR", root.runtime().c_str(), 1);
   if (getuid() != 0) GTEST_SKIP() << "the fallback checks run as user nobody";
   std::string fallback = "/tmp/vn420p-" + std::to_string(vntest::NobodyUid());
   vntest::fs::remove_all(fallback);
