@@ -2,6 +2,9 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
+#include <charconv>
+
 #include "platform/ppd.h"
 
 namespace host {
@@ -18,10 +21,27 @@ int RecordingModalHost::runModalForWindow(ui::Window& window) {
 }
 
 int RecordingModalHost::runAlert(const ui::Alert& alert) {
-  std::string text = alert.messageText;
-  if (!alert.informativeText.empty()) text += (text.empty() ? "" : ": ") + alert.informativeText;
-  alerts.push_back(text);
-  return ui::kAlertFirstButtonReturn;
+  RecordedAlert r;
+  r.text = alert.messageText;
+  if (!alert.informativeText.empty()) r.text += (r.text.empty() ? "" : ": ") + alert.informativeText;
+  // An alert given no button shows the toolkit's "OK".
+  r.buttons = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+  if (!alertAnswers.empty()) {
+    std::string answer = std::move(alertAnswers.front());
+    alertAnswers.pop_front();
+    auto named = std::find(r.buttons.begin(), r.buttons.end(), answer);
+    size_t number = 0;
+    auto [end, ec] = std::from_chars(answer.data(), answer.data() + answer.size(), number);
+    if (named != r.buttons.end())
+      r.answered = static_cast<size_t>(named - r.buttons.begin());
+    else if (ec == std::errc() && end == answer.data() + answer.size() && number >= 1 &&
+             number <= r.buttons.size())
+      r.answered = number - 1;
+    else
+      r.unknownAnswer = std::move(answer);
+  }
+  alerts.push_back(r);
+  return ui::kAlertFirstButtonReturn + static_cast<int>(alerts.back().answered);
 }
 
 int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
@@ -104,7 +124,7 @@ bool Dialog::print(std::string* reason, bool* refused) {
   for (auto& entry : panels_) {
     size_t before = modal_.alerts.size();
     if (!entry.panel->shouldPrint()) {
-      *reason = modal_.alerts.size() > before ? modal_.alerts.back()
+      *reason = modal_.alerts.size() > before ? modal_.alerts.back().text
                                               : entry.panel->panelName() + " refused printing";
       if (refused) *refused = true;
       return false;

@@ -29,7 +29,10 @@ struct DialogOptions {
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
-// reason a panel refuses printing) and answered with their first button.
+// reason a panel refuses printing) and answered with the next of
+// alertAnswers (a button's title, or its number counted from 1), else with
+// their default (first) button. An answer that names no button of the alert
+// is recorded as such and the default button answers.
 // A window runs while windowDriver performs the user's next action and
 // answers true, until one of its actions stops it; without a driver, or when
 // the driver has nothing more to do, it is cancelled. Open panels take the
@@ -39,7 +42,14 @@ class RecordingModalHost : public platform::ui::ModalHost {
   int runModalForWindow(platform::ui::Window& window) override;
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;
-  std::vector<std::string> alerts;
+  struct RecordedAlert {
+    std::string text;                  // message, then ": " and the informative text
+    std::vector<std::string> buttons;  // as the alert shows them (at least "OK")
+    size_t answered = 0;               // index of the button that answered
+    std::string unknownAnswer;         // an answer that named no button, else ""
+  };
+  std::vector<RecordedAlert> alerts;
+  std::deque<std::string> alertAnswers;
   std::function<bool(platform::ui::Window&)> windowDriver;
   std::deque<std::string> openPanelAnswers;
   // The window being run (the innermost), or nullptr.
