@@ -7,7 +7,6 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -19,12 +18,14 @@
 #include "host/control_ops.h"
 #include "host/dialog.h"
 #include "host/display_text.h"
+#include "platform/wipe.h"
 #include "vn420p_version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::ordered_json;
+using platform::WipeString;
 
 constexpr const char* kCommands = R"(Commands:
   panels                       each panel's name, kind and supported PPD option keys
@@ -60,13 +61,6 @@ constexpr const char* kCommands = R"(Commands:
                                another panel changes a PPD option: marked in the
                                PPD and the ticket, then every panel hears of it
 )";
-
-// Overwrites a buffer that may have held a password before it is freed.
-void WipeString(std::string& s) {
-  s.resize(s.capacity());
-  explicit_bzero(s.data(), s.size());
-  s.clear();
-}
 
 // Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
 void Out(const std::string& text) { std::cout << host::ShowableText(text); }

@@ -5,6 +5,7 @@
 
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/wipe.h"
 #include "securitypane/edit_text_settings.h"
 #include "securitypane/security_strings.h"
 #include "securitypane/security_util.h"
@@ -113,6 +114,9 @@ SecurityPDE::SecurityPDE(pde::HostCallback* callback, const platform::Bundle* bu
 }
 
 SecurityPDE::~SecurityPDE() {
+  ForEachPaneRecord(&SecurityTable, [](PaneControlRecord& r) {
+    if (r.value && IsSecure(r.control)) platform::WipeString(*r.value);
+  });
   ReleaseUIConstrainstPPDListForEveryUserPaneArgument(&mCoreContext.uiConstraints);
   UIConstraintsPPDFinalize(&mCoreContext.uiConstraints);
   CTblRelease(&mCTLtableRef);
