@@ -147,6 +147,12 @@ bool Dialog::changePPDOption(const std::string& option, const std::string& choic
   return writeSettings(error);
 }
 
+bool Dialog::changePageSetup(const platform::PageSetup& setup, std::string* error) {
+  if (!platform::ApplyPageSetup(*session_, setup, &pageFormat_, &settings_, error)) return false;
+  notifications_.post(platform::kPaperDidChangeNotification);
+  return writeSettings(error);
+}
+
 std::vector<std::pair<std::string, std::string>> Dialog::ticketOptions() const {
   std::vector<std::pair<std::string, std::string>> out;
   for (const auto& [key, value] : settings_.entries())

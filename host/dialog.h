@@ -77,6 +77,7 @@ class Dialog : public pde::HostCallback {
   platform::PageFormat* pageFormat() override { return &pageFormat_; }
   ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
   platform::ui::ModalHost* panelModalHost() override { return &modal_; }
+  platform::NotificationCenter* notificationCenter() override { return &notifications_; }
 
   std::vector<PanelEntry>& panels() { return panels_; }
   // A panel by kind or by name; nullptr when none matches.
@@ -98,6 +99,11 @@ class Dialog : public pde::HostCallback {
   // stored in the ticket, every panel hears of it, and the settings file is
   // written. False and *error for an option or choice the PPD lacks.
   bool changePPDOption(const std::string& option, const std::string& choice, std::string* error);
+  // The person changes the page set-up while the dialog is open: the paper,
+  // orientation and scale-to request change, the panels hear that the paper
+  // changed, and the settings file is written. False and *error (nothing
+  // changed) for a page size the PPD lacks or an unwritable file.
+  bool changePageSetup(const platform::PageSetup& setup, std::string* error);
   // The print settings' string entries (the job's CUPS options), sorted by key.
   std::vector<std::pair<std::string, std::string>> ticketOptions() const;
   // Submits a file to the CUPS destination with the ticket's options.
@@ -118,6 +124,7 @@ class Dialog : public pde::HostCallback {
   std::vector<std::unique_ptr<LoadedPlugIn>> plugins_;  // outlive the panels
   std::vector<PanelEntry> panels_;
   RecordingModalHost modal_;
+  platform::NotificationCenter notifications_;  // outlives the panels that observe it
 };
 
 }  // namespace host

@@ -60,6 +60,10 @@ constexpr const char* kCommands = R"(Commands:
   PPDOptionKeyValueDidChange OPTION CHOICE
                                another panel changes a PPD option: marked in the
                                PPD and the ticket, then every panel hears of it
+  page-setup [paper NAME|custom-size WxH] [orientation O] [scale-to NAME]
+                               the person changes the page set-up (as the
+                               options of the same names): the panels hear
+                               that the paper changed
 )";
 
 // Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
@@ -169,6 +173,7 @@ class Runner {
     if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
     if (cmd == "shouldHide") return args.size() == 1 ? shouldHide(args[0]) : fail("usage: shouldHide PANEL");
     if (cmd == "willShow") return args.size() == 1 ? willShow(args[0]) : fail("usage: willShow PANEL");
+    if (cmd == "page-setup") return pageSetup(args);
     if (cmd == "PPDOptionKeyValueDidChange")
       return args.size() == 2 ? ppdChange(args[0], args[1]) : fail("usage: PPDOptionKeyValueDidChange OPTION CHOICE");
     return fail("unknown command \"" + cmd + "\" (see --help)");
@@ -239,6 +244,34 @@ class Runner {
     if (!p) return 2;
     d_.willShow(p);
     return 0;
+  }
+
+  int pageSetup(const std::vector<std::string>& args) {
+    constexpr const char* kUsage =
+        "usage: page-setup [paper NAME|custom-size WxH] [orientation O] [scale-to NAME]";
+    platform::PageSetup setup;
+    if (args.empty() || args.size() % 2 != 0) return fail(kUsage);
+    for (size_t i = 0; i < args.size(); i += 2) {
+      const std::string &option = args[i], &value = args[i + 1];
+      double w = 0, h = 0;
+      if (option == "paper" && !setup.customWidth) {
+        setup.paper = value;
+      } else if (option == "custom-size" && setup.paper.empty()) {
+        if (!platform::ParseCustomSize(value, &w, &h))
+          return fail("custom-size: expected WxH in points, e.g. 216x360");
+        setup.customWidth = w;
+        setup.customHeight = h;
+      } else if (option == "orientation") {
+        if (!(setup.orientation = platform::ParseOrientation(value)))
+          return fail("orientation: unknown orientation");
+      } else if (option == "scale-to") {
+        setup.scaleTo = value;
+      } else {
+        return fail(kUsage);
+      }
+    }
+    std::string error;
+    return d_.changePageSetup(setup, &error) ? 0 : fail(error);
   }
 
   int ppdChange(const std::string& option, const std::string& choice) {
@@ -536,7 +569,8 @@ static int RunPdehost(int argc, char** argv) {
                  "alerts; unanswered alerts take their default (first) button")
       ->allow_extra_args(false);
   app.add_option("--script", script, "run the commands of FILE (or - for standard input), one per line");
-  app.add_option("command", command, "COMMAND [ARGS...]");
+  // Everything from the first word that is no option on is the command, in
+  // order: its own options (set --paste, show --json) are not the program's.
   app.positionals_at_end(false);
   app.allow_extras(false);
   app.prefix_command(true);

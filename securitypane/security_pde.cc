@@ -109,6 +109,10 @@ SecurityPDE::SecurityPDE(pde::HostCallback* callback, const platform::Bundle* bu
       SetupPPDKeyTableSecurity, &mPPDCstTableCount, &mCoreContext.uiConstraints);
   if (!ok()) return;
   setDefaults(ppd, &SecurityTable);
+  if (platform::NotificationCenter* center = callback->notificationCenter()) {
+    center->addObserver(this, platform::kPaperDidChangeNotification, [this] { updatePaperSize(); });
+    notifications_ = center;
+  }
   getPPDSettingsFromPrintSettings();
   updateUI();
 }
@@ -120,6 +124,7 @@ SecurityPDE::~SecurityPDE() {
   ReleaseUIConstrainstPPDListForEveryUserPaneArgument(&mCoreContext.uiConstraints);
   UIConstraintsPPDFinalize(&mCoreContext.uiConstraints);
   CTblRelease(&mCTLtableRef);
+  if (notifications_) notifications_->removeObserver(this);
   if (modalHost_ && ui::GetModalHost() == modalHost_) ui::SetModalHost(nullptr);
 }
 

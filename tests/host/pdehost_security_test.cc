@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -44,7 +45,8 @@ struct Outcome {
   std::string out;  // standard output, then standard error
 };
 
-// pdehost with `input` on its standard input; the settings file is `settings`.
+// pdehost with `input` on its standard input and the settings file
+// ticket.plist in `dir`; the sample PPD unless args name one.
 Outcome Pdehost(const Scratch& dir, std::vector<std::string> args, const std::string& input = "") {
   std::ofstream(dir.file("stdin"), std::ios::trunc) << input;
   std::vector<std::string> argv = {"sh",
@@ -53,10 +55,10 @@ Outcome Pdehost(const Scratch& dir, std::vector<std::string> args, const std::st
                                    std::string(VN_BINARY_DIR) + "/bin/pdehost",
                                    "--plugins",
                                    VN_PLUGIN_DIR,
-                                   "--ppd",
-                                   std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd",
                                    "--settings",
                                    dir.file("ticket.plist")};
+  if (std::find(args.begin(), args.end(), "--ppd") == args.end())
+    argv.insert(argv.end(), {"--ppd", std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"});
   argv.insert(argv.end(), args.begin(), args.end());
   setenv("STDIN", dir.file("stdin").c_str(), 1);
   setenv("STDERR", dir.file("stderr").c_str(), 1);
@@ -174,9 +176,10 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
                             " userAuthenticationCheckBox on userRadioButton 1 userNameEditText bob"
                             " sectionManagementCheckBox on sectionNameEditText team\n";
   struct Case {
-    std::string script;
+    std::string script;  // on standard input: the script, or the lines --stdin reads
     int status;
     std::string shown;  // expected in the output
+    std::vector<std::string> args = {"--script", "-"};
   } cases[] = {
       {setup + "set " + kPanel + " --stdin userPasswordEditText --paste --stdin sectionPasswordEditText\n" +
            user + "\n" + section + "\nshow " + kPanel + "\nshow " + kPanel +
@@ -187,13 +190,20 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
        "securePasswordEditText (text hidden)"},
       {"set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\n" + secure + "\nprint\n", 0,
        "securePasswordEditText [securefield]"},
+      // From the command line: the modifiers stay where they are.
+      {secure + "\n", 0, "", {"set", kPanel, "waitModePopUp", "1", "--stdin", "securePasswordEditText"}},
       {"set " + kPanel + " waitModePopUp 1 securePasswordEditText '" + secure + "x'\nshow " + kPanel + "\n",
        0, "took 8 bytes of what was typed"},
   };
   for (const Case& c : cases) {
     Scratch dir;
-    Outcome r = Pdehost(dir, {"--script", "-"}, c.script);
+    Outcome r = Pdehost(dir, c.args, c.script);
     EXPECT_EQ(r.status, c.status) << c.script << r.out;
+    if (c.args[0] == "set") {
+      Outcome shown = Pdehost(dir, {"show", kPanel});
+      EXPECT_NE(shown.out.find("securePasswordEditText [securefield] text=\"********\""), std::string::npos)
+          << shown.out;
+    }
     if (c.script.find("show ") != std::string::npos) {
       EXPECT_NE(r.out.find(c.shown), std::string::npos) << c.shown << "\n" << r.out;
     }
@@ -226,6 +236,35 @@ TEST(PdehostSecurity, CredentialsKeepTheFileModeAndComeBack) {
     EXPECT_NE(next.out.find("securePasswordEditText [securefield] text=\"******\""), std::string::npos)
         << next.out;
   }
+}
+
+// A page set-up changed while the dialog is open tells the pane that the
+// paper changed; it refreshes, so a PPD constraint on the paper applies.
+TEST(PdehostSecurity, PaperChangesReachThePane) {
+  Scratch dir;
+  std::string ppd = Read(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd");
+  ppd +=
+      "*UIConstraints: *PageSize Env10 *PrintModeVN420P SecurePrint\n"
+      "*UIConstraints: *PrintModeVN420P SecurePrint *PageSize Env10\n";
+  std::ofstream(dir.file("env10.ppd")) << ppd;
+  const std::string show = "show " + kPanel + "\n";
+  struct Case {
+    std::string script;
+    bool secureAllowed;
+  } cases[] = {
+      {show, true},
+      {"page-setup paper Env10\n" + show, false},
+      {"page-setup paper Env10\npage-setup paper A4 orientation landscape\n" + show, true},
+      {"page-setup custom-size 216x360\n" + show, true},
+  };
+  for (const Case& c : cases) {
+    Outcome r = Pdehost(dir, {"--ppd", dir.file("env10.ppd"), "--script", "-"}, c.script);
+    ASSERT_EQ(r.status, 0) << c.script << r.out;
+    EXPECT_EQ(r.out.find("1: Secure Print (SecurePrint) disabled") == std::string::npos, c.secureAllowed)
+        << c.script << r.out;
+  }
+  EXPECT_EQ(Pdehost(dir, {"page-setup", "paper", "Nope"}).status, 2);
+  EXPECT_EQ(Pdehost(dir, {"page-setup", "paper", "A4", "custom-size", "1x1"}).status, 2);
 }
 
 // While pdehost runs it is not dumpable: its /proc files belong to root,
