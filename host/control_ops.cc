@@ -210,7 +210,7 @@ std::string DescribeObjectText(const ordered_json& d) {
   return line;
 }
 
-bool OperateObject(ui::Object* object, const std::string& value, std::string* error) {
+bool OperateObject(ui::Object* object, const std::string& value, std::string* error, TextEntry entry) {
   auto* control = dynamic_cast<ui::Control*>(object);
   if (!control) {
     *error = "not a control";
@@ -277,7 +277,13 @@ bool OperateObject(ui::Object* object, const std::string& value, std::string* er
       *error = "the text field is not editable";
       return false;
     }
-    t->typeText(value);
+    if (entry == TextEntry::kPaste) {
+      // Editing begins with the whole text selected; the paste replaces it.
+      t->insertText(value);
+      t->endEditing();
+    } else {
+      t->typeText(value);
+    }
     control->sendAction();
     return true;
   }

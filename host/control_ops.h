@@ -25,12 +25,17 @@ std::string PaneOnScreen(const std::vector<std::pair<std::string, platform::ui::
 // One line of plain text for the same.
 std::string DescribeObjectText(const nlohmann::ordered_json& description);
 
+// How text reaches a field: typed one character at a time (each a change of
+// its own), or pasted over the whole text in one change.
+enum class TextEntry { kType, kPaste };
+
 // A user's action on the control, then the action the interface description
 // connects to it: pop-up: item index or title; check box: on/off; text
-// field: the text, typed; radio matrix: row; push button: "press"; table:
+// field: the text, typed or pasted as `entry` says; radio matrix: row; push button: "press"; table:
 // a row to select (-1: none), or COLUMN:ROW to click an editable cell. False and
 // *error for a disabled or hidden control, an unknown value, or an object
 // that is no control.
-bool OperateObject(platform::ui::Object* object, const std::string& value, std::string* error);
+bool OperateObject(platform::ui::Object* object, const std::string& value, std::string* error,
+                   TextEntry entry = TextEntry::kType);
 
 }  // namespace host

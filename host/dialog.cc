@@ -2,6 +2,9 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
+#include <charconv>
+
 #include "platform/ppd.h"
 
 namespace host {
@@ -19,10 +22,35 @@ int RecordingModalHost::runModalForWindow(ui::Window& window) {
 }
 
 int RecordingModalHost::runAlert(const ui::Alert& alert) {
-  std::string text = alert.messageText;
-  if (!alert.informativeText.empty()) text += (text.empty() ? "" : ": ") + alert.informativeText;
-  alerts.push_back(text);
-  return forward ? forward->runAlert(alert) : ui::kAlertFirstButtonReturn;
+  RecordedAlert r;
+  r.text = alert.messageText;
+  if (!alert.informativeText.empty()) r.text += (r.text.empty() ? "" : ": ") + alert.informativeText;
+  // An alert given no button shows the toolkit's "OK".
+  r.buttons = alert.buttons.empty() ? std::vector<std::string>{"OK"} : alert.buttons;
+  if (forward) {
+    // A graphical host asks the person; the answer is recorded all the same.
+    const int rc = forward->runAlert(alert);
+    const int index = rc - ui::kAlertFirstButtonReturn;
+    if (index >= 0 && static_cast<size_t>(index) < r.buttons.size()) r.answered = static_cast<size_t>(index);
+    alerts.push_back(r);
+    return rc;
+  }
+  if (!alertAnswers.empty()) {
+    std::string answer = std::move(alertAnswers.front());
+    alertAnswers.pop_front();
+    auto named = std::find(r.buttons.begin(), r.buttons.end(), answer);
+    size_t number = 0;
+    auto [end, ec] = std::from_chars(answer.data(), answer.data() + answer.size(), number);
+    if (named != r.buttons.end())
+      r.answered = static_cast<size_t>(named - r.buttons.begin());
+    else if (ec == std::errc() && end == answer.data() + answer.size() && number >= 1 &&
+             number <= r.buttons.size())
+      r.answered = number - 1;
+    else
+      r.unknownAnswer = std::move(answer);
+  }
+  alerts.push_back(r);
+  return ui::kAlertFirstButtonReturn + static_cast<int>(alerts.back().answered);
 }
 
 int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
@@ -107,7 +135,7 @@ bool Dialog::print(std::string* reason, bool* refused) {
   for (auto& entry : panels_) {
     size_t before = modal_.alerts.size();
     if (!entry.panel->shouldPrint()) {
-      *reason = modal_.alerts.size() > before ? modal_.alerts.back()
+      *reason = modal_.alerts.size() > before ? modal_.alerts.back().text
                                               : entry.panel->panelName() + " refused printing";
       if (refused) *refused = true;
       return false;
@@ -127,6 +155,12 @@ bool Dialog::changePPDOption(const std::string& option, const std::string& choic
   platform::ppd::MarkOption(ppd, option.c_str(), choice.c_str());
   settings_.setValue(option, platform::plist::Value(choice));
   for (auto& entry : panels_) entry.panel->PPDOptionKeyValueDidChange(option, choice);
+  return writeSettings(error);
+}
+
+bool Dialog::changePageSetup(const platform::PageSetup& setup, std::string* error) {
+  if (!platform::ApplyPageSetup(*session_, setup, &pageFormat_, &settings_, error)) return false;
+  notifications_.post(platform::kPaperDidChangeNotification);
   return writeSettings(error);
 }
 

@@ -32,7 +32,10 @@ struct DialogOptions {
 };
 
 // Answers modal runs without a user: alerts are recorded (their text is the
-// reason a panel refuses printing) and answered with their first button.
+// reason a panel refuses printing) and answered with the next of
+// alertAnswers (a button's title, or its number counted from 1), else with
+// their default (first) button. An answer that names no button of the alert
+// is recorded as such and the default button answers.
 // A window runs while windowDriver performs the user's next action and
 // answers true, until one of its actions stops it; without a driver, or when
 // the driver has nothing more to do, it is cancelled. Open panels take the
@@ -45,7 +48,14 @@ class RecordingModalHost : public platform::ui::ModalHost {
   int runModalForWindow(platform::ui::Window& window) override;
   int runAlert(const platform::ui::Alert& alert) override;
   int runOpenPanel(platform::ui::OpenPanel& panel) override;
-  std::vector<std::string> alerts;
+  struct RecordedAlert {
+    std::string text;                  // message, then ": " and the informative text
+    std::vector<std::string> buttons;  // as the alert shows them (at least "OK")
+    size_t answered = 0;               // index of the button that answered
+    std::string unknownAnswer;         // an answer that named no button, else ""
+  };
+  std::vector<RecordedAlert> alerts;
+  std::deque<std::string> alertAnswers;
   std::function<bool(platform::ui::Window&)> windowDriver;
   std::deque<std::string> openPanelAnswers;
   // The window being run (the innermost), or nullptr.
@@ -73,6 +83,7 @@ class Dialog : public pde::HostCallback {
   platform::PageFormat* pageFormat() override { return &pageFormat_; }
   ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
   platform::ui::ModalHost* panelModalHost() override { return &modal_; }
+  platform::NotificationCenter* notificationCenter() override { return &notifications_; }
 
   std::vector<PanelEntry>& panels() { return panels_; }
   // A panel by kind or by name; nullptr when none matches.
@@ -94,6 +105,11 @@ class Dialog : public pde::HostCallback {
   // stored in the ticket, every panel hears of it, and the settings file is
   // written. False and *error for an option or choice the PPD lacks.
   bool changePPDOption(const std::string& option, const std::string& choice, std::string* error);
+  // The person changes the page set-up while the dialog is open: the paper,
+  // orientation and scale-to request change, the panels hear that the paper
+  // changed, and the settings file is written. False and *error (nothing
+  // changed) for a page size the PPD lacks or an unwritable file.
+  bool changePageSetup(const platform::PageSetup& setup, std::string* error);
   // The print settings' string entries (the job's CUPS options), sorted by key.
   std::vector<std::pair<std::string, std::string>> ticketOptions() const;
   // Submits a file to the CUPS destination with the ticket's options.
@@ -114,6 +130,7 @@ class Dialog : public pde::HostCallback {
   std::vector<std::unique_ptr<LoadedPlugIn>> plugins_;  // outlive the panels
   std::vector<PanelEntry> panels_;
   RecordingModalHost modal_;
+  platform::NotificationCenter notifications_;  // outlives the panels that observe it
 };
 
 }  // namespace host

@@ -1,9 +1,12 @@
 // pdehost: a scriptable print-dialog host. It loads the plug-in bundles, runs
 // their panels against a printer's PPD and print settings, and prints what a
 // user would see: controls, summaries and the job's CUPS options.
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -14,22 +17,30 @@
 
 #include "host/control_ops.h"
 #include "host/dialog.h"
-#include "vn420p_version.h"
 #include "host/display_text.h"
+#include "platform/wipe.h"
+#include "vn420p_version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::ordered_json;
+using platform::WipeString;
 
 constexpr const char* kCommands = R"(Commands:
   panels                       each panel's name, kind and supported PPD option keys
   show PANEL [--json]          every outlet of the panel (PANEL: its kind or name)
   set PANEL OUTLET VALUE ...   user actions in order, then the panel saves:
                                  pop-up: item index or title; check box: on|off;
-                                 text field: the text; radio matrix: row;
-                                 push button: press; table: ROW to select (-1:
-                                 none) or COLUMN:ROW to click a check box cell
+                                 text field: the text, typed one character at a
+                                 time; radio matrix: row; push button: press;
+                                 table: ROW to select (-1: none) or COLUMN:ROW to
+                                 click a check box cell
+                               Before an OUTLET: --paste pastes its text in one
+                               edit; --stdin OUTLET (no VALUE) takes the text
+                               from the next line of standard input (with
+                               --script -, the script's next line), so that a
+                               password is in no argument
                                A button that opens a window (the "Management
                                Profile" window) runs it: the actions after it,
                                then the script's next lines, act inside the
@@ -37,6 +48,8 @@ constexpr const char* kCommands = R"(Commands:
                                window still open at the end is cancelled
   window [--json]              the open window's title, controls and table rows
   open-panel PATH|cancel       answers the next open panel (see --open-panel)
+  alert-button BUTTON          answers the next alert with BUTTON, a title or a
+                               number from 1 (see --alert-button)
   summary [--json]             every panel's summary in display order
   ticket                       the print settings' string entries as key=value
   print [FILE]                 asks every panel whether to print; prints the job's
@@ -47,6 +60,10 @@ constexpr const char* kCommands = R"(Commands:
   PPDOptionKeyValueDidChange OPTION CHOICE
                                another panel changes a PPD option: marked in the
                                PPD and the ticket, then every panel hears of it
+  page-setup [paper NAME|custom-size WxH] [orientation O] [scale-to NAME]
+                               the person changes the page set-up (as the
+                               options of the same names): the panels hear
+                               that the paper changed
 )";
 
 // Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
@@ -114,10 +131,13 @@ class Runner {
   // the script, or with *rc set on a malformed line.
   bool nextScriptLine(std::vector<std::string>* words, int* rc) {
     std::string line;
+    for (auto& w : *words) WipeString(w);
     while (script_ && std::getline(*script_, line)) {
       ++lineno_;
       words->clear();
-      if (!SplitWords(line, words)) {
+      const bool balanced = SplitWords(line, words);
+      WipeString(line);  // it may have held a password
+      if (!balanced) {
         std::cerr << "pdehost: " << scriptName_ << ":" << lineno_ << ": unbalanced quote\n";
         *rc = 2;
         return false;
@@ -145,9 +165,15 @@ class Runner {
       d_.modalHost().openPanelAnswers.push_back(args[0]);
       return 0;
     }
+    if (cmd == "alert-button") {
+      if (args.size() != 1) return fail("usage: alert-button BUTTON");
+      d_.modalHost().alertAnswers.push_back(args[0]);
+      return 0;
+    }
     if (cmd == "print") return args.size() <= 1 ? print(args.empty() ? "" : args[0]) : fail("usage: print [FILE]");
     if (cmd == "shouldHide") return args.size() == 1 ? shouldHide(args[0]) : fail("usage: shouldHide PANEL");
     if (cmd == "willShow") return args.size() == 1 ? willShow(args[0]) : fail("usage: willShow PANEL");
+    if (cmd == "page-setup") return pageSetup(args);
     if (cmd == "PPDOptionKeyValueDidChange")
       return args.size() == 2 ? ppdChange(args[0], args[1]) : fail("usage: PPDOptionKeyValueDidChange OPTION CHOICE");
     return fail("unknown command \"" + cmd + "\" (see --help)");
@@ -220,15 +246,63 @@ class Runner {
     return 0;
   }
 
+  int pageSetup(const std::vector<std::string>& args) {
+    constexpr const char* kUsage =
+        "usage: page-setup [paper NAME|custom-size WxH] [orientation O] [scale-to NAME]";
+    platform::PageSetup setup;
+    if (args.empty() || args.size() % 2 != 0) return fail(kUsage);
+    for (size_t i = 0; i < args.size(); i += 2) {
+      const std::string &option = args[i], &value = args[i + 1];
+      double w = 0, h = 0;
+      if (option == "paper" && !setup.customWidth) {
+        setup.paper = value;
+      } else if (option == "custom-size" && setup.paper.empty()) {
+        if (!platform::ParseCustomSize(value, &w, &h))
+          return fail("custom-size: expected WxH in points, e.g. 216x360");
+        setup.customWidth = w;
+        setup.customHeight = h;
+      } else if (option == "orientation") {
+        if (!(setup.orientation = platform::ParseOrientation(value)))
+          return fail("orientation: unknown orientation");
+      } else if (option == "scale-to") {
+        setup.scaleTo = value;
+      } else {
+        return fail(kUsage);
+      }
+    }
+    std::string error;
+    return d_.changePageSetup(setup, &error) ? 0 : fail(error);
+  }
+
   int ppdChange(const std::string& option, const std::string& choice) {
     std::string error;
     return d_.changePPDOption(option, choice, &error) ? 0 : fail(error);
   }
 
   int set(const std::vector<std::string>& args) {
-    if (args.size() < 3 || (args.size() - 1) % 2 != 0) return fail("usage: set PANEL OUTLET VALUE [OUTLET VALUE ...]");
+    constexpr const char* kUsage = "usage: set PANEL [--paste] [--stdin] OUTLET VALUE|(with --stdin) ...";
+    if (args.size() < 2) return fail(kUsage);
     if (!panel(args[0])) return 2;
-    for (size_t i = 1; i + 1 < args.size(); i += 2) pending_.push_back({args[0], args[i], args[i + 1]});
+    std::deque<Action> actions;
+    for (size_t i = 1; i < args.size();) {
+      Action a{args[0], "", "", false, false};
+      for (; i < args.size() && args[i].starts_with("--"); ++i) {
+        if (args[i] == "--paste")
+          a.paste = true;
+        else if (args[i] == "--stdin")
+          a.fromStdin = true;
+        else
+          return fail("set: unknown modifier \"" + args[i] + "\" (" + kUsage + ")");
+      }
+      if (i >= args.size() || (!a.fromStdin && i + 1 >= args.size())) return fail(kUsage);
+      a.outlet = args[i++];
+      if (!a.fromStdin)
+        a.value = args[i++];
+      else if (!readStdinLine(&a.value))
+        return fail(a.outlet + ": no line left on standard input; nothing was saved");
+      actions.push_back(std::move(a));
+    }
+    for (auto& a : actions) pending_.push_back(std::move(a));
     while (!pending_.empty()) {
       Action a = std::move(pending_.front());
       pending_.pop_front();
@@ -245,14 +319,27 @@ class Runner {
     if (windowDepth_ > 0) return 0;  // the dialog saves once the window has closed
     std::string error;
     const bool saved = d_.save(&error);
-    reportAlerts();  // a panel may tell about an entry it switched off
+    const bool answered = reportAlerts();  // a panel may tell about an entry it switched off
     if (!saved) return fail(error);
-    return 0;
+    return answered ? 0 : fail("an alert had no such button");
   }
 
   struct Action {
     std::string panel, outlet, value;
+    bool paste = false;      // one edit instead of typing
+    bool fromStdin = false;  // the value came from standard input
+    ~Action() { WipeString(value); }
   };
+
+  // The next line of standard input as it is (no quotes, no comment), for a
+  // text that must not appear in the arguments. Part of the script's lines
+  // when the script is standard input.
+  bool readStdinLine(std::string* line) {
+    if (!std::getline(std::cin, *line)) return false;
+    if (script_ == &std::cin) ++lineno_;
+    if (!line->empty() && line->back() == '\r') line->pop_back();
+    return true;
+  }
 
   int operate(const Action& a) {
     pde::Panel* p = panel(a.panel);
@@ -261,16 +348,26 @@ class Runner {
     auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == a.outlet; });
     if (it == objects.end()) return fail("panel \"" + a.panel + "\" has no outlet \"" + a.outlet + "\"");
     std::string error;
-    bool ok = host::OperateObject(it->second, a.value, &error);
-    reportAlerts();
-    if (!ok) return fail(a.outlet + " " + a.value + ": " + error + "; nothing was saved");
+    auto* field = dynamic_cast<platform::ui::TextField*>(it->second);
+    if (a.paste && !field) return fail(a.outlet + ": --paste is for text fields; nothing was saved");
+    bool ok = host::OperateObject(it->second, a.value, &error,
+                                  a.paste ? host::TextEntry::kPaste : host::TextEntry::kType);
+    if (!reportAlerts()) {
+      ok = false;
+      error = "an alert had no such button";
+    }
+    // A secure field's text, or one kept out of the arguments, is never shown.
+    const bool secret = a.fromStdin || (field && field->isSecure());
+    if (!ok)
+      return fail(a.outlet + " " + (secret ? "(text hidden)" : a.value) + ": " + error +
+                  "; nothing was saved");
     // A field's filters and limits may refuse part of what was typed; the
     // field keeps (and the dialog saves) what it took.
-    if (auto* t = dynamic_cast<platform::ui::TextField*>(it->second); t && t->stringValue() != a.value) {
+    if (field && field->stringValue() != a.value) {
       std::cerr << "pdehost: " << a.outlet << ": the field took "
-                << (t->isSecure() ? std::to_string(t->stringValue().size()) + " bytes"
-                                  : "\"" + t->stringValue() + "\"")
-                << " of what was typed\n";
+                << (secret ? std::to_string(field->stringValue().size()) + " bytes"
+                           : "\"" + field->stringValue() + "\"")
+                << " of what was " << (a.paste ? "pasted" : "typed") << "\n";
     }
     return 0;
   }
@@ -310,14 +407,33 @@ class Runner {
     return w ? w->title() : "";
   }
 
-  // Alerts a panel raised since the last report, on standard error.
-  void reportAlerts() {
+  // Alerts a panel raised since the last report, on standard error: each
+  // line of the message, then the buttons (the default one marked) and the
+  // one that answered. False when an answer named no button of its alert.
+  bool reportAlerts() {
     const auto& alerts = d_.modalHost().alerts;
+    bool answered = true;
     for (; alertsReported_ < alerts.size(); ++alertsReported_) {
-      std::string_view text = alerts[alertsReported_];
+      const auto& alert = alerts[alertsReported_];
+      std::string_view text = alert.text;
       while (!text.empty() && text.back() == '\n') text.remove_suffix(1);  // panels end each line
-      std::cerr << "pdehost: alert: " << text << "\n";
+      std::string out;
+      for (size_t at = 0; at <= text.size();) {
+        size_t nl = std::min(text.find('\n', at), text.size());
+        out += "pdehost: alert: " + std::string(text.substr(at, nl - at)) + "\n";
+        at = nl + 1;
+      }
+      out += "pdehost: alert buttons:";
+      for (size_t i = 0; i < alert.buttons.size(); ++i)
+        out += " \"" + alert.buttons[i] + "\"" + (i == 0 ? " (default)" : "");
+      out += "; answered \"" + alert.buttons[alert.answered] + "\"\n";
+      if (!alert.unknownAnswer.empty()) {
+        out += "pdehost: alert: no button \"" + alert.unknownAnswer + "\"; the default answered\n";
+        answered = false;
+      }
+      std::cerr << host::ShowableText(out);
     }
+    return answered;
   }
 
   int window(bool json) {
@@ -375,9 +491,15 @@ class Runner {
   int print(const std::string& file) {
     std::string reason;
     bool refused = false;
-    if (!d_.print(&reason, &refused)) {
+    const size_t alertsBefore = d_.modalHost().alerts.size();
+    const bool printed = d_.print(&reason, &refused);
+    if (!reportAlerts()) return fail("an alert had no such button");
+    if (!printed) {
       if (!refused) return fail(reason);
-      std::cerr << "pdehost: printing refused: " << host::ShowableText(reason) << "\n";
+      // The alert just shown says why; without one, the panel's name.
+      std::cerr << "pdehost: printing refused"
+                << (d_.modalHost().alerts.size() > alertsBefore ? "" : ": " + host::ShowableText(reason))
+                << "\n";
       return 1;
     }
     ticket();
@@ -400,6 +522,11 @@ class Runner {
 
 // The whole program; main only turns what escapes into a message.
 static int RunPdehost(int argc, char** argv) {
+  // The Security panel holds passwords in clear while it runs: no core file
+  // and no other process of the user attaching to read them.
+  const struct rlimit noCore = {0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
+  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
   setlocale(LC_ALL, "");
   fs::path exe = ExeDir();
   host::DialogOptions opt;
@@ -407,7 +534,7 @@ static int RunPdehost(int argc, char** argv) {
   opt.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   std::string script;
   std::vector<std::string> command;
-  std::vector<std::string> openPanel;
+  std::vector<std::string> openPanel, alertButtons;
 
   CLI::App app{"pdehost: runs the print-dialog panels of the VN420P plug-ins from a shell"};
   app.footer(kCommands);
@@ -437,8 +564,13 @@ static int RunPdehost(int argc, char** argv) {
                  "answers the next open panel with PATH (\"cancel\" cancels it); repeat for later panels; "
                  "unanswered panels are cancelled")
       ->allow_extra_args(false);
+  app.add_option("--alert-button", alertButtons,
+                 "answers the next alert with BUTTON (its title, or its number from 1); repeat for later "
+                 "alerts; unanswered alerts take their default (first) button")
+      ->allow_extra_args(false);
   app.add_option("--script", script, "run the commands of FILE (or - for standard input), one per line");
-  app.add_option("command", command, "COMMAND [ARGS...]");
+  // Everything from the first word that is no option on is the command, in
+  // order: its own options (set --paste, show --json) are not the program's.
   app.positionals_at_end(false);
   app.allow_extras(false);
   app.prefix_command(true);
@@ -467,6 +599,7 @@ static int RunPdehost(int argc, char** argv) {
     return 1;
   }
   for (const auto& answer : openPanel) dialog->modalHost().openPanelAnswers.push_back(answer);
+  for (const auto& answer : alertButtons) dialog->modalHost().alertAnswers.push_back(answer);
   Runner runner(*dialog);
   std::ifstream file;
   if (!script.empty() && script != "-") {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/bundle.h"
+#include "platform/notification_center.h"
 #include "platform/plist.h"
 #include "platform/print_settings.h"
 #include "platform/printing.h"
@@ -42,6 +43,9 @@ class HostCallback {
   // bundle carries its own copy of the platform layer, so the panel installs
   // this one in it (platform::ui::SetModalHost); nullptr leaves it alone.
   virtual platform::ui::ModalHost* panelModalHost() { return nullptr; }
+  // Where the panel observes the print system's notifications (the paper
+  // changing); nullptr when the host posts none.
+  virtual platform::NotificationCenter* notificationCenter() { return nullptr; }
 };
 
 class Panel {

@@ -5,6 +5,7 @@
 
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/wipe.h"
 #include "securitypane/edit_text_settings.h"
 #include "securitypane/security_strings.h"
 #include "securitypane/security_util.h"
@@ -108,14 +109,22 @@ SecurityPDE::SecurityPDE(pde::HostCallback* callback, const platform::Bundle* bu
       SetupPPDKeyTableSecurity, &mPPDCstTableCount, &mCoreContext.uiConstraints);
   if (!ok()) return;
   setDefaults(ppd, &SecurityTable);
+  if (platform::NotificationCenter* center = callback->notificationCenter()) {
+    center->addObserver(this, platform::kPaperDidChangeNotification, [this] { updatePaperSize(); });
+    notifications_ = center;
+  }
   getPPDSettingsFromPrintSettings();
   updateUI();
 }
 
 SecurityPDE::~SecurityPDE() {
+  ForEachPaneRecord(&SecurityTable, [](PaneControlRecord& r) {
+    if (r.value && IsSecure(r.control)) platform::WipeString(*r.value);
+  });
   ReleaseUIConstrainstPPDListForEveryUserPaneArgument(&mCoreContext.uiConstraints);
   UIConstraintsPPDFinalize(&mCoreContext.uiConstraints);
   CTblRelease(&mCTLtableRef);
+  if (notifications_) notifications_->removeObserver(this);
   if (modalHost_ && ui::GetModalHost() == modalHost_) ui::SetModalHost(nullptr);
 }
 

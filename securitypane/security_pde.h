@@ -53,7 +53,7 @@ class SecurityPDE : public pde::Panel, public platform::ui::Object {
   bool setOutlet(std::string_view name, platform::ui::Object* object) override;
   bool performAction(std::string_view selector, platform::ui::Object* sender) override;
   void SecurityAction(platform::ui::Object* sender);
-  // Observer of the destination paper changing.
+  // Observer of the document's paper changing (kPaperDidChangeNotification).
   void updatePaperSize() { updateUI(); }
 
   // The steps of a refresh, for tests.
@@ -99,6 +99,7 @@ class SecurityPDE : public pde::Panel, public platform::ui::Object {
 
   std::unique_ptr<platform::ui::Nib> nib_;
   platform::ui::ModalHost* modalHost_ = nullptr;
+  platform::NotificationCenter* notifications_ = nullptr;  // observed for the paper changing
   // Entries whose text the stored form cannot hold (too long, or a password
   // that would not come back as typed): told to the user, refused at print,
   // never stored empty or changed.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/wipe.h"
 #include "textfields/display_width.h"
 #include "textfields/normalize.h"
 
@@ -19,10 +20,7 @@ std::string ToUtf8(const std::u16string& s) {
 }
 
 // Passwords pass through these buffers: overwrite before letting go.
-void Wipe(std::u16string& s) {
-  std::fill(s.begin(), s.end(), u'\0');
-  s.clear();
-}
+void Wipe(std::u16string& s) { platform::WipeString(s); }
 
 }  // namespace
 

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/wipe.h"
+
 namespace platform::ui {
 namespace {
 
@@ -242,7 +244,18 @@ void FieldEditor::insertText(std::u16string_view s) {
   sel_ = {sel_.location + static_cast<int>(s.size()), 0};
 }
 
+void FieldEditor::wipe() {
+  WipeString(text_);
+  sel_ = {};
+}
+
 // ---- TextField ----
+
+void TextField::wipeText() {
+  WipeString(value_);
+  WipeString(pre_edit_value_);
+  editor_.wipe();
+}
 
 void TextField::setStringValue(std::string s) {
   value_ = std::move(s);

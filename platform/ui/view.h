@@ -221,6 +221,8 @@ class FieldEditor {
   void setSelectedRange(Range r);  // clamped to the text
   // Replaces the selection with the text; the caret follows the inserted text.
   void insertText(std::u16string_view s);
+  // Overwrites the text (a secure field's editor held a password).
+  void wipe();
 
  private:
   std::u16string text_;
@@ -273,6 +275,10 @@ class TextField : public Control {
   void abortEditing();
   bool isEditing() const { return editing_; }
 
+ protected:
+  // Overwrites every buffer that held the field's text.
+  void wipeText();
+
  private:
   void applyChange(std::u16string_view text);
 
@@ -284,6 +290,7 @@ class TextField : public Control {
 
 class SecureTextField : public TextField {
  public:
+  ~SecureTextField() override { wipeText(); }
   const char* className() const override { return "SecureTextField"; }
   bool isSecure() const override { return true; }
 };

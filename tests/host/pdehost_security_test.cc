@@ -1,0 +1,301 @@
+// The Security panel through pdehost and the real bundle: alerts and their
+// answers, typed and pasted text, and passwords that never show in clear.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "host/dialog.h"
+#include "platform/file_util.h"
+#include "platform/process.h"
+
+namespace host {
+namespace {
+
+namespace fs = std::filesystem;
+const std::string kPanel = "jp.halvern.print.pde.VN420P.Security";
+
+class Scratch {
+ public:
+  Scratch() {
+    char tmpl[] = "/tmp/pdehost-security-XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~Scratch() { fs::remove_all(path_); }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string Read(const std::string& path) {
+  std::string bytes;
+  platform::ReadFile(path, &bytes);
+  return bytes;
+}
+
+struct Outcome {
+  int status;
+  std::string out;  // standard output, then standard error
+};
+
+// pdehost with `input` on its standard input and the settings file
+// ticket.plist in `dir`; the sample PPD unless args name one.
+Outcome Pdehost(const Scratch& dir, std::vector<std::string> args, const std::string& input = "") {
+  std::ofstream(dir.file("stdin"), std::ios::trunc) << input;
+  std::vector<std::string> argv = {"sh",
+                                   "-c",
+                                   "exec timeout 20 \"$0\" \"$@\" <\"$STDIN\" 2>\"$STDERR\"",
+                                   std::string(VN_BINARY_DIR) + "/bin/pdehost",
+                                   "--plugins",
+                                   VN_PLUGIN_DIR,
+                                   "--settings",
+                                   dir.file("ticket.plist")};
+  if (std::find(args.begin(), args.end(), "--ppd") == args.end())
+    argv.insert(argv.end(), {"--ppd", std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"});
+  argv.insert(argv.end(), args.begin(), args.end());
+  setenv("STDIN", dir.file("stdin").c_str(), 1);
+  setenv("STDERR", dir.file("stderr").c_str(), 1);
+  platform::TaskResult r;
+  EXPECT_EQ(platform::RunTask("/bin/sh", argv, &r), 0);
+  return {r.exitStatus, r.output + Read(dir.file("stderr"))};
+}
+
+// An alert is printed with its message and buttons and answered by default,
+// by title, by number; an answer naming no button fails the command.
+TEST(PdehostSecurity, AlertsAreShownAndAnswered) {
+  const std::string refuse = "PPDOptionKeyValueDidChange PrintModeVN420P SecurePrint\nprint\n";
+  const std::string switchOff = "set " + kPanel + " waitModePopUp 1 securePasswordEditText abc\n";
+  struct Case {
+    std::vector<std::string> options;
+    std::string script;
+    int status;
+    std::vector<std::string> shown;
+  } cases[] = {
+      {{},
+       refuse,
+       1,
+       {"alert: Secure Print was switched off", "alert buttons: \"OK\" (default); answered \"OK\"",
+        "printing refused\n"}},
+      {{"--alert-button", "OK"}, refuse, 1, {"answered \"OK\""}},
+      {{"--alert-button", "1"}, switchOff, 0, {"answered \"OK\""}},
+      {{}, "alert-button 2\n" + switchOff, 2, {"no button \"2\"", "an alert had no such button"}},
+      {{"--alert-button", "Cancel"}, refuse, 2, {"no button \"Cancel\"; the default answered"}},
+  };
+  for (const Case& c : cases) {
+    Scratch dir;
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"--script", "-"});
+    Outcome r = Pdehost(dir, args, c.script);
+    EXPECT_EQ(r.status, c.status) << c.script << r.out;
+    for (const std::string& s : c.shown) EXPECT_NE(r.out.find(s), std::string::npos) << s << "\n" << r.out;
+    // A refused print writes no job options.
+    EXPECT_EQ(r.out.find("PrintModeVN420P="), std::string::npos) << r.out;
+  }
+}
+
+// Several buttons: the host picks the one the answer names.
+TEST(PdehostSecurity, AlertAnswerChoosesAmongButtons) {
+  platform::ui::Alert alert;
+  for (const char* b : {"Save", "Cancel", "Don't Save"}) alert.addButtonWithTitle(b);
+  struct Case {
+    std::vector<std::string> answers;
+    int code;
+    std::string unknown;
+  } cases[] = {
+      {{}, platform::ui::kAlertFirstButtonReturn, ""},
+      {{"Cancel"}, platform::ui::kAlertSecondButtonReturn, ""},
+      {{"3"}, platform::ui::kAlertThirdButtonReturn, ""},
+      {{"4"}, platform::ui::kAlertFirstButtonReturn, "4"},
+      {{"0"}, platform::ui::kAlertFirstButtonReturn, "0"},
+  };
+  for (const Case& c : cases) {
+    RecordingModalHost host;
+    host.alertAnswers.assign(c.answers.begin(), c.answers.end());
+    EXPECT_EQ(host.runAlert(alert), c.code) << testing::PrintToString(c.answers);
+    ASSERT_EQ(host.alerts.size(), 1u);
+    EXPECT_EQ(host.alerts[0].buttons.size(), 3u);
+    EXPECT_EQ(host.alerts[0].unknownAnswer, c.unknown);
+  }
+}
+
+// Typing runs each character through the field's callbacks; a paste is one
+// edit, so a text over the limit is refused whole and a filter acts once.
+TEST(PdehostSecurity, TypedAndPastedText) {
+  const std::string on = "set " + kPanel + " sectionManagementCheckBox on ";
+  const std::string show = "show " + kPanel + "\n";
+  struct Case {
+    std::string script, field;
+    std::string took;  // what pdehost says the field took, "" for all of it
+  } cases[] = {
+      {on + "sectionNameEditText ABCDEFGHIJ\n" + show, "text=\"ABCDEFGH\"",
+       "took \"ABCDEFGH\" of what was typed"},
+      {on + "--paste sectionNameEditText ABCDEFGHIJ\n" + show, "sectionNameEditText [textfield] text=\"\"",
+       "took \"\" of what was pasted"},
+      {on + "--paste sectionNameEditText 'AB\"CD'\n" + show, "text=\"ABCD\"",
+       "took \"ABCD\" of what was pasted"},
+      {on + "--paste --stdin sectionNameEditText\nABCDEFGH\n" + show, "text=\"ABCDEFGH\"", ""},
+      {on + "--stdin sectionNameEditText --paste --stdin sectionPasswordEditText\nAB\n", "", ""},
+      {on + "--stdin sectionPasswordEditText\n", "", ""},
+      {on + "--paste waitModePopUp 1\n", "", ""},
+  };
+  for (const Case& c : cases) {
+    Scratch dir;
+    Outcome r = Pdehost(dir, {"--script", "-"}, c.script);
+    if (c.field.empty()) {
+      // --stdin past the end of the input, --paste on a pop-up.
+      EXPECT_EQ(r.status, 2) << c.script << r.out;
+      EXPECT_TRUE(r.out.find("no line left on standard input") != std::string::npos ||
+                  r.out.find("--paste is for text fields") != std::string::npos)
+          << r.out;
+      EXPECT_FALSE(fs::exists(dir.file("ticket.plist"))) << "nothing saved";
+      continue;
+    }
+    EXPECT_EQ(r.status, 0) << c.script << r.out;
+    EXPECT_NE(r.out.find(c.field), std::string::npos) << c.script << "\n" << r.out;
+    if (c.took.empty()) {
+      EXPECT_EQ(r.out.find("took"), std::string::npos) << r.out;
+    } else {
+      EXPECT_NE(r.out.find(c.took), std::string::npos) << c.script << "\n" << r.out;
+    }
+  }
+}
+
+// Passwords typed, pasted, or read from standard input reach the job
+// encrypted and are shown nowhere: not by any command, not in a failure,
+// not in the settings file, which stays private.
+TEST(PdehostSecurity, NoPasswordInClearText) {
+  const std::string secure = "Secret77", user = "Us3rPassword", section = "Sec#1x";
+  const std::string setup = "set " + kPanel +
+                            " userAuthenticationCheckBox on userRadioButton 1 userNameEditText bob"
+                            " sectionManagementCheckBox on sectionNameEditText team\n";
+  struct Case {
+    std::string script;  // on standard input: the script, or the lines --stdin reads
+    int status;
+    std::string shown;  // expected in the output
+    std::vector<std::string> args = {"--script", "-"};
+  } cases[] = {
+      {setup + "set " + kPanel + " --stdin userPasswordEditText --paste --stdin sectionPasswordEditText\n" +
+           user + "\n" + section + "\nshow " + kPanel + "\nshow " + kPanel +
+           " --json\nsummary\nticket\nprint\n",
+       0, "userPasswordEditText [securefield] text=\"************\""},
+      // A disabled field: the failure names the field, not the text.
+      {"set " + kPanel + " securePasswordEditText " + secure + "\n", 2,
+       "securePasswordEditText (text hidden)"},
+      {"set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\n" + secure + "\nprint\n", 0,
+       "jp.halvern.printers.VN420P.secureKey="},
+      // From the command line: the modifiers stay where they are.
+      {secure + "\n", 0, "", {"set", kPanel, "waitModePopUp", "1", "--stdin", "securePasswordEditText"}},
+      {"set " + kPanel + " waitModePopUp 1 securePasswordEditText '" + secure + "x'\nshow " + kPanel + "\n",
+       0, "took 8 bytes of what was typed"},
+  };
+  for (const Case& c : cases) {
+    Scratch dir;
+    Outcome r = Pdehost(dir, c.args, c.script);
+    EXPECT_EQ(r.status, c.status) << c.script << r.out;
+    if (c.args[0] == "set") {
+      Outcome shown = Pdehost(dir, {"show", kPanel});
+      EXPECT_NE(shown.out.find("securePasswordEditText [securefield] text=\"********\""), std::string::npos)
+          << shown.out;
+    }
+    if (!c.shown.empty()) {
+      EXPECT_NE(r.out.find(c.shown), std::string::npos) << c.shown << "\n" << r.out;
+    }
+    const std::string saved = Read(dir.file("ticket.plist"));
+    for (const std::string& password : {secure, user, section}) {
+      EXPECT_EQ(r.out.find(password), std::string::npos) << password << " shown:\n" << r.out;
+      EXPECT_EQ(saved.find(password), std::string::npos) << password << " in the settings file";
+    }
+    if (c.status != 0) continue;
+    struct stat st {};
+    ASSERT_EQ(stat(dir.file("ticket.plist").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "a new settings file holding credentials is private";
+  }
+}
+
+// A settings file that already exists keeps its mode when credentials are
+// saved into it; the next dialog decrypts them into the fields.
+TEST(PdehostSecurity, CredentialsKeepTheFileModeAndComeBack) {
+  for (mode_t mode : {0600, 0640}) {
+    Scratch dir;
+    std::ofstream(dir.file("ticket.plist")) << "<plist version=\"1.0\"><dict/></plist>";
+    ASSERT_EQ(chmod(dir.file("ticket.plist").c_str(), mode), 0);
+    Outcome r = Pdehost(dir, {"--script", "-"},
+                        "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nPw0rd!\n");
+    ASSERT_EQ(r.status, 0) << r.out;
+    struct stat st {};
+    ASSERT_EQ(stat(dir.file("ticket.plist").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+    Outcome next = Pdehost(dir, {"show", kPanel});
+    EXPECT_NE(next.out.find("securePasswordEditText [securefield] text=\"******\""), std::string::npos)
+        << next.out;
+  }
+}
+
+// A page set-up changed while the dialog is open tells the pane that the
+// paper changed; it refreshes, so a PPD constraint on the paper applies.
+TEST(PdehostSecurity, PaperChangesReachThePane) {
+  Scratch dir;
+  std::string ppd = Read(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd");
+  ppd +=
+      "*UIConstraints: *PageSize Env10 *PrintModeVN420P SecurePrint\n"
+      "*UIConstraints: *PrintModeVN420P SecurePrint *PageSize Env10\n";
+  std::ofstream(dir.file("env10.ppd")) << ppd;
+  const std::string show = "show " + kPanel + "\n";
+  struct Case {
+    std::string script;
+    bool secureAllowed;
+  } cases[] = {
+      {show, true},
+      {"page-setup paper Env10\n" + show, false},
+      {"page-setup paper Env10\npage-setup paper A4 orientation landscape\n" + show, true},
+      {"page-setup custom-size 216x360\n" + show, true},
+  };
+  for (const Case& c : cases) {
+    Outcome r = Pdehost(dir, {"--ppd", dir.file("env10.ppd"), "--script", "-"}, c.script);
+    ASSERT_EQ(r.status, 0) << c.script << r.out;
+    EXPECT_EQ(r.out.find("1: Secure Print (SecurePrint) disabled") == std::string::npos, c.secureAllowed)
+        << c.script << r.out;
+  }
+  EXPECT_EQ(Pdehost(dir, {"page-setup", "paper", "Nope"}).status, 2);
+  EXPECT_EQ(Pdehost(dir, {"page-setup", "paper", "A4", "custom-size", "1x1"}).status, 2);
+}
+
+// While pdehost runs it is not dumpable: its /proc files belong to root,
+// not to the user it runs as (as root, it runs as nobody for the check).
+TEST(PdehostSecurity, NoCoreDumpWhileCredentialsAreHeld) {
+  Scratch dir;
+  ASSERT_EQ(chmod(dir.file("").c_str(), 0777), 0);
+  const std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
+  std::string command = "echo $$ >" + dir.file("pid") + "; exec ";
+  if (getuid() == 0) command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+  command += exe + " --plugins " + VN_PLUGIN_DIR + " --ppd " + VN_SOURCE_DIR +
+             "/resources/ppd/VN420P.ppd --script - >/dev/null 2>&1";
+  FILE* in = popen(command.c_str(), "w");
+  ASSERT_NE(in, nullptr);
+  uid_t owner = 1;
+  std::string cmdline;
+  // Once the shell (and setpriv) have become pdehost.
+  for (int i = 0; i < 200 && owner != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::string pid = Read(dir.file("pid"));
+    if (pid.empty()) continue;
+    pid.pop_back();
+    cmdline = Read("/proc/" + pid + "/cmdline");
+    struct stat st {};
+    if (cmdline.rfind(exe + '\0', 0) == 0 && stat(("/proc/" + pid + "/status").c_str(), &st) == 0)
+      owner = st.st_uid;
+  }
+  std::fputs("panels\n", in);
+  EXPECT_EQ(pclose(in), 0);
+  EXPECT_EQ(owner, 0u);
+}
+
+}  // namespace
+}  // namespace host
