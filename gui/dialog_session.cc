@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/frontend.h"
 #include "platform/ui/window.h"
 
 namespace gui {
@@ -71,18 +72,8 @@ Picture DialogSession::capture() {
   Picture p;
   if (!dialog_) return p;
   for (auto& entry : dialog_->panels()) {
-    PanelPicture panel{entry.panel->panelName(), entry.panel->panelKind(), CaptureControls(entry.view), {}};
-    platform::plist::Dict dict = entry.panel->summaryInfo();
-    if (const auto* order = dict[pde::kSummaryDisplayOrderKey].array()) {
-      for (const auto& name : *order) {
-        const std::string* n = name.string();
-        if (!n) continue;
-        auto it = dict.find(*n);
-        const std::string* v = it == dict.end() ? nullptr : it->second.string();
-        panel.summary.emplace_back(*n, v ? *v : "");
-      }
-    }
-    p.panels.push_back(std::move(panel));
+    p.panels.push_back({entry.panel->panelName(), entry.panel->panelKind(), CaptureControls(entry.view),
+                        host::SummaryItems(*entry.panel)});
   }
   for (ui::Window* w : windows_)
     p.windows.push_back({reinterpret_cast<std::uintptr_t>(w), w->title(), CaptureControls(w->contentView())});

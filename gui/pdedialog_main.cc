@@ -14,22 +14,12 @@
 
 #include "gui/print_dialog.h"
 #include "gui/text.h"
+#include "host/frontend.h"
+#include "vn420p_version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path ExeDir() {
-  std::error_code ec;
-  fs::path p = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path(".") : p.parent_path();
-}
-
-std::string FirstExisting(std::initializer_list<fs::path> candidates) {
-  for (const auto& c : candidates)
-    if (fs::exists(c)) return c.lexically_normal().string();
-  return candidates.begin()->lexically_normal().string();
-}
 
 // Quits once the dialog has painted with its panels (startup measurements),
 // after saving a screenshot of its window when asked to.
@@ -65,14 +55,15 @@ class FirstPaintQuit : public QObject {
 };
 
 int Run(int argc, char** argv) {
-  fs::path exe = ExeDir();
+  fs::path exe = host::ExeDir();
   gui::PrintDialogOptions opt;
-  opt.dialog.ppdPath = FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
-  opt.dialog.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
+  opt.dialog.ppdPath = host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
+  opt.dialog.pluginsDir = host::FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   bool quitWhenShown = false;
   std::string screenshot;
 
   CLI::App app{"pdedialog: the print dialog of the VN420P plug-ins"};
+  app.set_version_flag("--version", "pdedialog " VN420P_VERSION);
   auto* ppd = app.add_option("--ppd", opt.dialog.ppdPath, "PPD file of an offline printer (default: the bundled sample)");
   app.add_option("--printer", opt.dialog.printerName, "CUPS destination to open the dialog on")->excludes(ppd);
   app.add_option("--device-uri", opt.dialog.deviceURI, "device URI of the offline printer");
@@ -88,7 +79,7 @@ int Run(int argc, char** argv) {
   }
 
   QApplication qapp(argc, argv);  // sets the locale from the environment
-  gui::BindCatalogue(FirstExisting({exe / "../share/vn420p/locale", exe / "../share/locale"}));
+  gui::BindCatalogue(host::FirstExisting({exe / "../share/vn420p/locale", exe / "../share/locale"}));
   QApplication::setApplicationName("pdedialog");
   gui::PrintDialog dialog(opt);
   FirstPaintQuit quit(&dialog, screenshot);

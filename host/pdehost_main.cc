@@ -18,6 +18,7 @@
 #include "host/control_ops.h"
 #include "host/dialog.h"
 #include "host/display_text.h"
+#include "host/frontend.h"
 #include "platform/wipe.h"
 #include "vn420p_version.h"
 
@@ -68,18 +69,6 @@ constexpr const char* kCommands = R"(Commands:
 
 // Everything shown goes out as UTF-8; bytes that are not show as U+FFFD.
 void Out(const std::string& text) { std::cout << host::ShowableText(text); }
-
-fs::path ExeDir() {
-  std::error_code ec;
-  fs::path p = fs::read_symlink("/proc/self/exe", ec);
-  return ec ? fs::path(".") : p.parent_path();
-}
-
-std::string FirstExisting(std::initializer_list<fs::path> candidates) {
-  for (const auto& c : candidates)
-    if (fs::exists(c)) return c.lexically_normal().string();
-  return candidates.begin()->lexically_normal().string();
-}
 
 // Splits a script line into words; single and double quotes group, a
 // backslash escapes the next character.
@@ -458,17 +447,8 @@ class Runner {
   int summary(bool json) {
     ordered_json out = ordered_json::array();
     for (auto& e : d_.panels()) {
-      platform::plist::Dict dict = e.panel->summaryInfo();
       ordered_json items = ordered_json::array();
-      if (const auto* order = dict[pde::kSummaryDisplayOrderKey].array()) {
-        for (const auto& name : *order) {
-          const std::string* n = name.string();
-          if (!n) continue;
-          auto it = dict.find(*n);
-          const std::string* v = it == dict.end() ? nullptr : it->second.string();
-          items.push_back({{"name", *n}, {"value", v ? *v : ""}});
-        }
-      }
+      for (const auto& [name, value] : host::SummaryItems(*e.panel)) items.push_back({{"name", name}, {"value", value}});
       out.push_back({{"panel", e.panel->panelName()}, {"items", items}});
     }
     if (json) {
@@ -528,10 +508,10 @@ static int RunPdehost(int argc, char** argv) {
   setrlimit(RLIMIT_CORE, &noCore);
   prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
   setlocale(LC_ALL, "");
-  fs::path exe = ExeDir();
+  fs::path exe = host::ExeDir();
   host::DialogOptions opt;
-  opt.ppdPath = FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
-  opt.pluginsDir = FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
+  opt.ppdPath = host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
+  opt.pluginsDir = host::FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   std::string script;
   std::vector<std::string> command;
   std::vector<std::string> openPanel, alertButtons;
