@@ -61,11 +61,11 @@ bool ParseDirective(std::string_view format, size_t at, Directive* d) {
 // printf of one value with a directive built here (never the caller's text),
 // into a buffer as long as the result.
 template <class T>
-std::string Print(const std::string& spec, T value) {
-  int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+std::string Print(const std::string& shape, T value) {
+  int n = std::snprintf(nullptr, 0, shape.c_str(), value);
   if (n < 0) return std::string();
   std::string out(static_cast<size_t>(n), '\0');
-  std::snprintf(out.data(), out.size() + 1, spec.c_str(), value);
+  std::snprintf(out.data(), out.size() + 1, shape.c_str(), value);
   return out;
 }
 
@@ -87,13 +87,13 @@ long long Narrow(long long v, const std::string& length, bool is_signed) {
 // One directive applied to its argument; "?" for an argument of another kind.
 std::string FormatOne(const Directive& d, const std::string& width, const std::string& precision,
                       const Arg& arg) {
-  std::string spec = "%" + d.flags + width + precision;
+  std::string shape = "%" + d.flags + width + precision;
   bool ok = true;
   switch (d.conv) {
     case 'd':
     case 'i': {
       long long v = Narrow(AsSigned(arg, &ok), d.length, true);
-      return ok ? Print(spec + "lld", v) : "?";
+      return ok ? Print(shape + "lld", v) : "?";
     }
     case 'u':
     case 'x':
@@ -102,11 +102,11 @@ std::string FormatOne(const Directive& d, const std::string& width, const std::s
       long long v = Narrow(AsSigned(arg, &ok), d.length, false);
       // A negative int under a plain %u or %x shows as printf shows it.
       if (d.length.empty() && v < 0 && v >= INT_MIN) v = static_cast<unsigned int>(v);
-      return ok ? Print(spec + "ll" + d.conv, static_cast<unsigned long long>(v)) : "?";
+      return ok ? Print(shape + "ll" + d.conv, static_cast<unsigned long long>(v)) : "?";
     }
     case 'c': {
       long long v = AsSigned(arg, &ok);
-      return ok ? Print(spec + "c", static_cast<int>(v)) : "?";
+      return ok ? Print(shape + "c", static_cast<int>(v)) : "?";
     }
     case 'f':
     case 'F':
@@ -116,14 +116,14 @@ std::string FormatOne(const Directive& d, const std::string& width, const std::s
     case 'G':
     case 'a':
     case 'A':
-      if (auto* v = std::get_if<double>(&arg)) return Print(spec + d.conv, *v);
+      if (auto* v = std::get_if<double>(&arg)) return Print(shape + d.conv, *v);
       return "?";
     case 's':
-      if (auto* v = std::get_if<const char*>(&arg)) return Print(spec + "s", *v ? *v : "(null)");
-      if (auto* v = std::get_if<std::string>(&arg)) return Print(spec + "s", v->c_str());
+      if (auto* v = std::get_if<const char*>(&arg)) return Print(shape + "s", *v ? *v : "(null)");
+      if (auto* v = std::get_if<std::string>(&arg)) return Print(shape + "s", v->c_str());
       return "?";
     case 'p':
-      if (auto* v = std::get_if<const void*>(&arg)) return Print(spec + "p", *v);
+      if (auto* v = std::get_if<const void*>(&arg)) return Print(shape + "p", *v);
       return "?";
     default:
       return "?";

@@ -35,10 +35,10 @@ std::vector<std::string> PaneConstraints() {
 }
 
 std::string PPDText(int unrelated) {
-  GeneratedPPD spec;
-  spec.extraConstraints = PaneConstraints();
-  spec.unrelatedConstraints = unrelated;
-  return securitypane::testing::GeneratePPD(spec);
+  GeneratedPPD shape;
+  shape.extraConstraints = PaneConstraints();
+  shape.unrelatedConstraints = unrelated;
+  return securitypane::testing::GeneratePPD(shape);
 }
 
 std::unique_ptr<LayersHost> Host(const ScopedPPDFile& file) {

@@ -37,11 +37,11 @@ const std::string& PPDPath() {
 
 const std::string& Head() {
   static const std::string head = [] {
-    testing::GeneratedPPD spec;
-    spec.fillerOptions = 4;
-    spec.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P SecurePrint",
+    testing::GeneratedPPD shape;
+    shape.fillerOptions = 4;
+    shape.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P SecurePrint",
                              "*UIConstraints: *PageSize A4 *HVAuthenticationVN420P"};
-    return testing::GeneratePPD(spec);
+    return testing::GeneratePPD(shape);
   }();
   return head;
 }

@@ -7,7 +7,7 @@
 
 namespace securitypane::testing {
 
-std::string GeneratePPD(const GeneratedPPD& spec) {
+std::string GeneratePPD(const GeneratedPPD& shape) {
   std::string t =
       "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
       "*LanguageEncoding: ISOLatin1\n*PCFileName: \"GEN.PPD\"\n*Manufacturer: \"HALVERN\"\n"
@@ -30,15 +30,15 @@ std::string GeneratePPD(const GeneratedPPD& spec) {
       "False\n"
       "*HVSectionManagementVN420P True/On: \"\"\n*HVSectionManagementVN420P False/Off: \"\"\n"
       "*CloseUI: *HVSectionManagementVN420P\n";
-  for (int i = 0; i < spec.fillerOptions; ++i) {
+  for (int i = 0; i < shape.fillerOptions; ++i) {
     const std::string k = "Filler" + std::to_string(i);
     t += "*OpenUI *" + k + "/" + k + ": PickOne\n*Default" + k + ": A\n*" + k + " A/A: \"\"\n*" + k +
          " B/B: \"\"\n*CloseUI: *" + k + "\n";
   }
-  for (const std::string& line : spec.extraLines) t += line + "\n";
-  for (const std::string& line : spec.extraConstraints) t += line + "\n";
-  const int fillers = spec.fillerOptions > 1 ? spec.fillerOptions : 2;
-  for (int i = 0; i < spec.unrelatedConstraints; ++i) {
+  for (const std::string& line : shape.extraLines) t += line + "\n";
+  for (const std::string& line : shape.extraConstraints) t += line + "\n";
+  const int fillers = shape.fillerOptions > 1 ? shape.fillerOptions : 2;
+  for (int i = 0; i < shape.unrelatedConstraints; ++i) {
     // Pairs that never fire on the defaults (both are "A").
     const int a = i % fillers, b = (i / fillers + a + 1) % fillers;
     t += "*UIConstraints: *Filler" + std::to_string(a) + " B *Filler" +

@@ -15,7 +15,7 @@ struct GeneratedPPD {
 };
 
 // The whole PPD text.
-std::string GeneratePPD(const GeneratedPPD& spec);
+std::string GeneratePPD(const GeneratedPPD& shape);
 // The text in a file of a fresh temporary folder, removed with the object.
 class ScopedPPDFile {
  public:

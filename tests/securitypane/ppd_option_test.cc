@@ -104,8 +104,8 @@ TEST(PPDUIOptionTest, ConversionsOnTheSample) {
 }
 
 TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
-  GeneratedPPD spec;
-  spec.extraLines = {
+  GeneratedPPD shape;
+  shape.extraLines = {
       "*OpenUI *MediaA/Media A: PickOne",
       "*DefaultMediaA: Missing",
       "*MediaA A4/A4: \"\"",
@@ -117,7 +117,7 @@ TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
       "*MediaB A4/A4: \"\"",
       "*CloseUI: *MediaB",
   };
-  ScopedPPDFile file(GeneratePPD(spec));
+  ScopedPPDFile file(GeneratePPD(shape));
   auto ppd_file = Open(file.path());
   ASSERT_NE(ppd_file, nullptr);
   ppd_file_t* p = ppd_file->get();
@@ -174,11 +174,11 @@ TEST(PPDUIOptionTest, PaperOptionsNeedAMarkAndMatchingSizes) {
 }
 
 TEST(PPDUIOptionTest, TinyVariantCutsTextsWithinItsFields) {
-  GeneratedPPD spec;
+  GeneratedPPD shape;
   const std::string long_text(200, 't');
-  spec.extraLines = {"*OpenUI *Tiny/" + long_text + ": PickOne", "*DefaultTiny: " + std::string(39, 'k'),
+  shape.extraLines = {"*OpenUI *Tiny/" + long_text + ": PickOne", "*DefaultTiny: " + std::string(39, 'k'),
                      "*Tiny " + std::string(39, 'k') + "/" + long_text + ": \"\"", "*CloseUI: *Tiny"};
-  ScopedPPDFile file(GeneratePPD(spec));
+  ScopedPPDFile file(GeneratePPD(shape));
   auto p = Open(file.path());
   ASSERT_NE(p, nullptr);
   PPDUIOptionTiny tiny;

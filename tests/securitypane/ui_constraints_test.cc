@@ -184,9 +184,9 @@ TEST(UIConstraintsGeneratedTest, ConstraintCountsAroundTheLimit) {
   } cases[] = {{0, false, 0}, {0, true, 1}, {8191, true, 1}, {8192, true, 0}, {9000, true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);
-    GeneratedPPD spec;
-    spec.unrelatedConstraints = c.before;
-    std::string text = GeneratePPD(spec);
+    GeneratedPPD shape;
+    shape.unrelatedConstraints = c.before;
+    std::string text = GeneratePPD(shape);
     if (c.withPane) text += pane + "\n";
     ScopedPPDFile file(text);
     Host host(file.path());
@@ -218,9 +218,9 @@ TEST(UIConstraintsGeneratedTest, EmptyChoices) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.constraint);
-    GeneratedPPD spec;
-    spec.extraConstraints = {c.constraint};
-    ScopedPPDFile file(GeneratePPD(spec));
+    GeneratedPPD shape;
+    shape.extraConstraints = {c.constraint};
+    ScopedPPDFile file(GeneratePPD(shape));
     Host host(file.path());
     for (auto [k, v] : c.settings) host.Set(k, v);
     host.h.refresh();
@@ -231,16 +231,16 @@ TEST(UIConstraintsGeneratedTest, EmptyChoices) {
 
 TEST(UIConstraintsGeneratedTest, LongKeywordsAndValues) {
   const std::string k39(39, 'K');  // the longest option keyword libcups accepts
-  GeneratedPPD spec;
+  GeneratedPPD shape;
   // No "*Default" line: "Default" + 40 characters is longer than a PPD
   // keyword may be; the first choice is then the one in effect.
-  spec.extraLines = {"*OpenUI *" + k39 + "/Long: PickOne",
+  shape.extraLines = {"*OpenUI *" + k39 + "/Long: PickOne",
                      "*" + k39 + " " + std::string(40, 'c') + "/C: \"\"", "*" + k39 + " d/D: \"\"",
                      "*CloseUI: *" + k39};
-  spec.extraConstraints = {
+  shape.extraConstraints = {
       "*UIConstraints: *" + k39 + " " + std::string(40, 'c') + " *PrintModeVN420P SecurePrint",
       "*UIConstraints: *" + std::string(60, 'L') + " x *PrintModeVN420P " + std::string(60, 'S')};
-  ScopedPPDFile file(GeneratePPD(spec));
+  ScopedPPDFile file(GeneratePPD(shape));
   Host host(file.path());
   // libcups reads at most 39 characters per field and lets the rest spill
   // into the next one, so the over-long line names no pane option.
@@ -276,9 +276,9 @@ TEST(UIConstraintsGeneratedTest, LongKeywordsAndValues) {
 }
 
 TEST(UIConstraintsGeneratedTest, RelatedListsUseAtMostSixteenIds) {
-  GeneratedPPD spec;
-  spec.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P"};
-  ScopedPPDFile file(GeneratePPD(spec));
+  GeneratedPPD shape;
+  shape.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P"};
+  ScopedPPDFile file(GeneratePPD(shape));
   struct Case {
     int32_t count;
     bool labelGray;
