@@ -246,24 +246,24 @@ std::optional<Value> Parse(std::string_view bytes, const Limits& limits) {
   return FromNode(node.get());
 }
 
-std::string ToXml(const Value& value) {
+namespace {
+
+// Serialises through one of libplist's writers and frees what it handed out.
+std::string Serialise(const Value& value, void (*write)(plist_t, char**, uint32_t*),
+                      void (*release)(char*)) {
   NodePtr node(ToNode(value));
-  char* xml = nullptr;
+  char* bytes = nullptr;
   uint32_t len = 0;
-  plist_to_xml(node.get(), &xml, &len);
-  std::string out(xml ? xml : "", xml ? len : 0);
-  plist_to_xml_free(xml);
+  write(node.get(), &bytes, &len);
+  std::string out(bytes ? bytes : "", bytes ? len : 0);
+  release(bytes);
   return out;
 }
 
-std::string ToBinary(const Value& value) {
-  NodePtr node(ToNode(value));
-  char* bin = nullptr;
-  uint32_t len = 0;
-  plist_to_bin(node.get(), &bin, &len);
-  std::string out(bin ? bin : "", bin ? len : 0);
-  plist_to_bin_free(bin);
-  return out;
-}
+}  // namespace
+
+std::string ToXml(const Value& value) { return Serialise(value, plist_to_xml, plist_to_xml_free); }
+
+std::string ToBinary(const Value& value) { return Serialise(value, plist_to_bin, plist_to_bin_free); }
 
 }  // namespace platform::plist
