@@ -145,9 +145,13 @@ void DialogSession::showPanel(int index) {
   post([this, index] {
     if (!dialog_) return;
     auto& panels = dialog_->panels();
-    if (shown_ >= 0 && shown_ < static_cast<int>(panels.size()) && shown_ != index &&
-        !panels[static_cast<size_t>(shown_)].panel->shouldHide())
-      return;
+    if (shown_ >= 0 && shown_ < static_cast<int>(panels.size()) && shown_ != index) {
+      // The panel the person leaves saves its values (Print saves every one).
+      pde::Panel* leaving = panels[static_cast<size_t>(shown_)].panel.get();
+      if (!leaving->shouldHide()) return;
+      std::string error;
+      dialog_->savePanel(leaving, &error);
+    }
     shown_ = index;
     if (index >= 0 && index < static_cast<int>(panels.size())) panels[static_cast<size_t>(index)].panel->willShow();
   });

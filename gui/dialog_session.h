@@ -93,7 +93,9 @@ class DialogSession {
   void act(const UserAction& action);
   // The user closed a modal window: its run ends with the cancel response.
   void cancelWindow(std::uintptr_t id);
-  // Hides the shown panel (shouldHide) and shows another (willShow). -1: the summary.
+  // Hides the shown panel (shouldHide), which then saves its values, and shows
+  // another (willShow). -1: the summary. Actions alone save nothing, so a
+  // panel's Print check sees what the person chose.
   void showPanel(int index);
   void setPaper(const std::string& id);
   // Every panel saves and is asked whether to print; then the job goes to the

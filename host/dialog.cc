@@ -128,6 +128,10 @@ bool Dialog::save(std::string* error) {
   return writeSettings(error);
 }
 
+bool Dialog::savePanel(pde::Panel* panel, std::string* error) {
+  return panel->saveValuesAndReturnError(error) && writeSettings(error);
+}
+
 bool Dialog::print(std::string* reason, bool* refused) {
   if (refused) *refused = false;
   // Every panel checks before any saves: a save switches off a feature whose

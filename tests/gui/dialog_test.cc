@@ -98,6 +98,40 @@ void AnswerAlert(QString* text, const QString& button) {
   timer->start(20);
 }
 
+int SecurityPanel(PrintDialog& d) { return Control<QComboBox>(d, 1, "waitModePopUp") ? 1 : 0; }
+
+QPushButton* PrintButton(PrintDialog& d) {
+  for (auto* b : d.findChildren<QPushButton*>())
+    if (b->text() == "Print") return b;
+  return nullptr;
+}
+
+// Chooses Secure Print on the Security pane; Print with no password and with
+// 3 characters stops with the pane's alert and leaves the choice alone. The
+// password field then holds "abc".
+void SecurePrintRefusals(PrintDialog& d) {
+  int sec = SecurityPanel(d);
+  auto* mode = Control<QComboBox>(d, sec, "waitModePopUp");
+  QVERIFY(mode);
+  d.findChild<QListWidget*>()->setCurrentRow(sec);
+  Settle(d);
+  ChooseByKeys(d, mode, "Secure Print");
+  auto* password = Control<QLineEdit>(d, sec, "securePasswordEditText");
+  QVERIFY(password && password->isEnabled());
+  for (const char* typed : {"", "abc"}) {
+    QTest::mouseClick(password, Qt::LeftButton);
+    QTest::keyClicks(password, typed);
+    Settle(d);
+    QString alert;
+    AnswerAlert(&alert, "OK");
+    QTest::mouseClick(PrintButton(d), Qt::LeftButton);
+    QTRY_VERIFY2(d.lastOutcome().refusedByPanel && !alert.isEmpty(), typed);
+    QVERIFY2(alert.contains("Password"), qPrintable(alert));
+    Settle(d);
+    QCOMPARE(mode->currentText(), QString("Secure Print"));
+  }
+}
+
 std::string Slurp(const fs::path& p) {
   std::ifstream in(p);
   std::stringstream s;
@@ -290,6 +324,23 @@ class DialogTest : public QObject {
     QCOMPARE(name->text(), QString("abc"));
   }
 
+  // Actions save nothing: Secure Print stays chosen while the password is
+  // short, Print stops with the pane's alert; leaving the pane saves it, which
+  // switches the incomplete choice off with the pane's notice.
+  void securePrintWaitsForItsPassword() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    SecurePrintRefusals(d);
+    QString alert;
+    AnswerAlert(&alert, "OK");
+    d.findChild<QListWidget*>()->setCurrentRow(d.findChild<QListWidget*>()->count() - 1);  // the summary
+    QTRY_VERIFY(!alert.isEmpty());
+    QVERIFY2(alert.contains("switched off"), qPrintable(alert));
+    Settle(d);
+    QCOMPARE(Control<QComboBox>(d, SecurityPanel(d), "waitModePopUp")->currentIndex(), 0);
+  }
+
   void managementWindowOkRebuildsTheMenus() {
     vntest::TempRoot root(true);  // the bridge tool and service, so the window may write
     PrintDialog d(Options(VN_PLUGIN_DIR));
@@ -447,6 +498,33 @@ class CupsTest : public QObject {
     QCOMPARE(quick->currentText(), QString("Standard"));
   }
 
+  // A refused Print sends nothing; with 4 characters the job carries the
+  // encrypted key, never the password.
+  void securePrintJobCarriesNoPassword() {
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "VN420Pgui");
+    o.file = file_;
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    const int jobsBefore = Jobs();
+    SecurePrintRefusals(d);
+    QCOMPARE(Jobs(), jobsBefore);
+    auto* password = Control<QLineEdit>(d, SecurityPanel(d), "securePasswordEditText");
+    QTest::mouseClick(password, Qt::LeftButton);
+    QTest::keyClick(password, Qt::Key_End);
+    QTest::keyClicks(password, "d");
+    Settle(d);
+    QTest::mouseClick(PrintButton(d), Qt::LeftButton);
+    Settle(d);
+    QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+    int job = d.lastOutcome().jobId;
+    QVERIFY(job > 0);
+    QCOMPARE(JobAttribute("VN420Pgui", job, "PrintModeVN420P"), std::string("SecurePrint"));
+    std::string key = JobAttribute("VN420Pgui", job, "jp.halvern.printers.VN420P.secureKey");
+    QVERIFY2(!key.empty() && key != "abcd", key.c_str());
+    for (const auto& [k, v] : d.lastOutcome().options) QVERIFY2(v.find("abcd") == std::string::npos, k.c_str());
+  }
+
   void defaultsHoldNoCredential() {
     fs::path home = fs::path(cupsd_->dir()) / "home";
     fs::create_directories(home);
@@ -478,6 +556,13 @@ class CupsTest : public QObject {
   }
 
  private:
+  static int Jobs() {
+    cups_job_t* jobs = nullptr;
+    int n = cupsGetJobs(&jobs, "VN420Pgui", 0, CUPS_WHICHJOBS_ALL);
+    cupsFreeJobs(n, jobs);
+    return n;
+  }
+
   std::unique_ptr<testsupport::PrivateCupsd> cupsd_;
   std::string file_;
 };
