@@ -57,7 +57,8 @@ class FirstPaintQuit : public QObject {
 int Run(int argc, char** argv) {
   fs::path exe = host::ExeDir();
   gui::PrintDialogOptions opt;
-  opt.dialog.ppdPath = host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
+  opt.dialog.ppdPath =
+      host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
   opt.dialog.pluginsDir = host::FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   bool quitWhenShown = false;
   std::string screenshot;

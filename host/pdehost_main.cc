@@ -448,7 +448,8 @@ class Runner {
     ordered_json out = ordered_json::array();
     for (auto& e : d_.panels()) {
       ordered_json items = ordered_json::array();
-      for (const auto& [name, value] : host::SummaryItems(*e.panel)) items.push_back({{"name", name}, {"value", value}});
+      for (const auto& [name, value] : host::SummaryItems(*e.panel))
+        items.push_back({{"name", name}, {"value", value}});
       out.push_back({{"panel", e.panel->panelName()}, {"items", items}});
     }
     if (json) {
@@ -510,7 +511,8 @@ static int RunPdehost(int argc, char** argv) {
   setlocale(LC_ALL, "");
   fs::path exe = host::ExeDir();
   host::DialogOptions opt;
-  opt.ppdPath = host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
+  opt.ppdPath =
+      host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
   opt.pluginsDir = host::FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
   std::string script;
   std::vector<std::string> command;

@@ -522,7 +522,8 @@ class CupsTest : public QObject {
     QCOMPARE(JobAttribute("VN420Pgui", job, "PrintModeVN420P"), std::string("SecurePrint"));
     std::string key = JobAttribute("VN420Pgui", job, "jp.halvern.printers.VN420P.secureKey");
     QVERIFY2(!key.empty() && key != "abcd", key.c_str());
-    for (const auto& [k, v] : d.lastOutcome().options) QVERIFY2(v.find("abcd") == std::string::npos, k.c_str());
+    for (const auto& [k, v] : d.lastOutcome().options)
+      QVERIFY2(v.find("abcd") == std::string::npos, k.c_str());
   }
 
   void defaultsHoldNoCredential() {

@@ -183,7 +183,8 @@ TEST_F(PackageTest, ControlFieldsCarryTheBuildVersionAndComputedDepends) {
   int libraries = 0;
   for (const std::string& elf :
        {std::string("usr/bin/pdehost"), std::string("usr/lib/vn420p/plugins/colorpane.plugin/colorpane.so"),
-        std::string(kHelpers) + "/prefservice", std::string(VN_HAVE_QT ? "usr/bin/pdedialog" : "usr/bin/pdehost")}) {
+        std::string(kHelpers) + "/prefservice",
+        std::string(VN_HAVE_QT ? "usr/bin/pdedialog" : "usr/bin/pdehost")}) {
     std::string path = Quote(root_ + "/" + elf);
     std::istringstream needed(Sh("objdump -p " + path + " | awk '$1 == \"NEEDED\" {print $2}'").output);
     std::map<std::string, std::string> loaded = LoadedLibraries(Sh("ldd " + path).output);
