@@ -1,6 +1,7 @@
 // The print dialog driven with mouse and key events on real widgets, through
 // the real colour bundle and a test panel with every control kind, on Qt's
 // offscreen platform; jobs and defaults go to a private CUPS scheduler.
+#include <clocale>
 #include <cups/cups.h>
 
 #include <QApplication>
@@ -297,6 +298,7 @@ class DialogTest : public QObject {
       QVERIFY(print);
     }
     qunsetenv("LANGUAGE");
+    std::setlocale(LC_ALL, "");  // gettext keeps the Japanese texts until the locale is set again
   }
 
   void securityPaneFiltersTheUserName() {
@@ -401,9 +403,7 @@ class DialogTest : public QObject {
     d.show();
     Settle(d);
     int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
-    QPushButton* print = nullptr;
-    for (auto* b : d.findChildren<QPushButton*>())
-      if (b->text() == "Print") print = b;
+    QPushButton* print = PrintButton(d);
     QString alert;
     AnswerAlert(&alert, "OK");
     QTest::mouseClick(print, Qt::LeftButton);
