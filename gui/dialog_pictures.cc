@@ -1,11 +1,14 @@
 // dialog_pictures: renders the print dialog's pages to PNG files for the
-// documentation — each panel, the colour panel's Advanced pane, the summary,
-// and the alert of a panel that refuses to print, if one does. Run it on Qt's
+// documentation — each panel, the colour panel's Advanced pane and profile
+// management window, the summary, and the Security panel's alert when Secure
+// Print has no password. Run it on Qt's
 // offscreen platform (scripts/render-pictures.sh does).
 #include <CLI/CLI.hpp>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,6 +42,51 @@ std::string Slug(std::string kind) {
   for (char& c : kind)
     if (c == '.') c = '-';
   return kind;
+}
+
+// Waits up to two seconds for the condition, letting the dialog run.
+template <class F>
+bool WaitFor(gui::PrintDialog& d, F condition) {
+  for (int i = 0; i < 80 && !condition(); ++i) {
+    Settle(d);
+    QThread::msleep(25);
+  }
+  return condition();
+}
+
+// The colour panel's profile management window with one typed profile, then
+// Cancel, which keeps the profile file as it was. The window opens only for
+// a person the profile store lets write, with its helper tools installed.
+bool PictureProfileWindow(gui::PrintDialog& d, gui::PanelRenderer* panel, const fs::path& file) {
+  auto* manage = qobject_cast<QPushButton*>(panel->widgetNamed("button_ManageProfile"));
+  if (!manage || !manage->isEnabled()) {
+    std::cout << "skipped " << file.string()
+              << ": the window opens for an administrator with the helper tools installed under VN420P_ROOT\n";
+    return true;
+  }
+  manage->click();
+  if (!WaitFor(d, [&] { return d.modalWindow() != nullptr; })) {
+    std::cerr << "dialog_pictures: the profile management window did not open\n";
+    return false;
+  }
+  gui::PanelRenderer* w = d.modalWindow()->renderer();
+  if (auto* add = qobject_cast<QPushButton*>(w->widgetNamed("_addButton"))) add->click();
+  Settle(d);
+  for (auto [field, text] : {std::pair{"_fileNameEdit", "OFFICE.ICC"}, std::pair{"_profileNameEdit", "Office"}})
+    if (auto* edit = qobject_cast<QLineEdit*>(w->widgetNamed(field))) {
+      edit->setFocus();
+      for (QChar c : QString(text)) {  // typed, so the window's editing callbacks run
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(edit, &key);
+      }
+      Settle(d);
+    }
+  if (auto* ok = qobject_cast<QPushButton*>(w->widgetNamed("_localOK"))) ok->click();
+  Settle(d);
+  bool saved = Save(d.modalWindow(), file);
+  d.modalWindow()->reject();
+  WaitFor(d, [&] { return d.modalWindow() == nullptr; });
+  return saved;
 }
 
 int Run(int argc, char** argv) {
@@ -86,13 +134,25 @@ int Run(int argc, char** argv) {
       button->click();
       Settle(d);
       ok = Save(&d, fs::path(out) / (Slug(kind) + "-advanced" + suffix + ".png")) && ok;
+      ok = PictureProfileWindow(d, r, fs::path(out) / ("profile-window" + suffix + ".png")) && ok;
     }
   }
   list->setCurrentRow(list->count() - 1);
   Settle(d);
   ok = Save(&d, fs::path(out) / ("summary" + suffix + ".png")) && ok;
 
-  // A panel that refuses printing shows its alert; picture it, then answer it.
+  // Secure Print without a password: the Security panel refuses to print
+  // with its alert; picture it, then answer it.
+  for (int i = 0; d.panelRenderer(i); ++i)
+    if (auto* mode = qobject_cast<QComboBox*>(d.panelRenderer(i)->widgetNamed("waitModePopUp"))) {
+      list->setCurrentRow(i);
+      Settle(d);
+      int secure = mode->findText("Secure Print");
+      if (secure < 0) secure = 1;  // the sample PPD's second print mode
+      mode->setCurrentIndex(secure);
+      emit mode->activated(secure);
+      Settle(d);
+    }
   QTimer alertWatch;
   QObject::connect(&alertWatch, &QTimer::timeout, [&] {
     for (QWidget* w : QApplication::topLevelWidgets())
