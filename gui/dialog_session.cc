@@ -58,7 +58,7 @@ DialogSession::DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callba
 
 DialogSession::~DialogSession() {
   thread_->post([this] { dialog_.reset(); });
-  thread_.reset();
+  thread_->stop();  // not reset(): calls still running reach the thread through thread_
 }
 
 void DialogSession::post(std::function<void()> call) {
@@ -150,7 +150,8 @@ void DialogSession::showPanel(int index) {
       pde::Panel* leaving = panels[static_cast<size_t>(shown_)].panel.get();
       if (!leaving->shouldHide()) return;
       std::string error;
-      dialog_->savePanel(leaving, &error);
+      if (!dialog_->savePanel(leaving, &error) && cb_.problem)
+        deliver_([this, error] { cb_.problem(error); });
     }
     shown_ = index;
     if (index >= 0 && index < static_cast<int>(panels.size())) panels[static_cast<size_t>(index)].panel->willShow();

@@ -6,13 +6,15 @@ PluginThread::PluginThread(std::function<void(bool)> busy) : busy_(std::move(bus
   thread_ = std::thread([this] { loop(); });
 }
 
-PluginThread::~PluginThread() {
+PluginThread::~PluginThread() { stop(); }
+
+void PluginThread::stop() {
   {
     std::lock_guard<std::mutex> lock(mu_);
     stopping_ = true;
   }
   cv_.notify_all();
-  thread_.join();
+  if (thread_.joinable()) thread_.join();
 }
 
 void PluginThread::post(std::function<void()> call) {

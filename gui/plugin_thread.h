@@ -21,8 +21,10 @@ class PluginThread {
  public:
   // busy(true) before work starts, busy(false) when the thread stops working.
   explicit PluginThread(std::function<void(bool busy)> busy = {});
-  // Runs what is queued, then joins.
-  ~PluginThread();
+  ~PluginThread();  // stop()
+  // From another thread: runs what is queued, then joins. The object stays
+  // usable by the calls still running until they end.
+  void stop();
   PluginThread(const PluginThread&) = delete;
   PluginThread& operator=(const PluginThread&) = delete;
 

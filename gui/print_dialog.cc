@@ -67,10 +67,10 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   cb.destinations = [this](const std::vector<std::string>& n) { onDestinations(n); };
   cb.printed = [this](const Outcome& o) { onPrinted(o); };
   cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
+  cb.problem = [this](const std::string& text) { showStatus(Q(text), true); };
   session_ = std::make_unique<DialogSession>(
       [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
-      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::BlockingQueuedConnection); },
-      this, std::move(cb));
+      [this](std::function<void()> f) { ask(std::move(f)); }, this, std::move(cb));
   // The plug-ins load on their thread while this one builds the window; the
   // CUPS destinations are listed once the panels are on screen.
   session_->open(options_.dialog);
@@ -167,7 +167,34 @@ PrintDialog::~PrintDialog() {
   hide();  // focus leaves the fields (ending their editing) while the session still runs
   qApp->removeEventFilter(this);
   if (busyShown_) QApplication::restoreOverrideCursor();
+  {
+    // A plug-in waiting for an alert or open panel that was never shown gets
+    // the default answer, and asks no more: the plug-in thread can end.
+    std::lock_guard<std::mutex> lock(askMutex_);
+    closing_ = true;
+  }
+  QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
   session_.reset();
+}
+
+void PrintDialog::ask(std::function<void()> question) {
+  std::future<void> answered;
+  {
+    std::lock_guard<std::mutex> lock(askMutex_);
+    if (closing_) return;
+    auto promise = std::make_shared<std::promise<void>>();
+    answered = promise->get_future();
+    QMetaObject::invokeMethod(
+        this,
+        [question = std::move(question), promise] {
+          question();
+          promise->set_value();
+        },
+        Qt::QueuedConnection);
+  }
+  // Ready when answered, or broken when the window went away with the call
+  // still queued (the call, and with it the promise, is then destroyed).
+  answered.wait();
 }
 
 void PrintDialog::showWhenReady() {

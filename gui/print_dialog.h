@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QDialog>
+#include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 
 #include "gui/dialog_session.h"
 
@@ -71,6 +73,8 @@ class PrintDialog : public QDialog, public UserInterface {
   void choosePanel(int row);
   void print();
   void showStatus(const QString& text, bool error);
+  // Runs a modal question on this window's thread; the plug-in thread waits.
+  void ask(std::function<void()> question);
 
   PrintDialogOptions options_;
   std::unique_ptr<DialogSession> session_;
@@ -90,6 +94,8 @@ class PrintDialog : public QDialog, public UserInterface {
   bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
+  std::mutex askMutex_;
+  bool closing_ = false;  // under askMutex_
 };
 
 // A plug-in's modal window (the profile management window) as a modal dialog.

@@ -18,6 +18,8 @@
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
 #include <filesystem>
@@ -417,6 +419,38 @@ class DialogTest : public QObject {
     Settle(d);
     QVERIFY(d.lastOutcome().ok);
     QVERIFY(!d.lastOutcome().refusedByPanel);
+  }
+
+  // Leaving a panel saves it; when the settings file cannot be written the
+  // window says so instead of carrying on silently.
+  void leavingAPanelReportsAnUnwritableSettingsFile() {
+    QTemporaryDir dir;
+    fs::path folder = fs::path(dir.path().toStdString()) / "settings";
+    fs::create_directories(folder);
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR);
+    o.dialog.settingsPath = (folder / "ticket.plist").string();
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    fs::remove_all(folder);
+    d.findChild<QListWidget*>()->setCurrentRow(1);
+    Settle(d);
+    QVERIFY2(d.statusText().startsWith("cannot write " + QString::fromStdString(o.dialog.settingsPath)),
+             qPrintable(d.statusText()));
+  }
+
+  // The window closes while the plug-in thread waits for an alert it asked
+  // for: the plug-in gets the default answer and its thread ends, and no
+  // alert appears afterwards.
+  void closingWhileAnAlertWaits() {
+    auto* d = new PrintDialog(Options(VN_TEST_PLUGIN_DIR));
+    d->show();
+    Settle(*d);
+    QTest::mouseClick(PrintButton(*d), Qt::LeftButton);  // the test panel refuses with an alert
+    QThread::msleep(300);                                 // asked for, and never answered here
+    delete d;
+    QCoreApplication::processEvents();
+    for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<QMessageBox*>(w));
   }
 };
 
