@@ -21,7 +21,10 @@ class DialogSession::ModalHost : public ui::ModalHost {
     s_->publish();
     int answer = ui::kAlertFirstButtonReturn;
     s_->thread_->waitingForUser(true);
-    s_->ask_([&] { answer = s_->ui_->showAlert(alert); });
+    s_->ask_([&] {
+      answer = s_->ui_->showAlert(alert);
+      s_->thread_->userAnswered();
+    });
     s_->thread_->waitingForUser(false);
     return answer;
   }
@@ -30,7 +33,10 @@ class DialogSession::ModalHost : public ui::ModalHost {
     s_->publish();
     int answer = ui::kModalResponseCancel;
     s_->thread_->waitingForUser(true);
-    s_->ask_([&] { answer = s_->ui_->showOpenPanel(panel); });
+    s_->ask_([&] {
+      answer = s_->ui_->showOpenPanel(panel);
+      s_->thread_->userAnswered();
+    });
     s_->thread_->waitingForUser(false);
     return answer;
   }

@@ -70,6 +70,11 @@ void PluginThread::waitingForUser(bool waiting) {
   setBusy(!waiting);
 }
 
+void PluginThread::userAnswered() {
+  std::lock_guard<std::mutex> lock(mu_);
+  running_ = true;
+}
+
 void PluginThread::setBusy(bool busy) {
   if (busy == busy_state_) return;
   busy_state_ = busy;

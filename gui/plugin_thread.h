@@ -36,6 +36,10 @@ class PluginThread {
   // On the plug-in thread, from inside a call, around a wait for the user
   // (an alert, an open panel): the thread is not busy meanwhile.
   void waitingForUser(bool waiting);
+  // From the thread that asked the user, once the answer is in and before the
+  // plug-in thread is told: the thread counts as running again, so drain()
+  // also waits for what the plug-in does with the answer.
+  void userAnswered();
   bool isPluginThread() const { return std::this_thread::get_id() == thread_.get_id(); }
   // From another thread: blocks until every queued call has run and the
   // thread is idle or waiting for the user (in a modal run or an alert).
