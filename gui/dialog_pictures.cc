@@ -1,8 +1,8 @@
 // dialog_pictures: renders the print dialog's pages to PNG files for the
 // documentation — each panel, the colour panel's Advanced pane and profile
 // management window, the summary, and the Security panel's alert when Secure
-// Print has no password. Run it on Qt's
-// offscreen platform (scripts/render-pictures.sh does).
+// Print has no password. Run it on Qt's offscreen platform
+// (scripts/render-pictures.sh does).
 #include <CLI/CLI.hpp>
 #include <QAbstractButton>
 #include <QApplication>
