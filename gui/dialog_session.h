@@ -80,7 +80,7 @@ class DialogSession {
     std::function<void(const std::vector<std::string>&)> destinations;
     std::function<void(const Outcome&)> printed;
     std::function<void(const Outcome&)> defaultsSaved;
-    std::function<void(const std::string&)> problem;  // e.g. the settings file could not be written
+    std::function<void(const std::string&)> problem;  // a panel could not save its values
   };
 
   DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callbacks callbacks);

@@ -92,8 +92,9 @@ class Dialog : public pde::HostCallback {
 
   // Every panel saves its values; then the settings file is written.
   bool save(std::string* error);
-  // One panel saves its values, as when the person leaves it for another
-  // panel or the summary; then the settings file is written.
+  // One panel saves its values into the ticket, as when the person leaves it
+  // for another panel or the summary. The settings file waits for save() or
+  // print(): a dialog that is cancelled writes nothing.
   bool savePanel(pde::Panel* panel, std::string* error);
   // Asks every panel whether to print, then saves. False and *reason when a
   // panel refuses (its alert text, or the panel's name; *refused true) or the

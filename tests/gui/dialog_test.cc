@@ -103,9 +103,9 @@ void AnswerAlert(QString* text, const QString& button) {
 
 int SecurityPanel(PrintDialog& d) { return Control<QComboBox>(d, 1, "waitModePopUp") ? 1 : 0; }
 
-QPushButton* PrintButton(PrintDialog& d) {
+QPushButton* Button(PrintDialog& d, const QString& text) {
   for (auto* b : d.findChildren<QPushButton*>())
-    if (b->text() == "Print") return b;
+    if (b->text() == text) return b;
   return nullptr;
 }
 
@@ -127,7 +127,7 @@ void SecurePrintRefusals(PrintDialog& d) {
     Settle(d);
     QString alert;
     AnswerAlert(&alert, "OK");
-    QTest::mouseClick(PrintButton(d), Qt::LeftButton);
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
     QTRY_VERIFY2(d.lastOutcome().refusedByPanel && !alert.isEmpty(), typed);
     QVERIFY2(alert.contains("Password"), qPrintable(alert));
     Settle(d);
@@ -405,7 +405,7 @@ class DialogTest : public QObject {
     d.show();
     Settle(d);
     int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
-    QPushButton* print = PrintButton(d);
+    QPushButton* print = Button(d, "Print");
     QString alert;
     AnswerAlert(&alert, "OK");
     QTest::mouseClick(print, Qt::LeftButton);
@@ -421,22 +421,52 @@ class DialogTest : public QObject {
     QVERIFY(!d.lastOutcome().refusedByPanel);
   }
 
-  // Leaving a panel saves it; when the settings file cannot be written the
-  // window says so instead of carrying on silently.
-  void leavingAPanelReportsAnUnwritableSettingsFile() {
+  // Leaving a panel saves it into the ticket (the summary shows it); the
+  // settings file is written by Print only, never by Cancel.
+  void onlyPrintWritesTheSettingsFile() {
     QTemporaryDir dir;
-    fs::path folder = fs::path(dir.path().toStdString()) / "settings";
-    fs::create_directories(folder);
     gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR);
-    o.dialog.settingsPath = (folder / "ticket.plist").string();
-    PrintDialog d(o);
+    o.dialog.settingsPath = dir.filePath("ticket.plist").toStdString();
+    {
+      PrintDialog first(o);
+      first.show();
+      Settle(first);
+      QTest::mouseClick(Button(first, "Print"), Qt::LeftButton);
+      Settle(first);
+      QVERIFY(first.lastOutcome().ok);
+    }
+    const std::string printed = Slurp(o.dialog.settingsPath);
+    QVERIFY(!printed.empty());
+    for (bool print : {false, true}) {
+      PrintDialog d(o);
+      d.show();
+      Settle(d);
+      ChooseByKeys(d, Control<QComboBox>(d, 0, "menu_QuickColor"), "Custom");
+      d.findChild<QListWidget*>()->setCurrentRow(d.findChild<QListWidget*>()->count() - 1);  // the summary
+      Settle(d);
+      QCOMPARE(Summary(d, "Quick Color"), QString("Custom"));
+      QTest::mouseClick(Button(d, print ? "Print" : "Cancel"), Qt::LeftButton);
+      Settle(d);
+      QCOMPARE(Slurp(o.dialog.settingsPath) != printed, print);
+    }
+  }
+
+  // A panel that cannot save its values when the person leaves it: the
+  // window says why.
+  void aFailedSaveOnLeavingIsReported() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
     d.show();
     Settle(d);
-    fs::remove_all(folder);
-    d.findChild<QListWidget*>()->setCurrentRow(1);
+    int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    d.findChild<QListWidget*>()->setCurrentRow(panel);
     Settle(d);
-    QVERIFY2(d.statusText().startsWith("cannot write " + QString::fromStdString(o.dialog.settingsPath)),
-             qPrintable(d.statusText()));
+    auto* name = Control<QLineEdit>(d, panel, "field_UserName");
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, "!");
+    Settle(d);
+    d.findChild<QListWidget*>()->setCurrentRow(d.findChild<QListWidget*>()->count() - 1);
+    Settle(d);
+    QCOMPARE(d.statusText(), QString("the user name \"!\" cannot be saved"));
   }
 
   // The window closes while the plug-in thread waits for an alert it asked
@@ -446,7 +476,7 @@ class DialogTest : public QObject {
     auto* d = new PrintDialog(Options(VN_TEST_PLUGIN_DIR));
     d->show();
     Settle(*d);
-    QTest::mouseClick(PrintButton(*d), Qt::LeftButton);  // the test panel refuses with an alert
+    QTest::mouseClick(Button(*d, "Print"), Qt::LeftButton);  // the test panel refuses with an alert
     QThread::msleep(300);                                 // asked for, and never answered here
     delete d;
     QCoreApplication::processEvents();
@@ -548,7 +578,7 @@ class CupsTest : public QObject {
     QTest::keyClick(password, Qt::Key_End);
     QTest::keyClicks(password, "d");
     Settle(d);
-    QTest::mouseClick(PrintButton(d), Qt::LeftButton);
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
     Settle(d);
     QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
     int job = d.lastOutcome().jobId;

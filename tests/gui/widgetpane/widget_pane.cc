@@ -59,8 +59,12 @@ class WidgetPanel : public pde::Panel, public ui::Object, public ui::TableViewDa
   void willShow() override { touch(); }
   bool shouldHide() override { return touch(), true; }
   bool restoreValuesAndReturnError(std::string*) override { return touch(), load(), true; }
-  bool saveValuesAndReturnError(std::string*) override {
+  bool saveValuesAndReturnError(std::string* error) override {
     touch();
+    if (find<ui::TextField>("field_UserName")->stringValue() == "!") {
+      *error = "the user name \"!\" cannot be saved";
+      return false;
+    }
     platform::PrintSettings* s = host_->printSettings();
     s->setValue("PrintModeVN420P", mode()->indexOfSelectedItem() == 1 ? "SecurePrint" : "Normal");
     s->setValue("UserName", find<ui::TextField>("field_UserName")->stringValue());
