@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -80,9 +81,30 @@ Outcome Enter() {
   // Mounts made here stay here, and vanish with the namespace.
   if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
     return {SandboxState::kBroken, Errno("cannot make the mounts private")};
-  for (const char* dir : {"/tmp", "/run"})
+  // A tree that runs from under /tmp or /run (a clone there) stays in view:
+  // its top folder is bound back into the private mount.
+  std::string exe(PATH_MAX, '\0');
+  ssize_t length = readlink("/proc/self/exe", exe.data(), exe.size());
+  exe.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  for (const char* dir : {"/tmp", "/run"}) {
+    const std::string prefix = std::string(dir) + "/";
+    std::string tree;
+    int treeFd = -1;
+    if (exe.rfind(prefix, 0) == 0 && exe.find('/', prefix.size()) != std::string::npos) {
+      tree = exe.substr(0, exe.find('/', prefix.size()));
+      treeFd = open(tree.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
     if (mount("tmpfs", dir, "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") != 0)
       return {SandboxState::kBroken, Errno(std::string("cannot mount a private ") + dir)};
+    if (treeFd >= 0) {
+      const std::string source = "/proc/self/fd/" + std::to_string(treeFd);
+      bool bound = mkdir(tree.c_str(), 0755) == 0 &&
+                   mount(source.c_str(), tree.c_str(), nullptr, MS_BIND | MS_REC, nullptr) == 0;
+      std::string why = bound ? "" : Errno("cannot keep " + tree + " in view");
+      close(treeFd);
+      if (!bound) return {SandboxState::kBroken, why};
+    }
+  }
 
   const std::string host = kSandboxHostInterface, printer = kSandboxPrinterInterface;
   const std::vector<std::vector<std::string>> steps = {

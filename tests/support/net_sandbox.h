@@ -1,7 +1,8 @@
 // A private network for integration tests that need real network daemons
 // (mDNS) without touching the machine's own network. The calling process
 // enters new network and mount namespaces: two veth ends carry the
-// link-local addresses below, /tmp and /run are private tmpfs mounts, and
+// link-local addresses below, /tmp and /run are private tmpfs mounts (the
+// top folder of the running test's tree stays in view if it lies there), and
 // every process started in the sandbox is killed when this process ends,
 // however it ends; nothing is left behind.
 #pragma once
