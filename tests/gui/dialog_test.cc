@@ -142,23 +142,6 @@ std::string Slurp(const fs::path& p) {
   return s.str();
 }
 
-std::string JobAttribute(const std::string& queue, int job, const char* name) {
-  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  std::string uri = "ipp://localhost/printers/" + queue;
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
-  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-  std::string value;
-  if (ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
-    char buf[256];
-    ippAttributeString(attr, buf, sizeof buf);
-    value = buf;
-  }
-  ippDelete(response);
-  return value;
-}
-
 }  // namespace
 
 class DialogTest : public QObject {
@@ -538,9 +521,9 @@ class CupsTest : public QObject {
     QVERIFY(d.statusText().contains(QString::number(job)));
     // The scheduler keeps Boolean choices as IPP booleans ("false").
     for (const auto& [key, value] : expected)
-      QCOMPARE(QString::fromStdString(key + "=" + JobAttribute("VN420Pgui", job, key.c_str())).toLower(),
+      QCOMPARE(QString::fromStdString(key + "=" + testsupport::JobAttribute("VN420Pgui", job, key.c_str())).toLower(),
                QString::fromStdString(key + "=" + value).toLower());
-    QCOMPARE(JobAttribute("VN420Pgui", job, "PageSize"), std::string("Letter"));
+    QCOMPARE(testsupport::JobAttribute("VN420Pgui", job, "PageSize"), std::string("Letter"));
   }
 
   void choosingAPrinterReopensTheDialog() {
@@ -583,8 +566,8 @@ class CupsTest : public QObject {
     QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
     int job = d.lastOutcome().jobId;
     QVERIFY(job > 0);
-    QCOMPARE(JobAttribute("VN420Pgui", job, "PrintModeVN420P"), std::string("SecurePrint"));
-    std::string key = JobAttribute("VN420Pgui", job, "jp.halvern.printers.VN420P.secureKey");
+    QCOMPARE(testsupport::JobAttribute("VN420Pgui", job, "PrintModeVN420P"), std::string("SecurePrint"));
+    std::string key = testsupport::JobAttribute("VN420Pgui", job, "jp.halvern.printers.VN420P.secureKey");
     QVERIFY2(!key.empty() && key != "abcd", key.c_str());
     for (const auto& [k, v] : d.lastOutcome().options)
       QVERIFY2(v.find("abcd") == std::string::npos, k.c_str());

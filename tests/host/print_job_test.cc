@@ -15,23 +15,6 @@
 namespace host {
 namespace {
 
-// The job's attribute as the scheduler recorded it; "" when absent.
-std::string JobAttribute(int job, const char* name) {
-  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, "ipp://localhost/printers/VN420Pjob");
-  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
-  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-  std::string value;
-  if (ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
-    char buf[256];
-    ippAttributeString(attr, buf, sizeof buf);
-    value = buf;
-  }
-  ippDelete(response);
-  return value;
-}
-
 TEST(PrintJobTest, TicketOptionsReachTheJob) {
   testsupport::PrivateCupsd cupsd;
   const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
@@ -63,8 +46,8 @@ TEST(PrintJobTest, TicketOptionsReachTheJob) {
   ASSERT_EQ(n, 1);
   int id = jobs[0].id;
   cupsFreeJobs(n, jobs);
-  EXPECT_EQ(JobAttribute(id, "HVQuickColor"), "Vivid");
-  EXPECT_EQ(JobAttribute(id, "HVImageHalftone"), "Detail") << "the preset's forced value";
+  EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVQuickColor"), "Vivid");
+  EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVImageHalftone"), "Detail") << "the preset's forced value";
 }
 
 TEST(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
@@ -98,8 +81,8 @@ TEST(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
   ASSERT_EQ(n, 1);
   int id = jobs[0].id;
   cupsFreeJobs(n, jobs);
-  EXPECT_EQ(JobAttribute(id, "PrintModeVN420P"), "SecurePrint");
-  const std::string key = JobAttribute(id, "jp.halvern.printers.VN420P.secureKey");
+  EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "PrintModeVN420P"), "SecurePrint");
+  const std::string key = testsupport::JobAttribute("VN420Pjob", id, "jp.halvern.printers.VN420P.secureKey");
   EXPECT_EQ(key.size(), 32u) << key;  // one encrypted block, hex
   EXPECT_EQ(key.find("s3cret"), std::string::npos);
   std::ifstream in(cupsd.dir() + "/ticket.plist");

@@ -118,4 +118,21 @@ PrivateCupsd::~PrivateCupsd() {
   if (!dir_.empty()) fs::remove_all(dir_, ec);
 }
 
+std::string JobAttribute(const std::string& queue, int job, const char* name) {
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  const std::string uri = "ipp://localhost/printers/" + queue;
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "all");
+  ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+  std::string value;
+  if (ipp_attribute_t* attr = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+    char buf[256];
+    ippAttributeString(attr, buf, sizeof buf);
+    value = buf;
+  }
+  ippDelete(response);
+  return value;
+}
+
 }  // namespace testsupport

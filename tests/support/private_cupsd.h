@@ -32,4 +32,8 @@ class PrivateCupsd {
   pid_t pid_ = -1;
 };
 
+// A job's attribute as the scheduler (CUPS_SERVER) recorded it, in IPP's
+// text form; "" when absent.
+std::string JobAttribute(const std::string& queue, int job, const char* name);
+
 }  // namespace testsupport
