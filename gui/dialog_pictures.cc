@@ -60,8 +60,9 @@ bool WaitFor(gui::PrintDialog& d, F condition) {
 bool PictureProfileWindow(gui::PrintDialog& d, gui::PanelRenderer* panel, const fs::path& file) {
   auto* manage = qobject_cast<QPushButton*>(panel->widgetNamed("button_ManageProfile"));
   if (!manage || !manage->isEnabled()) {
-    std::cout << "skipped " << file.string()
-              << ": the window opens for an administrator with the helper tools installed under VN420P_ROOT\n";
+    std::cout
+        << "skipped " << file.string()
+        << ": the window opens for an administrator with the helper tools installed under VN420P_ROOT\n";
     return true;
   }
   manage->click();
@@ -72,7 +73,8 @@ bool PictureProfileWindow(gui::PrintDialog& d, gui::PanelRenderer* panel, const 
   gui::PanelRenderer* w = d.modalWindow()->renderer();
   if (auto* add = qobject_cast<QPushButton*>(w->widgetNamed("_addButton"))) add->click();
   Settle(d);
-  for (auto [field, text] : {std::pair{"_fileNameEdit", "OFFICE.ICC"}, std::pair{"_profileNameEdit", "Office"}})
+  for (auto [field, text] :
+       {std::pair{"_fileNameEdit", "OFFICE.ICC"}, std::pair{"_profileNameEdit", "Office"}})
     if (auto* edit = qobject_cast<QLineEdit*>(w->widgetNamed(field))) {
       edit->setFocus();
       for (QChar c : QString(text)) {  // typed, so the window's editing callbacks run

@@ -69,7 +69,9 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
   cb.problem = [this](const std::string& text) { showStatus(Q(text), true); };
   session_ = std::make_unique<DialogSession>(
-      [this](std::function<void()> f) { QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection); },
+      [this](std::function<void()> f) {
+        QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
+      },
       [this](std::function<void()> f) { ask(std::move(f)); }, this, std::move(cb));
   // The plug-ins load on their thread while this one builds the window; the
   // CUPS destinations are listed once the panels are on screen.

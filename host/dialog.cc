@@ -128,7 +128,9 @@ bool Dialog::save(std::string* error) {
   return writeSettings(error);
 }
 
-bool Dialog::savePanel(pde::Panel* panel, std::string* error) { return panel->saveValuesAndReturnError(error); }
+bool Dialog::savePanel(pde::Panel* panel, std::string* error) {
+  return panel->saveValuesAndReturnError(error);
+}
 
 bool Dialog::print(std::string* reason, bool* refused) {
   if (refused) *refused = false;

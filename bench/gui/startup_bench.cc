@@ -69,7 +69,10 @@ int main(int argc, char** argv) {
   // Alternate the two, so load on the machine touches both alike.
   for (int round = 0; round < 5; ++round) {
     benchmark::RegisterBenchmark("BM_EmptyDialog", BM_EmptyDialog)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BM_LabelDialog", BM_LabelDialog)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_LabelDialog", BM_LabelDialog)
+        ->Iterations(4)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("BM_Pdedialog", BM_Pdedialog)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
   }
   benchmark::Initialize(&argc, argv);
@@ -78,8 +81,10 @@ int main(int argc, char** argv) {
   double anchor = Median(reporter.times["BM_EmptyDialog"]), label = Median(reporter.times["BM_LabelDialog"]),
          dialog = Median(reporter.times["BM_Pdedialog"]);
   if (anchor > 0 && label > 0 && dialog > 0) {
-    std::printf("one-label Qt dialog start to first paint / empty Qt dialog: %.2fx (for comparison)\n", label / anchor);
-    std::printf("pdedialog start to first paint / one-label Qt dialog: %.2fx (for comparison)\n", dialog / label);
+    std::printf("one-label Qt dialog start to first paint / empty Qt dialog: %.2fx (for comparison)\n",
+                label / anchor);
+    std::printf("pdedialog start to first paint / one-label Qt dialog: %.2fx (for comparison)\n",
+                dialog / label);
     std::printf("pdedialog start to first paint / empty Qt dialog: %.2fx (target: at most 1.5x)\n", dialog / anchor);
   }
   return 0;

@@ -1,16 +1,15 @@
 // The print dialog driven with mouse and key events on real widgets, through
 // the real colour bundle and a test panel with every control kind, on Qt's
 // offscreen platform; jobs and defaults go to a private CUPS scheduler.
-#include <clocale>
 #include <cups/cups.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -22,6 +21,7 @@
 #include <QThread>
 #include <QTreeWidget>
 #include <QtTest>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -460,7 +460,7 @@ class DialogTest : public QObject {
     d->show();
     Settle(*d);
     QTest::mouseClick(Button(*d, "Print"), Qt::LeftButton);  // the test panel refuses with an alert
-    QThread::msleep(300);                                 // asked for, and never answered here
+    QThread::msleep(300);                                    // asked for, and never answered here
     delete d;
     QCoreApplication::processEvents();
     for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<QMessageBox*>(w));
@@ -521,7 +521,8 @@ class CupsTest : public QObject {
     QVERIFY(d.statusText().contains(QString::number(job)));
     // The scheduler keeps Boolean choices as IPP booleans ("false").
     for (const auto& [key, value] : expected)
-      QCOMPARE(QString::fromStdString(key + "=" + testsupport::JobAttribute("VN420Pgui", job, key.c_str())).toLower(),
+      QCOMPARE(QString::fromStdString(key + "=" + testsupport::JobAttribute("VN420Pgui", job, key.c_str()))
+                   .toLower(),
                QString::fromStdString(key + "=" + value).toLower());
     QCOMPARE(testsupport::JobAttribute("VN420Pgui", job, "PageSize"), std::string("Letter"));
   }

@@ -47,7 +47,8 @@ TEST(PrintJobTest, TicketOptionsReachTheJob) {
   int id = jobs[0].id;
   cupsFreeJobs(n, jobs);
   EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVQuickColor"), "Vivid");
-  EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVImageHalftone"), "Detail") << "the preset's forced value";
+  EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVImageHalftone"), "Detail")
+      << "the preset's forced value";
 }
 
 TEST(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
