@@ -63,6 +63,11 @@ DialogSession::DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callba
 }
 
 DialogSession::~DialogSession() {
+  // A modal window still running ends as with Cancel, so its run unwinds
+  // before the host dialog closes.
+  thread_->post([this] {
+    for (ui::Window* w : windows_) w->stopModal(ui::kModalResponseCancel);
+  });
   thread_->post([this] { dialog_.reset(); });
   thread_->stop();  // not reset(): calls still running reach the thread through thread_
 }

@@ -29,6 +29,7 @@
 #include "../prefservice/test_root.h"
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
+#include "platform/paths.h"
 #include "gui/text.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
@@ -450,6 +451,34 @@ class DialogTest : public QObject {
     d.findChild<QListWidget*>()->setCurrentRow(d.findChild<QListWidget*>()->count() - 1);
     Settle(d);
     QCOMPARE(d.statusText(), QString("the user name \"!\" cannot be saved"));
+  }
+
+  // The window closes while the profile management window runs with a typed
+  // profile: the run ends as Cancel does, the profile file stays as it was.
+  void closingWithTheManagementWindowOpen() {
+    vntest::TempRoot root(true);
+    const std::string file = root.File(platform::paths::LoginName());
+    const bool existed = fs::exists(file);
+    const std::string before = existed ? Slurp(file) : "";
+    auto* d = new PrintDialog(Options(VN_PLUGIN_DIR));
+    d->show();
+    Settle(*d);
+    ChooseByKeys(*d, Control<QComboBox>(*d, 0, "menu_QuickColor"), "Custom");
+    QTest::mouseClick(Control<QPushButton>(*d, 0, "button_AdvanceColorOptions"), Qt::LeftButton);
+    Settle(*d);
+    QTest::mouseClick(Control<QPushButton>(*d, 0, "button_ManageProfile"), Qt::LeftButton);
+    QTRY_VERIFY(d->modalWindow() != nullptr);
+    Settle(*d);
+    gui::PanelRenderer* w = d->modalWindow()->renderer();
+    QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_addButton")), Qt::LeftButton);
+    Settle(*d);
+    auto* name = qobject_cast<QLineEdit*>(w->widgetNamed("_fileNameEdit"));
+    QTest::mouseClick(name, Qt::LeftButton);
+    QTest::keyClicks(name, "GONE.ICC");
+    Settle(*d);
+    delete d;
+    QCOMPARE(fs::exists(file), existed);
+    QCOMPARE(existed ? Slurp(file) : "", before);
   }
 
   // The window closes while the plug-in thread waits for an alert it asked
