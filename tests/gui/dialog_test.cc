@@ -29,8 +29,8 @@
 #include "../prefservice/test_root.h"
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
-#include "platform/paths.h"
 #include "gui/text.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
 
