@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <vector>
 
 #include "platform/process.h"
@@ -15,78 +16,73 @@
 namespace host {
 namespace {
 
-TEST(PrintJobTest, TicketOptionsReachTheJob) {
-  testsupport::PrivateCupsd cupsd;
-  const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
-  if (!cupsd.addQueue("VN420Pjob", "file:///dev/null", ppd)) GTEST_SKIP() << cupsd.skipReason();
-  // A stopped queue keeps the job, so its attributes can be read back.
-  ASSERT_EQ(std::system("cupsdisable VN420Pjob >/dev/null 2>&1"), 0);
-  std::string file = cupsd.dir() + "/job.txt";
-  std::ofstream(file) << "hello\n";
+// A private scheduler with a stopped queue on the sample PPD (a stopped
+// queue keeps its jobs, so their attributes can be read back), a file to
+// print, and pdehost run on that queue with one settings file.
+class PrintJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cupsd_ = std::make_unique<testsupport::PrivateCupsd>();
+    const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
+    if (!cupsd_->addQueue("VN420Pjob", "file:///dev/null", ppd)) GTEST_SKIP() << cupsd_->skipReason();
+    ASSERT_EQ(std::system("cupsdisable VN420Pjob >/dev/null 2>&1"), 0);
+    file_ = cupsd_->dir() + "/job.txt";
+    std::ofstream(file_) << "hello\n";
+  }
 
-  std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-  platform::TaskResult r;
-  ASSERT_EQ(platform::RunTask(exe,
-                              {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pjob", "--settings",
-                               cupsd.dir() + "/ticket.plist", "set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor",
-                               "Vivid"},
-                              &r),
-            0);
-  ASSERT_EQ(r.exitStatus, 0);
-  ASSERT_EQ(platform::RunTask(exe,
-                              {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pjob", "--settings",
-                               cupsd.dir() + "/ticket.plist", "print", file},
-                              &r),
-            0);
-  ASSERT_EQ(r.exitStatus, 0) << r.output;
+  // pdehost with the arguments after the common ones; its exit status must be 0.
+  platform::TaskResult Pdehost(const std::vector<std::string>& args) {
+    const std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
+    std::vector<std::string> argv = {exe,         "--plugins",  VN_PLUGIN_DIR, "--printer",
+                                     "VN420Pjob", "--settings", ticket()};
+    argv.insert(argv.end(), args.begin(), args.end());
+    platform::TaskResult r;
+    EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
+    EXPECT_EQ(r.exitStatus, 0) << r.output;
+    return r;
+  }
+
+  // The id of the one job on the queue, or 0.
+  int OnlyJob() {
+    cups_job_t* jobs = nullptr;
+    int n = cupsGetJobs(&jobs, "VN420Pjob", 0, CUPS_WHICHJOBS_ALL);
+    int id = n == 1 ? jobs[0].id : 0;
+    cupsFreeJobs(n, jobs);
+    EXPECT_EQ(n, 1);
+    return id;
+  }
+
+  std::string ticket() const { return cupsd_->dir() + "/ticket.plist"; }
+
+  std::unique_ptr<testsupport::PrivateCupsd> cupsd_;
+  std::string file_;
+};
+
+TEST_F(PrintJobTest, TicketOptionsReachTheJob) {
+  Pdehost({"set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"});
+  platform::TaskResult r = Pdehost({"print", file_});
   EXPECT_NE(r.output.find("HVQuickColor=Vivid\n"), std::string::npos) << r.output;
 
-  cups_job_t* jobs = nullptr;
-  int n = cupsGetJobs(&jobs, "VN420Pjob", 0, CUPS_WHICHJOBS_ALL);
-  ASSERT_EQ(n, 1);
-  int id = jobs[0].id;
-  cupsFreeJobs(n, jobs);
+  int id = OnlyJob();
+  ASSERT_NE(id, 0);
   EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVQuickColor"), "Vivid");
   EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "HVImageHalftone"), "Detail")
       << "the preset's forced value";
 }
 
-TEST(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
-  testsupport::PrivateCupsd cupsd;
-  const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
-  if (!cupsd.addQueue("VN420Pjob", "file:///dev/null", ppd)) GTEST_SKIP() << cupsd.skipReason();
-  ASSERT_EQ(std::system("cupsdisable VN420Pjob >/dev/null 2>&1"), 0);
-  std::string file = cupsd.dir() + "/job.txt";
-  std::ofstream(file) << "hello\n";
-
-  const std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-  const std::vector<std::string> common = {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pjob", "--settings",
-                                           cupsd.dir() + "/ticket.plist"};
-  auto run = [&](std::vector<std::string> args, platform::TaskResult* r) {
-    std::vector<std::string> argv = common;
-    argv.insert(argv.end(), args.begin(), args.end());
-    return platform::RunTask(exe, argv, r);
-  };
-  platform::TaskResult r;
-  ASSERT_EQ(run({"set", "jp.halvern.print.pde.VN420P.Security", "waitModePopUp", "1", "securePasswordEditText",
-                 "s3cret"},
-                &r),
-            0);
-  ASSERT_EQ(r.exitStatus, 0) << r.output;
-  ASSERT_EQ(run({"print", file}, &r), 0);
-  ASSERT_EQ(r.exitStatus, 0) << r.output;
+TEST_F(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
+  Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "waitModePopUp", "1", "securePasswordEditText",
+           "s3cret"});
+  platform::TaskResult r = Pdehost({"print", file_});
   EXPECT_EQ(r.output.find("s3cret"), std::string::npos);
 
-  cups_job_t* jobs = nullptr;
-  int n = cupsGetJobs(&jobs, "VN420Pjob", 0, CUPS_WHICHJOBS_ALL);
-  ASSERT_EQ(n, 1);
-  int id = jobs[0].id;
-  cupsFreeJobs(n, jobs);
+  int id = OnlyJob();
+  ASSERT_NE(id, 0);
   EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "PrintModeVN420P"), "SecurePrint");
   const std::string key = testsupport::JobAttribute("VN420Pjob", id, "jp.halvern.printers.VN420P.secureKey");
   EXPECT_EQ(key.size(), 32u) << key;  // one encrypted block, hex
   EXPECT_EQ(key.find("s3cret"), std::string::npos);
-  std::ifstream in(cupsd.dir() + "/ticket.plist");
+  std::ifstream in(ticket());
   const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved.find("s3cret"), std::string::npos);
 }
