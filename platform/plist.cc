@@ -224,8 +224,6 @@ plist_t ToNode(const Value& root) {
 
 }  // namespace
 
-void NodeFree::operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-
 const Value* Value::find(std::string_view key) const {
   const Dict* d = dict();
   if (!d) return nullptr;

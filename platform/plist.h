@@ -18,6 +18,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/plist_node.h"
+
 namespace platform::plist {
 
 class Value;
@@ -103,12 +105,6 @@ struct Limits {
 // object table that points outside the bytes or into itself) counts as out
 // of bounds.
 bool WithinBounds(std::string_view bytes, const Limits& limits = {});
-
-// A libplist node tree, for code that works on libplist directly.
-struct NodeFree {
-  void operator()(void* node) const;
-};
-using NodePtr = std::unique_ptr<void, NodeFree>;
 
 // Parses an XML or binary property list within the limits; nullptr when the
 // bytes are out of bounds or not a property list.

@@ -1,0 +1,15 @@
+// The value of one hexadecimal digit, for the decoders of %XX escapes and
+// hex-encoded fields.
+#pragma once
+
+namespace platform {
+
+// 0..15 for '0'-'9', 'a'-'f' and 'A'-'F'; -1 for any other character.
+constexpr int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace platform
