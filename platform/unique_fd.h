@@ -1,7 +1,10 @@
 // One owned file descriptor: closed when the owner goes, handed on by move.
 // Every descriptor the tree opens and keeps past one statement lives in one,
-// so an early return cannot leak it.
+// so an early return cannot leak it. Header-only: the bridge tool builds
+// from a short list of sources.
 #pragma once
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -28,10 +31,16 @@ class UniqueFd {
     return fd;
   }
   // Closes what it holds (a failed close is not reported) and takes `fd`.
-  void reset(int fd = -1);
+  void reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
   // Closes now and answers whether close(2) succeeded (true when nothing was
   // held), for writes whose last error only close reports. errno tells why.
-  bool close();
+  bool close() {
+    int fd = release();
+    return fd < 0 || ::close(fd) == 0;
+  }
 
  private:
   int fd_ = -1;
