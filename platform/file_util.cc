@@ -8,41 +8,22 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+#include "platform/write_all.h"
+
 namespace platform {
-namespace {
-
-struct Fd {
-  int fd = -1;
-  ~Fd() {
-    if (fd >= 0) close(fd);
-  }
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
-}  // namespace
 
 OSStatus ReadFile(const std::string& path, std::string* out, size_t max_bytes) {
-  Fd f{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-  if (f.fd < 0) return errno == ENOENT ? kStatusMissing : paramErr;
+  UniqueFd f(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!f.valid()) return errno == ENOENT ? kStatusMissing : paramErr;
   struct stat st {};
-  if (fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > max_bytes)
+  if (fstat(f.fd(), &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) > max_bytes)
     return paramErr;
   std::string buf;
   buf.reserve(static_cast<size_t>(st.st_size));
   char chunk[65536];
   for (;;) {
-    ssize_t n = read(f.fd, chunk, sizeof chunk);
+    ssize_t n = read(f.fd(), chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return paramErr;
     if (n == 0) break;
@@ -66,19 +47,18 @@ OSStatus ReplaceFile(const std::string& path, std::string_view bytes, int mode, 
   auto slash = path.rfind('/');
   std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   std::string tmp = path + ".tmpXXXXXX";
-  Fd f{mkostemp(tmp.data(), O_CLOEXEC)};
-  if (f.fd < 0) return fail("cannot create a file in its folder");
+  UniqueFd f(mkostemp(tmp.data(), O_CLOEXEC));
+  if (!f.valid()) return fail("cannot create a file in its folder");
   const char* step = nullptr;
-  if (fchmod(f.fd, static_cast<mode_t>(mode)) != 0) {
+  if (fchmod(f.fd(), static_cast<mode_t>(mode)) != 0) {
     step = "cannot set its mode";
   } else if (owner != nullptr && (owner->uid != geteuid() || owner->gid != getegid()) &&
-             fchown(f.fd, owner->uid, owner->gid) != 0) {
+             fchown(f.fd(), owner->uid, owner->gid) != 0) {
     step = "cannot keep its owner";
-  } else if (!WriteAll(f.fd, bytes) || fsync(f.fd) != 0) {
+  } else if (!WriteAll(f.fd(), bytes) || fsync(f.fd()) != 0) {
     step = "cannot write it";
   }
-  if (close(f.fd) != 0 && step == nullptr) step = "cannot write it";
-  f.fd = -1;
+  if (!f.close() && step == nullptr) step = "cannot write it";
   if (step == nullptr && rename(tmp.c_str(), path.c_str()) != 0) step = "cannot replace it";
   if (step != nullptr) {
     int saved = errno;
@@ -86,8 +66,8 @@ OSStatus ReplaceFile(const std::string& path, std::string_view bytes, int mode, 
     errno = saved;
     return fail(step);
   }
-  Fd d{open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (d.fd >= 0) fsync(d.fd);
+  UniqueFd d(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (d.valid()) fsync(d.fd());
   return noErr;
 }
 

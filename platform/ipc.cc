@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/write_all.h"
+
 namespace platform::ipc {
 namespace {
 
@@ -68,26 +70,6 @@ bool ReadExactly(int fd, std::string* out, size_t n, Clock::time_point deadline,
   }
   return true;
 }
-
-bool WriteExactly(int fd, const char* buf, size_t n) {
-  while (n > 0) {
-    ssize_t w = send(fd, buf, n, MSG_NOSIGNAL);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    buf += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
-}  // namespace
-
-void Socket::reset(int fd) {
-  if (fd_ >= 0) close(fd_);
-  fd_ = fd;
-}
-
-namespace {
 
 // Anything that is not ours and closed to others may be a trap laid by
 // another user: a socket there may be theirs.
@@ -214,8 +196,8 @@ bool WriteFrame(int fd, std::string_view payload) {
   uint32_t len = static_cast<uint32_t>(payload.size());
   unsigned char head[4] = {static_cast<unsigned char>(len >> 24), static_cast<unsigned char>(len >> 16),
                            static_cast<unsigned char>(len >> 8), static_cast<unsigned char>(len)};
-  return WriteExactly(fd, reinterpret_cast<const char*>(head), sizeof head) &&
-         WriteExactly(fd, payload.data(), payload.size());
+  return WriteAll(fd, std::string_view(reinterpret_cast<const char*>(head), sizeof head)) &&
+         WriteAll(fd, payload);
 }
 
 bool SetTimeouts(int fd, int seconds) {

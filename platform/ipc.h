@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+
 namespace platform::ipc {
 
 // $XDG_RUNTIME_DIR when it is an absolute path to a real folder owned by this
@@ -25,32 +27,8 @@ std::string PrivateFolder();
 // path is too long for a socket address; "" when there is no runtime folder.
 std::string SocketPath(std::string_view service_name);
 
-// One open descriptor; closed by the destructor.
-class Socket {
- public:
-  Socket() = default;
-  explicit Socket(int fd) : fd_(fd) {}
-  ~Socket() { reset(); }
-  Socket(Socket&& other) noexcept : fd_(other.release()) {}
-  Socket& operator=(Socket&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-
-  int fd() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void reset(int fd = -1);
-
- private:
-  int fd_ = -1;
-};
+// A connected or listening socket: one owned descriptor.
+using Socket = UniqueFd;
 
 // Connects to the socket at `path`. On failure answers an invalid socket and
 // leaves errno set (ENOENT or ECONNREFUSED when nothing listens there).

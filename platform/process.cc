@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/unique_fd.h"
+
 extern char** environ;
 
 namespace platform {
@@ -18,15 +20,6 @@ TaskRunner& Runner() {
   static auto* runner = new TaskRunner();
   return *runner;
 }
-
-struct Fd {
-  int fd = -1;
-  ~Fd() { reset(); }
-  void reset() {
-    if (fd >= 0) close(fd);
-    fd = -1;
-  }
-};
 
 struct FileActions {
   posix_spawn_file_actions_t fa;
@@ -41,21 +34,20 @@ OSStatus Spawn(const std::string& path, const std::vector<std::string>& argv, Ta
   int p[2];
   // Close-on-exec: neither end may leak into this child or any other one.
   if (pipe2(p, O_CLOEXEC) != 0) return paramErr;
-  Fd read_end{p[0]}, write_end{p[1]};
+  UniqueFd read_end(p[0]), write_end(p[1]);
   // With standard descriptors closed the pipe may land on 0..2, where the
   // child's redirections would overwrite it; move it up first.
-  for (Fd* end : {&read_end, &write_end}) {
-    if (end->fd > STDERR_FILENO) continue;
-    int moved = fcntl(end->fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  for (UniqueFd* end : {&read_end, &write_end}) {
+    if (end->fd() > STDERR_FILENO) continue;
+    int moved = fcntl(end->fd(), F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
     if (moved < 0) return paramErr;
-    end->reset();
-    end->fd = moved;
+    end->reset(moved);
   }
 
   FileActions actions;
   if (!actions.ok) return paramErr;
   if (posix_spawn_file_actions_addopen(&actions.fa, STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0 ||
-      posix_spawn_file_actions_adddup2(&actions.fa, write_end.fd, STDOUT_FILENO) != 0)
+      posix_spawn_file_actions_adddup2(&actions.fa, write_end.fd(), STDOUT_FILENO) != 0)
     return paramErr;
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
   // Descriptors the parent opened without close-on-exec stay out too.
@@ -73,7 +65,7 @@ OSStatus Spawn(const std::string& path, const std::vector<std::string>& argv, Ta
 
   char buf[4096];
   for (;;) {
-    ssize_t n = read(read_end.fd, buf, sizeof buf);
+    ssize_t n = read(read_end.fd(), buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     result->output.append(buf, static_cast<size_t>(n));

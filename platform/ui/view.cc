@@ -1,6 +1,5 @@
 #include "platform/ui/view.h"
 
-#include <unicode/unistr.h>
 #include <unicode/utf16.h>
 
 #include <algorithm>
@@ -8,26 +7,10 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/utf8.h"
 #include "platform/wipe.h"
 
 namespace platform::ui {
-namespace {
-
-std::u16string ToUtf16(std::string_view utf8) {
-  // Ill-formed UTF-8 turns into U+FFFD rather than cutting the text short.
-  icu::UnicodeString u =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-  return std::u16string(u.getBuffer(), static_cast<size_t>(u.length()));
-}
-
-std::string ToUtf8(const std::u16string& utf16) {
-  icu::UnicodeString u(utf16.data(), static_cast<int32_t>(utf16.size()));
-  std::string out;
-  u.toUTF8String(out);
-  return out;
-}
-
-}  // namespace
 
 // ---- View ----
 
