@@ -4,7 +4,7 @@
 
 #include "platform/paths.h"
 #include "platform/process.h"
-#include "protocol/chunks.h"
+#include "platform/utf8.h"
 
 namespace colorpane {
 namespace {
@@ -30,7 +30,7 @@ std::optional<std::string> RunBridgeTool(protocol::Method method, const std::vec
   argv.insert(argv.end(), args.begin(), args.end());
   platform::TaskResult result;
   if (platform::RunTask(path, argv, &result) != platform::noErr) return std::nullopt;
-  if (!protocol::IsValidUTF8(result.output)) return std::nullopt;
+  if (!platform::IsValidUtf8(result.output)) return std::nullopt;
   return std::move(result.output);
 }
 

@@ -1,7 +1,5 @@
 #include "colorpane/profile_control.h"
 
-#include <unicode/ustring.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -12,6 +10,7 @@
 #include "colorpane/profile_discovery.h"
 #include "colorpane/profile_menu.h"
 #include "platform/paths.h"
+#include "platform/utf8.h"
 #include "profilestore/profile_store.h"
 #include "textfields/color_text_field.h"
 
@@ -37,10 +36,7 @@ bool IsPrinterEntry(const HVProfileItem& item) { return item.iInMenu >= 1 && ite
 // A 32-byte text field as a string; "" when it is not UTF-8.
 std::string FieldText(const char (&field)[profilestore::kProfileTextSize]) {
   std::string s(field, strnlen(field, sizeof field));
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t len = 0;
-  u_strFromUTF8(nullptr, 0, &len, s.data(), static_cast<int32_t>(s.size()), &err);
-  return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err) ? s : std::string();
+  return platform::IsValidUtf8(s) ? s : std::string();
 }
 
 void SetFieldText(char (&field)[profilestore::kProfileTextSize], const std::string& text) {

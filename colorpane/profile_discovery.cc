@@ -7,7 +7,9 @@
 
 #include "colorpane/bridge_request.h"
 #include "platform/dnssd.h"
+#include "platform/hex_digit.h"
 #include "platform/paths.h"
+#include "platform/utf8.h"
 #include "profilestore/file_variant.h"
 #include "protocol/request.h"
 #include "protocol/walk_args.h"
@@ -72,44 +74,6 @@ std::optional<std::string> HostName(const std::string& uri) {
   return host;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool IsValidUTF8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    size_t extra = 0;
-    uint32_t code = 0;
-    if (c < 0x80) {
-      ++i;
-      continue;
-    } else if ((c & 0xE0) == 0xC0) {
-      extra = 1, code = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, code = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, code = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + extra >= s.size()) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      const auto cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      code = (code << 6) | (cc & 0x3F);
-    }
-    static constexpr uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (code < kMin[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 // Every %XX decoded; nullopt for a broken escape or bytes that are not UTF-8,
 // as the platform's decoder refuses them.
 std::optional<std::string> DecodePercentEscapes(std::string_view text) {
@@ -120,12 +84,12 @@ std::optional<std::string> DecodePercentEscapes(std::string_view text) {
       continue;
     }
     if (i + 2 >= text.size()) return std::nullopt;
-    const int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+    const int high = platform::HexValue(text[i + 1]), low = platform::HexValue(text[i + 2]);
     if (high < 0 || low < 0) return std::nullopt;
     out += static_cast<char>(high * 16 + low);
     i += 2;
   }
-  if (!IsValidUTF8(out)) return std::nullopt;
+  if (!platform::IsValidUtf8(out)) return std::nullopt;
   return out;
 }
 

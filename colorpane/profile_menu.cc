@@ -1,13 +1,12 @@
 #include "colorpane/profile_menu.h"
 
-#include <unicode/ustring.h>
-
 #include <memory>
 
 #include "colorpane/delegating_variant.h"
 #include "colorpane/pde_common.h"
 #include "colorpane/profile_hooks.h"
 #include "platform/ui/view.h"
+#include "platform/utf8.h"
 #include "profilestore/profile_store.h"
 
 namespace colorpane {
@@ -21,13 +20,6 @@ namespace {
 // Reading the user's profile file needs no privilege; every file operation
 // that does goes through the privileged service.
 void EnsureVariant() { InstallDelegatingVariant(); }
-
-bool IsValidUTF8(const std::string& s) {
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t len = 0;
-  u_strFromUTF8(nullptr, 0, &len, s.data(), static_cast<int32_t>(s.size()), &err);
-  return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err);
-}
 
 bool ReadList(int profileKind, HVProfileList* list) {
   int cls = ListClassForProfileKind(profileKind);
@@ -128,7 +120,7 @@ int32_t SetTicketAddedProfile(const PDEControlData& row, platform::PrintSettings
       }
     }
   }
-  if (!IsValidUTF8(path)) return 0;
+  if (!platform::IsValidUtf8(path)) return 0;
   if (row.choiceRows && !row.choiceRows->empty()) {
     const ChoiceRow& first = row.choiceRows->front();
     platform::PMPrintSettingsSetValue(settings, first[0], Value(first[2]));
@@ -150,7 +142,7 @@ int32_t GetTicketAddedProfile(const PDEControlData& row, const platform::PrintSe
   const std::string& text = *stored->string();
   if (text.size() > 1023) return 0;
   std::string path = NibbleDecode(text);
-  if (!IsValidUTF8(path)) return 0;
+  if (!platform::IsValidUtf8(path)) return 0;
   int32_t count = 0;
   for (int i = 0; i < list->iNum && i < profilestore::kProfileMax; ++i) {
     const HVProfileItem& item = list->litem[i];

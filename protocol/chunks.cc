@@ -97,12 +97,4 @@ std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, si
   return pieces;
 }
 
-bool IsValidUTF8(std::string_view text) {
-  if (text.size() > INT32_MAX) return false;
-  UErrorCode err = U_ZERO_ERROR;
-  int32_t len = 0;
-  u_strFromUTF8(nullptr, 0, &len, text.data(), static_cast<int32_t>(text.size()), &err);
-  return err == U_BUFFER_OVERFLOW_ERROR || U_SUCCESS(err);
-}
-
 }  // namespace protocol

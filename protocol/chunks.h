@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/utf8.h"
+
 namespace protocol {
 
 // At most this many UTF-16 units per chunk.
@@ -25,8 +27,8 @@ std::vector<std::u16string> SplitCharEvery(std::u16string_view text, size_t n);
 // not valid UTF-8.
 std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, size_t n);
 
-// True when `text` is well-formed UTF-8 (no surrogates, no overlongs).
-bool IsValidUTF8(std::string_view text);
+// The shared check (platform/utf8.h) under the name the service still calls.
+inline bool IsValidUTF8(std::string_view text) { return platform::IsValidUtf8(text); }
 
 // Conversions; nullopt on ill-formed input.
 std::optional<std::u16string> UTF16FromUTF8(std::string_view text);

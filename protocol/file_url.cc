@@ -1,6 +1,7 @@
 #include "protocol/file_url.h"
 
-#include "protocol/chunks.h"
+#include "platform/hex_digit.h"
+#include "platform/utf8.h"
 
 namespace protocol {
 namespace {
@@ -15,13 +16,6 @@ bool KeptAsIs(unsigned char c) {
     default:
       return false;
   }
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -55,7 +49,7 @@ std::optional<std::string> PathFromFileURL(std::string_view url) {
     char c = url[i];
     if (c == '%') {
       if (i + 2 >= url.size()) return std::nullopt;
-      int hi = HexValue(url[i + 1]), lo = HexValue(url[i + 2]);
+      int hi = platform::HexValue(url[i + 1]), lo = platform::HexValue(url[i + 2]);
       if (hi < 0 || lo < 0) return std::nullopt;
       c = static_cast<char>(hi * 16 + lo);
       i += 2;
@@ -63,7 +57,7 @@ std::optional<std::string> PathFromFileURL(std::string_view url) {
     if (c == '\0') return std::nullopt;
     path += c;
   }
-  if (!IsValidUTF8(path)) return std::nullopt;
+  if (!platform::IsValidUtf8(path)) return std::nullopt;
   return path;
 }
 
