@@ -2,6 +2,7 @@
 // passwords.
 #include <cstring>
 
+#include "platform/utf8.h"
 #include "securitypane/cipher/hv_ciph.h"
 #include "securitypane/credential.h"
 #include "securitypane/key_table.h"
@@ -59,7 +60,7 @@ std::optional<std::string> HVCFStringEncodeWithEncrypt(std::string_view text, ui
   if (!status) status = &ignored;
   text = text.substr(0, text.find('\0'));
   // Longer texts would overrun the encoded form; refuse them instead.
-  if (!IsValidUtf8(text) || text.size() > kMaxEncryptedTextBytes) {
+  if (!platform::IsValidUtf8(text) || text.size() > kMaxEncryptedTextBytes) {
     *status = platform::paramErr;
     return std::nullopt;
   }
@@ -96,7 +97,7 @@ std::optional<std::string> HVCFStringDecodeWithDecrypt(std::string_view encoded,
   }
   std::string text(reinterpret_cast<const char*>(work),
                    strnlen(reinterpret_cast<const char*>(work), kTextBuffer - 1));
-  if (!IsValidUtf8(text)) {
+  if (!platform::IsValidUtf8(text)) {
     *status = platform::paramErr;
     return std::nullopt;
   }

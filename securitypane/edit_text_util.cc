@@ -1,6 +1,6 @@
 #include "securitypane/edit_text_util.h"
 
-#include <unicode/unistr.h>
+#include "platform/utf8.h"
 
 namespace securitypane {
 
@@ -10,7 +10,7 @@ bool IsZeroEditText(const platform::ui::TextField* field) { return !field || fie
 
 int GetLengthEditText(const platform::ui::TextField* field) {
   if (!field) return 0;
-  return icu::UnicodeString::fromUTF8(field->stringValue()).length();
+  return static_cast<int>(platform::Utf16Length(field->stringValue()));
 }
 
 }  // namespace securitypane

@@ -1,8 +1,8 @@
 // The hexadecimal codecs of stored names and passwords, and str2num.
-#include <unicode/utf8.h>
-
 #include <cstring>
 
+#include "platform/hex_digit.h"
+#include "platform/utf8.h"
 #include "securitypane/credential.h"
 #include "securitypane/text_check.h"
 
@@ -31,16 +31,8 @@ int HexDigitUpper(char c) {
 int PairBase16(const char* p, int n) {
   int v = 0;
   for (int i = 0; i < n; ++i) {
-    char c = p[i];
-    int d;
-    if (c >= '0' && c <= '9')
-      d = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      d = c - 'A' + 10;
-    else
-      break;
+    const int d = platform::HexValue(p[i]);
+    if (d < 0) break;
     v = v * 16 + d;
   }
   return v;
@@ -49,18 +41,6 @@ int PairBase16(const char* p, int n) {
 size_t HalfUp(int length) { return (static_cast<size_t>(length) + 1) / 2; }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view s) {
-  const auto* p = reinterpret_cast<const uint8_t*>(s.data());
-  const int32_t n = static_cast<int32_t>(s.size());
-  if (s.size() > INT32_MAX) return false;
-  for (int32_t i = 0; i < n;) {
-    UChar32 c;
-    U8_NEXT(p, i, n, c);
-    if (c < 0) return false;
-  }
-  return true;
-}
 
 bool IsAscii(std::string_view s) {
   for (unsigned char c : s)
@@ -162,7 +142,7 @@ std::optional<std::string> HVCFStringEncode(std::string_view text, OSStatus* sta
   if (!status) status = &ignored;
   // Stop at an embedded NUL as the C-string conversion does.
   text = text.substr(0, text.find('\0'));
-  if (!IsValidUtf8(text) || text.size() > kMaxPlainTextBytes) {
+  if (!platform::IsValidUtf8(text) || text.size() > kMaxPlainTextBytes) {
     *status = platform::paramErr;
     return std::nullopt;
   }
@@ -184,7 +164,7 @@ std::optional<std::string> HVCFStringDecode(std::string_view encoded, OSStatus* 
   uint8_t out[kMaxPlainEncodedChars / 2 + 2];
   HVCStringDecodeMFP(encoded.data(), out, static_cast<int>(encoded.size()), sizeof out);
   std::string text(reinterpret_cast<const char*>(out));
-  if (!IsValidUtf8(text)) {
+  if (!platform::IsValidUtf8(text)) {
     *status = platform::paramErr;
     return std::nullopt;
   }

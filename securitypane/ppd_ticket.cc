@@ -1,6 +1,7 @@
 #include "securitypane/ppd_ticket.h"
 
 #include "platform/log.h"
+#include "platform/utf8.h"
 #include "securitypane/control_data.h"
 #include "securitypane/text_check.h"
 
@@ -16,7 +17,9 @@ constexpr size_t kMarkBufferSize = 255;  // ASCII marking buffers, NUL included
 constexpr OSStatus kKeyNotMade = -10;
 
 bool FitsAscii(std::string_view s) { return s.size() < kMarkBufferSize && IsAscii(s); }
-bool FitsKeyword(std::string_view s) { return !s.empty() && s.size() <= kMaxKeywordBytes && IsValidUtf8(s); }
+bool FitsKeyword(std::string_view s) {
+  return !s.empty() && s.size() <= kMaxKeywordBytes && platform::IsValidUtf8(s);
+}
 
 void MarkUnlessMarked(ppd_file_t* ppd, const std::string& option, const std::string& choice) {
   if (!platform::ppd::IsMarked(ppd, option.c_str(), choice.c_str()))
@@ -99,7 +102,7 @@ OSStatus PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(HVPDESession* session
   const OSStatus status = HVGetPrintSettings(session, &settings);
   if (status != noErr) return status;
   if (!settings) return noErr;
-  if (!IsValidUtf8(keyword)) return kKeyNotMade;
+  if (!platform::IsValidUtf8(keyword)) return kKeyNotMade;
   int32_t value = 0;
   const OSStatus read = HVPrintSettingsGetSInt32(settings, keyword, &value);
   if (out) *out = read == noErr ? value : -1;
@@ -112,7 +115,7 @@ OSStatus PDECustomGetJobTicketSInt32DictPMPageFormatRef(HVPDESession* session, s
   const OSStatus status = HVGetPageFormat(session, &format);
   if (status != noErr) return status;
   if (!format) return noErr;
-  if (!IsValidUtf8(keyword)) return noErr;
+  if (!platform::IsValidUtf8(keyword)) return noErr;
   int32_t value = 0;
   const OSStatus read = HVPageFormatGetSInt32(format, keyword, &value);
   if (out) *out = read == noErr ? value : -1;

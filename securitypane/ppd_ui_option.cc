@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "platform/log.h"
+#include "platform/utf8.h"
 #include "securitypane/plist_util.h"
 #include "securitypane/text_check.h"
 
@@ -156,7 +157,7 @@ std::unique_ptr<PPDUIOption> CreatePPDUIOption(ppd_file_t* ppd, const char* keyw
 }
 
 std::unique_ptr<PPDUIOption> CreatePPDUIOptionWithCFKey(ppd_file_t* ppd, std::string_view key) {
-  if (key.empty() || key.size() > kMaxKeywordBytes || !IsValidUtf8(key)) return nullptr;
+  if (key.empty() || key.size() > kMaxKeywordBytes || !platform::IsValidUtf8(key)) return nullptr;
   const std::string keyword(key);
   return CreatePPDUIOption(ppd, keyword.c_str());
 }

@@ -5,6 +5,7 @@
 
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/utf8.h"
 #include "platform/wipe.h"
 #include "securitypane/edit_text_settings.h"
 #include "securitypane/security_strings.h"
@@ -44,15 +45,6 @@ bool IsEnabled(ui::Object* o) {
 void SetLabelColor(ui::Object* o, bool active) {
   if (auto* t = dynamic_cast<ui::TextField*>(o)) t->setTextColor(LabelTextColor(active));
 }
-size_t Utf16Length(std::string_view utf8) {
-  size_t units = 0;
-  for (unsigned char c : utf8) {
-    if ((c & 0xC0) != 0x80) ++units;  // a lead byte starts a code point
-    if (c >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
-  }
-  return units;
-}
-
 bool IsSecure(ui::Object* o) {
   auto* t = dynamic_cast<ui::TextField*>(o);
   return t && t->isSecure();
@@ -339,7 +331,7 @@ bool SecurityPDE::SecurityErrorCheck(bool printing) {
     const std::string value = r.value.value_or("");
     const bool secure = !std::strcmp(r.settingsKey, kSecureKey);
     // At least 4 characters (UTF-16 units, as the platform counts them).
-    const bool acceptable = secure ? Utf16Length(value) > 3 : !value.empty();
+    const bool acceptable = secure ? platform::Utf16Length(value) > 3 : !value.empty();
     if (acceptable) return;
     std::optional<std::string> line =
         secure ? SecurityUtil::SecurityEmptyAlert(pluginBundle, "SecurePrint", "SecurePass", false)

@@ -1,13 +1,11 @@
-// Checks that stand in for the text conversions of the platform strings: a
-// conversion to UTF-8 or ASCII fails for text that is not valid in it.
+// A check that stands in for the ASCII conversion of the platform strings: it
+// fails for text that is not 7-bit. The UTF-8 one is platform::IsValidUtf8.
 #pragma once
 
 #include <string_view>
 
 namespace securitypane {
 
-// Well-formed UTF-8 (no surrogates, no overlong forms).
-bool IsValidUtf8(std::string_view s);
 // Only 7-bit characters.
 bool IsAscii(std::string_view s);
 

@@ -1,27 +1,16 @@
 #include "textfields/color_text_field.h"
 
-#include <unicode/unistr.h>
-
+#include "platform/utf8.h"
 #include "textfields/color_key_filter.h"
 
 namespace colorpane {
 
 using platform::ui::FieldEditor;
 
-namespace {
-
-std::u16string ToUtf16(std::string_view text) {
-  icu::UnicodeString u =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  return std::u16string(u.getBuffer(), static_cast<size_t>(u.length()));
-}
-
-}  // namespace
-
-void HVTextField::setOldString(std::string_view text) { oldValue_ = ToUtf16(text); }
+void HVTextField::setOldString(std::string_view text) { oldValue_ = platform::ToUtf16(text); }
 
 bool HVTextField::acceptsText(std::string_view text) const {
-  std::u16string units = ToUtf16(text);
+  std::u16string units = platform::ToUtf16(text);
   if (breaksLimits(units)) return false;
   std::u16string kept = units;
   CheckUniCharString(units.data(), static_cast<int>(units.size()), inputkey_, &kept);

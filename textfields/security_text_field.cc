@@ -1,9 +1,8 @@
 #include "textfields/security_text_field.h"
 
-#include <unicode/unistr.h>
-
 #include <algorithm>
 
+#include "platform/utf8.h"
 #include "platform/wipe.h"
 #include "textfields/display_width.h"
 #include "textfields/normalize.h"
@@ -12,12 +11,6 @@ namespace securitypane {
 namespace {
 
 using platform::ui::FieldEditor;
-
-std::string ToUtf8(const std::u16string& s) {
-  std::string out;
-  icu::UnicodeString(false, s.data(), static_cast<int32_t>(s.size())).toUTF8String(out);
-  return out;
-}
 
 // Passwords pass through these buffers: overwrite before letting go.
 void Wipe(std::u16string& s) { platform::WipeString(s); }
@@ -31,15 +24,11 @@ void SecurityEditField::replaceOldValue(std::u16string text) {
   oldValue_ = std::move(text);
 }
 
-void SecurityEditField::setOldValue(std::string_view text) {
-  icu::UnicodeString u =
-      icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
-  replaceOldValue(std::u16string(u.getBuffer(), static_cast<size_t>(u.length())));
-}
+void SecurityEditField::setOldValue(std::string_view text) { replaceOldValue(platform::ToUtf16(text)); }
 
 void SecurityEditField::storeInRecord() const {
   if (!ctrlTable_.setValue) return;
-  std::string copy = ToUtf8(oldValue_);
+  std::string copy = platform::ToUtf8(oldValue_);
   ctrlTable_.setValue(copy);
   std::fill(copy.begin(), copy.end(), '\0');
 }
