@@ -9,6 +9,7 @@
 
 #include "platform/file_util.h"
 #include "platform/paths.h"
+#include "platform/unique_fd.h"
 
 namespace profilestore {
 
@@ -29,20 +30,6 @@ std::string FormPath(const std::string& folder, std::string_view user, std::stri
   path.append(folder).append(user).append("-").append(model).append("-").append(suffix);
   return path;
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  bool ok() const { return fd_ >= 0; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -73,15 +60,15 @@ int DirectVariant::IsAdmin(const std::string& path) {
   // A few rounds cover a file that another process removes or creates between
   // our two opens; whoever created it, only our own creation is undone.
   for (int attempt = 0; attempt < 3; ++attempt) {
-    int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode);
-    if (fd >= 0) {
+    platform::UniqueFd created(
+        open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, kFileMode));
+    if (created.valid()) {
       unlink(path.c_str());
-      close(fd);
       return 1;
     }
     if (errno != EEXIST) return 0;
-    Fd existing(open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC));
-    if (existing.ok()) return 1;
+    platform::UniqueFd existing(open(path.c_str(), O_RDWR | O_APPEND | O_CLOEXEC));
+    if (existing.valid()) return 1;
     if (errno != ENOENT) return 0;
   }
   return 0;
@@ -95,7 +82,7 @@ void DirectVariant::Swap(int mode, const std::string& profile, const std::string
       std::string bytes;
       if (profile.empty() || platform::ReadFile(profile, &bytes, kMaxCopyBytes) != platform::noErr) {
         // Without a readable profile file the previous copy is left empty.
-        Fd created(open(prev.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, kFileMode));
+        platform::UniqueFd created(open(prev.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, kFileMode));
         return;
       }
       platform::WriteFileAtomically(prev, bytes, kFileMode);
@@ -115,8 +102,8 @@ void DirectVariant::Swap(int mode, const std::string& profile, const std::string
 }
 
 int DirectVariant::Exist(const std::string& path) {
-  Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  return fd.ok() ? 1 : 0;
+  platform::UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  return fd.valid() ? 1 : 0;
 }
 
 int DirectVariant::Remove(const std::string& path) { return std::remove(path.c_str()) == 0 ? 1 : 0; }

@@ -1,13 +1,12 @@
 #include "profilestore/profile_format.h"
 
-#include <unicode/utf8.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 
 #include "platform/file_util.h"
 #include "platform/plist.h"
+#include "platform/utf8.h"
 
 namespace profilestore {
 namespace {
@@ -229,7 +228,7 @@ bool WithinXmlBounds(std::string_view bytes) { return platform::plist::WithinBou
 namespace {
 
 PlistPtr ParseBounded(const std::string& text) {
-  PlistPtr root(platform::plist::ParseNode(text, kProfileLimits).release());
+  PlistPtr root = platform::plist::ParseNode(text, kProfileLimits);
   if (!IsDict(root.get())) return nullptr;
   return root;
 }
@@ -314,15 +313,7 @@ bool TakeTextEntry(plist_t node, char out[kProfileTextSize]) {
 }
 
 bool IsStorableText(const char* field) {
-  size_t length = strnlen(field, kProfileTextSize - 1);
-  auto bytes = reinterpret_cast<const uint8_t*>(field);
-  int32_t i = 0;
-  while (i < static_cast<int32_t>(length)) {
-    UChar32 c;
-    U8_NEXT(bytes, i, static_cast<int32_t>(length), c);
-    if (c < 0) return false;
-  }
-  return true;
+  return platform::IsValidUtf8(std::string_view(field, strnlen(field, kProfileTextSize - 1)));
 }
 
 PlistPtr BuildClassDictionary(const HVProfileList& list) {

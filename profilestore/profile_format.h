@@ -20,11 +20,8 @@
 
 namespace profilestore {
 
-struct PlistFree {
-  void operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
-};
 // An owned libplist node (and its whole subtree).
-using PlistPtr = std::unique_ptr<void, PlistFree>;
+using PlistPtr = platform::plist::NodePtr;
 
 // Far above the largest file the store writes (three lists of 500 slots with
 // 31-byte names whose characters all need escaping stay near 1 MiB).
