@@ -2,7 +2,6 @@
 // passwords.
 #include <cstring>
 
-#include "platform/utf8.h"
 #include "securitypane/cipher/hv_ciph.h"
 #include "securitypane/credential.h"
 #include "securitypane/key_table.h"
@@ -56,37 +55,28 @@ int AesDecryption(uint8_t* data, uint32_t length, const uint8_t* fixed_key_word,
 
 std::optional<std::string> HVCFStringEncodeWithEncrypt(std::string_view text, uint32_t first, uint32_t second,
                                                        OSStatus* status) {
-  OSStatus ignored;
-  if (!status) status = &ignored;
-  text = text.substr(0, text.find('\0'));
   // Longer texts would overrun the encoded form; refuse them instead.
-  if (!platform::IsValidUtf8(text) || text.size() > kMaxEncryptedTextBytes) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
+  const std::optional<std::string_view> c_text =
+      CStringOf(text, CEncoding::kUtf8, kMaxEncryptedTextBytes, status);
+  if (!c_text) return std::nullopt;
   uint8_t work[kWorkBuffer] = {};
-  if (!text.empty()) std::memcpy(work, text.data(), text.size());
+  if (!c_text->empty()) std::memcpy(work, c_text->data(), c_text->size());
   uint32_t cipher_length = 0;
-  AesEncryption(work, static_cast<uint32_t>(text.size()), false, FixedKeyWord(), &cipher_length, first,
+  AesEncryption(work, static_cast<uint32_t>(c_text->size()), false, FixedKeyWord(), &cipher_length, first,
                 second);
   char out[2 * kWorkBuffer + 1];
   const int n = HVCStringEncodeMFP(work, out, static_cast<int>(cipher_length), sizeof out);
-  *status = platform::noErr;
   return std::string(out, static_cast<size_t>(n));
 }
 
 std::optional<std::string> HVCFStringDecodeWithDecrypt(std::string_view encoded, uint32_t first,
                                                        uint32_t second, OSStatus* status) {
-  OSStatus ignored;
-  if (!status) status = &ignored;
-  encoded = encoded.substr(0, encoded.find('\0'));
   // More than 256 bytes of ciphertext would not fit the work area.
-  if (!IsAscii(encoded) || encoded.size() > kMaxEncryptedEncodedChars) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
+  const std::optional<std::string_view> c_text =
+      CStringOf(encoded, CEncoding::kAscii, kMaxEncryptedEncodedChars, status);
+  if (!c_text) return std::nullopt;
   uint8_t bytes[kMaxEncryptedEncodedChars / 2 + 1];
-  const int m = HVCStringDecodeMFP(encoded.data(), bytes, static_cast<int>(encoded.size()), sizeof bytes);
+  const int m = HVCStringDecodeMFP(c_text->data(), bytes, static_cast<int>(c_text->size()), sizeof bytes);
   uint8_t work[kWorkBuffer] = {};
   std::memcpy(work, bytes, static_cast<size_t>(m));
   if (m != 0) {
@@ -95,14 +85,9 @@ std::optional<std::string> HVCFStringDecodeWithDecrypt(std::string_view encoded,
     // A '+' ends the stored text.
     if (void* plus = std::memchr(work, '+', static_cast<size_t>(m))) *static_cast<uint8_t*>(plus) = 0;
   }
-  std::string text(reinterpret_cast<const char*>(work),
-                   strnlen(reinterpret_cast<const char*>(work), kTextBuffer - 1));
-  if (!platform::IsValidUtf8(text)) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
-  *status = platform::noErr;
-  return text;
+  return StringFromUtf8(std::string(reinterpret_cast<const char*>(work),
+                                    strnlen(reinterpret_cast<const char*>(work), kTextBuffer - 1)),
+                        status);
 }
 
 }  // namespace securitypane

@@ -2,7 +2,6 @@
 #include <cstring>
 
 #include "platform/hex_digit.h"
-#include "platform/utf8.h"
 #include "securitypane/credential.h"
 #include "securitypane/text_check.h"
 
@@ -40,87 +39,73 @@ int PairBase16(const char* p, int n) {
 
 size_t HalfUp(int length) { return (static_cast<size_t>(length) + 1) / 2; }
 
-}  // namespace
-
-bool IsAscii(std::string_view s) {
-  for (unsigned char c : s)
-    if (c >= 0x80) return false;
-  return true;
-}
-
-int HVCStringEncodeMFP(const uint8_t* bytes, char* out, int count, size_t out_size) {
+// The frame every encoder shares: two characters a byte through `put(byte,
+// pair)`, then a terminator; 2 * count, or 0 when nothing is written.
+template <typename Put>
+int EncodePairs(const uint8_t* bytes, char* out, int count, size_t out_size, Put put) {
   if (!bytes || !out || count < 1) return 0;
   if (!Fits(out, out_size, 2 * static_cast<size_t>(count) + 1)) return 0;
-  for (int i = 0; i < count; ++i) {
-    out[2 * i] = kUpperHex[bytes[i] >> 4];
-    out[2 * i + 1] = kUpperHex[bytes[i] & 15];
-  }
+  for (int i = 0; i < count; ++i) put(bytes[i], out + 2 * i);
   out[2 * count] = 0;
   return 2 * count;
+}
+
+// The frame every decoder shares: one byte a pair of characters through
+// `value(pair, whole)`, whole false for an odd last character; then a
+// terminator. The number of bytes, or 0 when nothing is written.
+template <typename Value>
+int DecodePairs(const char* text, uint8_t* out, int length, size_t out_size, Value value) {
+  if (!text || !out || length < 0) return 0;
+  const size_t n = HalfUp(length);
+  if (!Fits(out, out_size, n + 1)) return 0;
+  for (size_t i = 0; i < n; ++i)
+    out[i] = static_cast<uint8_t>(value(text + 2 * i, 2 * i + 1 < static_cast<size_t>(length)));
+  out[n] = 0;
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+int HVCStringEncodeMFP(const uint8_t* bytes, char* out, int count, size_t out_size) {
+  return EncodePairs(bytes, out, count, out_size, [](uint8_t b, char* pair) {
+    pair[0] = kUpperHex[b >> 4];
+    pair[1] = kUpperHex[b & 15];
+  });
 }
 
 int HVCStringDecodeMFP(const char* text, uint8_t* out, int length, size_t out_size) {
-  if (!text || !out || length < 0) return 0;
-  const size_t n = HalfUp(length);
-  if (!Fits(out, out_size, n + 1)) return 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int hi = HexDigitUpper(text[2 * i]);
-    // An odd final character pairs with the terminator, which is no digit.
-    const int lo = 2 * i + 1 < static_cast<size_t>(length) ? HexDigitUpper(text[2 * i + 1]) : 0;
-    out[i] = static_cast<uint8_t>(hi << 4 | lo);
-  }
-  out[n] = 0;
-  return static_cast<int>(n);
+  // An odd final character pairs with the terminator, which is no digit.
+  return DecodePairs(text, out, length, out_size, [](const char* pair, bool whole) {
+    return HexDigitUpper(pair[0]) << 4 | (whole ? HexDigitUpper(pair[1]) : 0);
+  });
 }
 
 int HVCStringEncode(const uint8_t* bytes, char* out, int count, size_t out_size) {
-  if (!bytes || !out || count < 1) return 0;
-  if (!Fits(out, out_size, 2 * static_cast<size_t>(count) + 1)) return 0;
-  for (int i = 0; i < count; ++i) {
-    const int high = static_cast<int8_t>(bytes[i]) >> 4;  // -8 .. 7
-    out[2 * i] = static_cast<char>('0' + high);
-    out[2 * i + 1] = static_cast<char>('0' + (bytes[i] & 15));
-  }
-  out[2 * count] = 0;
-  return 2 * count;
+  return EncodePairs(bytes, out, count, out_size, [](uint8_t b, char* pair) {
+    const int high = static_cast<int8_t>(b) >> 4;  // -8 .. 7
+    pair[0] = static_cast<char>('0' + high);
+    pair[1] = static_cast<char>('0' + (b & 15));
+  });
 }
 
 int HVCStringDecode(const char* text, uint8_t* out, int length, size_t out_size) {
-  if (!text || !out || length < 0) return 0;
-  const size_t n = HalfUp(length);
-  if (!Fits(out, out_size, n + 1)) return 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int first = static_cast<unsigned char>(text[2 * i]);
-    const int second =
-        2 * i + 1 < static_cast<size_t>(length) ? static_cast<unsigned char>(text[2 * i + 1]) : 0;
-    // 16 * '0' is 0 modulo 256, so this restores the byte.
-    out[i] = static_cast<uint8_t>(16 * first + second - '0');
-  }
-  out[n] = 0;
-  return static_cast<int>(n);
+  // 16 * '0' is 0 modulo 256, so this restores the byte.
+  return DecodePairs(text, out, length, out_size, [](const char* pair, bool whole) {
+    return 16 * static_cast<unsigned char>(pair[0]) + (whole ? static_cast<unsigned char>(pair[1]) : 0) - '0';
+  });
 }
 
 int HVCStringEncodeASCII(const uint8_t* bytes, char* out, int count, size_t out_size) {
-  if (!bytes || !out || count < 1) return 0;
-  if (!Fits(out, out_size, 2 * static_cast<size_t>(count) + 1)) return 0;
-  for (int i = 0; i < count; ++i) {
-    out[2 * i] = kLowerHex[bytes[i] >> 4];
-    out[2 * i + 1] = kLowerHex[bytes[i] & 15];
-  }
-  out[2 * count] = 0;
-  return 2 * count + 1;
+  const int n = EncodePairs(bytes, out, count, out_size, [](uint8_t b, char* pair) {
+    pair[0] = kLowerHex[b >> 4];
+    pair[1] = kLowerHex[b & 15];
+  });
+  return n == 0 ? 0 : n + 1;  // this one counts the terminator
 }
 
 int HVCStringDecodeASCII(const char* text, uint8_t* out, int length, size_t out_size) {
-  if (!text || !out || length < 0) return 0;
-  const size_t n = HalfUp(length);
-  if (!Fits(out, out_size, n + 1)) return 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int avail = 2 * i + 1 < static_cast<size_t>(length) ? 2 : 1;
-    out[i] = static_cast<uint8_t>(PairBase16(text + 2 * i, avail));
-  }
-  out[n] = 0;
-  return static_cast<int>(n);
+  return DecodePairs(text, out, length, out_size,
+                     [](const char* pair, bool whole) { return PairBase16(pair, whole ? 2 : 1); });
 }
 
 int32_t str2num(const char* text) {
@@ -138,38 +123,22 @@ int32_t str2num(const char* text) {
 }
 
 std::optional<std::string> HVCFStringEncode(std::string_view text, OSStatus* status) {
-  OSStatus ignored;
-  if (!status) status = &ignored;
-  // Stop at an embedded NUL as the C-string conversion does.
-  text = text.substr(0, text.find('\0'));
-  if (!platform::IsValidUtf8(text) || text.size() > kMaxPlainTextBytes) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
-  *status = platform::noErr;
+  const std::optional<std::string_view> c_text =
+      CStringOf(text, CEncoding::kUtf8, kMaxPlainTextBytes, status);
+  if (!c_text) return std::nullopt;
   char out[kMaxPlainEncodedChars + 1];
-  const int n = HVCStringEncodeMFP(reinterpret_cast<const uint8_t*>(text.data()), out,
-                                   static_cast<int>(text.size()), sizeof out);
+  const int n = HVCStringEncodeMFP(reinterpret_cast<const uint8_t*>(c_text->data()), out,
+                                   static_cast<int>(c_text->size()), sizeof out);
   return std::string(out, static_cast<size_t>(n));
 }
 
 std::optional<std::string> HVCFStringDecode(std::string_view encoded, OSStatus* status) {
-  OSStatus ignored;
-  if (!status) status = &ignored;
-  encoded = encoded.substr(0, encoded.find('\0'));
-  if (!IsAscii(encoded) || encoded.size() > kMaxPlainEncodedChars) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
+  const std::optional<std::string_view> c_text =
+      CStringOf(encoded, CEncoding::kAscii, kMaxPlainEncodedChars, status);
+  if (!c_text) return std::nullopt;
   uint8_t out[kMaxPlainEncodedChars / 2 + 2];
-  HVCStringDecodeMFP(encoded.data(), out, static_cast<int>(encoded.size()), sizeof out);
-  std::string text(reinterpret_cast<const char*>(out));
-  if (!platform::IsValidUtf8(text)) {
-    *status = platform::paramErr;
-    return std::nullopt;
-  }
-  *status = platform::noErr;
-  return text;
+  HVCStringDecodeMFP(c_text->data(), out, static_cast<int>(c_text->size()), sizeof out);
+  return StringFromUtf8(reinterpret_cast<const char*>(out), status);
 }
 
 }  // namespace securitypane

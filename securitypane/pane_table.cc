@@ -23,6 +23,28 @@ bool Lookup(const platform::Bundle* bundle, const char* key, std::string* out) {
   return text.has_value();
 }
 
+// A control whose texts are missing from the bundle: logged, and hidden or
+// shown as `hidden` says (a check box is hidden, the others are shown).
+void MarkUntitled(ui::View* view, const char* error, bool hidden) {
+  Log(error);
+  view->setHidden(hidden);
+}
+
+// Which of its two texts a two-state value is (true for `first`); nullopt,
+// with `error` logged, for any other text.
+std::optional<bool> OneOf(const std::string& value, const char* first, const char* second,
+                          const char* error) {
+  if (value == first) return true;
+  if (value == second) return false;
+  Log(error);
+  return std::nullopt;
+}
+
+std::optional<std::string> FieldText(const PaneControlRecord* r) {
+  const ui::TextField* field = As<ui::TextField>(r);
+  return field ? std::optional<std::string>(field->stringValue()) : std::nullopt;
+}
+
 }  // namespace
 
 void initializeUI(ppd_file_t* ppd, PaneControlTable* table, const platform::Bundle* bundle) {
@@ -72,11 +94,7 @@ void initializeCheckBox(PaneControlRecord* r, const platform::Bundle* bundle) {
   ui::Button* box = As<ui::Button>(r);
   if (!box || !r->optionName) return;
   std::string title;
-  if (!Lookup(bundle, r->optionName, &title)) {
-    Log("init CheckBox Error!");
-    box->setHidden(true);
-    return;
-  }
+  if (!Lookup(bundle, r->optionName, &title)) return MarkUntitled(box, "init CheckBox Error!", true);
   box->setTitle(std::move(title));
 }
 
@@ -84,12 +102,8 @@ void initializeRadioButton(PaneControlRecord* r, const platform::Bundle* bundle)
   ui::Matrix* matrix = As<ui::Matrix>(r);
   if (!matrix) return;
   std::string pub, priv;
-  const bool found = Lookup(bundle, "UserTypePublic", &pub) && Lookup(bundle, "UserTypePrivate", &priv);
-  if (!found) {
-    Log("init RadioButton Error!");
-    matrix->setHidden(false);
-    return;
-  }
+  if (!Lookup(bundle, "UserTypePublic", &pub) || !Lookup(bundle, "UserTypePrivate", &priv))
+    return MarkUntitled(matrix, "init RadioButton Error!", false);
   if (ui::Matrix::Cell* c = matrix->cellAtRow(0)) c->title = pub;
   if (ui::Matrix::Cell* c = matrix->cellAtRow(1)) c->title = priv;
 }
@@ -98,11 +112,7 @@ void initializeStaticText(PaneControlRecord* r, const platform::Bundle* bundle) 
   ui::TextField* label = As<ui::TextField>(r);
   if (!label || !r->optionName) return;
   std::string text;
-  if (!Lookup(bundle, r->optionName, &text)) {
-    Log("init StaticText Error!");
-    label->setHidden(false);
-    return;
-  }
+  if (!Lookup(bundle, r->optionName, &text)) return MarkUntitled(label, "init StaticText Error!", false);
   label->setStringValue(r->colon ? text + ":" : text);
 }
 
@@ -145,21 +155,16 @@ int setPPDValueToControl(PaneControlRecord* r, const std::string* value) {
       return 0;
     }
     case kPaneCheckBox: {
-      ui::Button* box = As<ui::Button>(r);
-      if (*value != "True" && *value != "False") {
-        Log("[CheckBox] Error!");
-        return 1;
-      }
-      if (box) box->setState(*value == "True" ? ui::Button::kOnState : ui::Button::kOffState);
+      const std::optional<bool> on = OneOf(*value, "True", "False", "[CheckBox] Error!");
+      if (!on) return 1;
+      if (ui::Button* box = As<ui::Button>(r))
+        box->setState(*on ? ui::Button::kOnState : ui::Button::kOffState);
       return 0;
     }
     case kPaneRadio: {
-      ui::Matrix* matrix = As<ui::Matrix>(r);
-      if (*value != "public" && *value != "private") {
-        Log("[RadioButton] Error!");
-        return 1;
-      }
-      if (matrix) matrix->selectCellAtRow(*value == "public" ? 0 : 1);
+      const std::optional<bool> is_public = OneOf(*value, "public", "private", "[RadioButton] Error!");
+      if (!is_public) return 1;
+      if (ui::Matrix* matrix = As<ui::Matrix>(r)) matrix->selectCellAtRow(*is_public ? 0 : 1);
       return 0;
     }
     case kPaneEditText:
@@ -202,10 +207,8 @@ std::optional<std::string> getPPDValueFromControl(const PaneControlRecord* r) {
       if (row == 1) return "private";
       return std::nullopt;
     }
-    case kPaneEditText: {
-      const ui::TextField* field = As<ui::TextField>(r);
-      return field ? std::optional<std::string>(field->stringValue()) : std::nullopt;
-    }
+    case kPaneEditText:
+      return FieldText(r);
     default:
       return std::nullopt;
   }
@@ -224,10 +227,8 @@ std::optional<std::string> getLocalizeValueFromPPD(ppd_file_t* ppd, const char* 
 std::optional<std::string> getLocalizeValueFromControl(const PaneControlRecord* r, ppd_file_t* ppd) {
   if (!r) return std::nullopt;
   switch (r->kind) {
-    case kPaneEditText: {
-      const ui::TextField* field = As<ui::TextField>(r);
-      return field ? std::optional<std::string>(field->stringValue()) : std::nullopt;
-    }
+    case kPaneEditText:
+      return FieldText(r);
     case kPaneCheckBox: {
       const ui::Button* box = As<ui::Button>(r);
       if (!box) return std::nullopt;

@@ -26,6 +26,24 @@ void MarkUnlessMarked(ppd_file_t* ppd, const std::string& option, const std::str
     platform::ppd::MarkOption(ppd, option.c_str(), choice.c_str());
 }
 
+// `keyword` as a 32-bit integer of the ticket `get` hands out (noErr and
+// nothing read when there is none); *out is -1 when the read fails. A keyword
+// that is not UTF-8 answers `bad_keyword`: no key can be made from it.
+template <typename Ticket>
+OSStatus GetTicketSInt32(HVPDESession* session, std::string_view keyword, int32_t* out,
+                         OSStatus (*get)(HVPDESession*, Ticket**),
+                         OSStatus (*read)(const Ticket*, std::string_view, int32_t*), OSStatus bad_keyword) {
+  Ticket* ticket = nullptr;
+  const OSStatus status = get(session, &ticket);
+  if (status != noErr) return status;
+  if (!ticket) return noErr;
+  if (!platform::IsValidUtf8(keyword)) return bad_keyword;
+  int32_t value = 0;
+  const OSStatus result = read(ticket, keyword, &value);
+  if (out) *out = result == noErr ? value : -1;
+  return result;
+}
+
 }  // namespace
 
 OSStatus UpdateTicketWithPPDOption(HVPDESession* session, const PPDUIOption* record, int index) {
@@ -98,28 +116,12 @@ OSStatus PDECustomGetJobTicketPPDDictRoot(HVPDESession* session, std::string_vie
 
 OSStatus PDECustomGetJobTicketSInt32DictPMPrintSettingsRef(HVPDESession* session, std::string_view keyword,
                                                            int32_t* out) {
-  platform::PrintSettings* settings = nullptr;
-  const OSStatus status = HVGetPrintSettings(session, &settings);
-  if (status != noErr) return status;
-  if (!settings) return noErr;
-  if (!platform::IsValidUtf8(keyword)) return kKeyNotMade;
-  int32_t value = 0;
-  const OSStatus read = HVPrintSettingsGetSInt32(settings, keyword, &value);
-  if (out) *out = read == noErr ? value : -1;
-  return read;
+  return GetTicketSInt32(session, keyword, out, HVGetPrintSettings, HVPrintSettingsGetSInt32, kKeyNotMade);
 }
 
 OSStatus PDECustomGetJobTicketSInt32DictPMPageFormatRef(HVPDESession* session, std::string_view keyword,
                                                         int32_t* out) {
-  platform::PageFormat* format = nullptr;
-  const OSStatus status = HVGetPageFormat(session, &format);
-  if (status != noErr) return status;
-  if (!format) return noErr;
-  if (!platform::IsValidUtf8(keyword)) return noErr;
-  int32_t value = 0;
-  const OSStatus read = HVPageFormatGetSInt32(format, keyword, &value);
-  if (out) *out = read == noErr ? value : -1;
-  return read;
+  return GetTicketSInt32(session, keyword, out, HVGetPageFormat, HVPageFormatGetSInt32, noErr);
 }
 
 }  // namespace securitypane
