@@ -91,46 +91,45 @@ std::optional<Paper> PrintSession::paperForName(const std::string& name) const {
   return paper;
 }
 
-OSStatus PMSessionGetCurrentPrinter(const PrintSession* session, const Printer** printer) {
-  if (!session || !printer) return paramErr;
-  *printer = &session->currentPrinter();
+namespace {
+
+// The shape of every getter below: paramErr when the object or the place for
+// the answer is missing, else the answer and noErr.
+template <typename Object, typename Out, typename Get>
+OSStatus Answer(const Object* object, Out* out, Get get) {
+  if (!object || !out) return paramErr;
+  *out = get(*object);
   return noErr;
+}
+
+}  // namespace
+
+OSStatus PMSessionGetCurrentPrinter(const PrintSession* session, const Printer** printer) {
+  return Answer(session, printer, [](const PrintSession& s) { return &s.currentPrinter(); });
 }
 
 OSStatus PMPrinterGetID(const Printer* printer, std::string* id) {
-  if (!printer || !id) return paramErr;
-  *id = printer->id();
-  return noErr;
+  return Answer(printer, id, [](const Printer& p) { return p.id(); });
 }
 
 OSStatus PMPrinterCopyDeviceURI(const Printer* printer, std::string* uri) {
-  if (!printer || !uri) return paramErr;
-  *uri = printer->deviceURI();
-  return noErr;
+  return Answer(printer, uri, [](const Printer& p) { return p.deviceURI(); });
 }
 
 OSStatus PMGetPageFormatPaper(const PageFormat* format, const Paper** paper) {
-  if (!format || !paper) return paramErr;
-  *paper = &format->paper();
-  return noErr;
+  return Answer(format, paper, [](const PageFormat& f) { return &f.paper(); });
 }
 
 OSStatus PMPaperCreateLocalizedName(const Paper* paper, std::string* name) {
-  if (!paper || !name) return paramErr;
-  *name = paper->localizedName.empty() ? paper->id : paper->localizedName;
-  return noErr;
+  return Answer(paper, name, [](const Paper& p) { return p.localizedName.empty() ? p.id : p.localizedName; });
 }
 
 OSStatus PMGetUnadjustedPaperRect(const PageFormat* format, PMRect* rect) {
-  if (!format || !rect) return paramErr;
-  *rect = format->unadjustedPaperRect();
-  return noErr;
+  return Answer(format, rect, [](const PageFormat& f) { return f.unadjustedPaperRect(); });
 }
 
 OSStatus PMGetOrientation(const PageFormat* format, PMOrientation* orientation) {
-  if (!format || !orientation) return paramErr;
-  *orientation = format->orientation();
-  return noErr;
+  return Answer(format, orientation, [](const PageFormat& f) { return f.orientation(); });
 }
 
 plist::Value PaperToDict(const Paper& paper) {

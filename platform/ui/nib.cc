@@ -33,18 +33,38 @@ enum class Kind {
   kWindow
 };
 
-bool BuiltInKind(std::string_view cls, Kind* kind) {
-  static const std::map<std::string, Kind, std::less<>> kKinds = {
-      {"QWidget", Kind::kView},       {"QComboBox", Kind::kPopUp},    {"QCheckBox", Kind::kSwitch},
-      {"QPushButton", Kind::kPush},   {"QRadioButton", Kind::kRadio}, {"QLabel", Kind::kLabel},
-      {"QLineEdit", Kind::kLineEdit}, {"QTabWidget", Kind::kTab},     {"QGroupBox", Kind::kBox},
-      {"QTableWidget", Kind::kTable}, {"QTableView", Kind::kTable},   {"Matrix", Kind::kMatrix},
-      {"QDialog", Kind::kWindow},     {"QMainWindow", Kind::kWindow},
+template <class T, auto... args>
+std::unique_ptr<Object> Make() {
+  return std::make_unique<T>(args...);
+}
+
+struct BuiltIn {
+  Kind kind;
+  std::unique_ptr<Object> (*make)();
+};
+
+// The built-in class `cls`, or nullptr. A line edit is made a secure text
+// field when its echo mode asks for it (see Build).
+const BuiltIn* FindBuiltIn(std::string_view cls) {
+  using B = Button::Type;
+  static const std::map<std::string, BuiltIn, std::less<>> kBuiltIns = {
+      {"QWidget", {Kind::kView, Make<View>}},
+      {"QComboBox", {Kind::kPopUp, Make<PopUpButton>}},
+      {"QCheckBox", {Kind::kSwitch, Make<Button, B::kSwitch>}},
+      {"QPushButton", {Kind::kPush, Make<Button, B::kPush>}},
+      {"QRadioButton", {Kind::kRadio, Make<Button, B::kRadio>}},
+      {"QLabel", {Kind::kLabel, Make<TextField>}},
+      {"QLineEdit", {Kind::kLineEdit, Make<TextField>}},
+      {"QTabWidget", {Kind::kTab, Make<TabView>}},
+      {"QGroupBox", {Kind::kBox, Make<Box>}},
+      {"QTableWidget", {Kind::kTable, Make<TableView>}},
+      {"QTableView", {Kind::kTable, Make<TableView>}},
+      {"Matrix", {Kind::kMatrix, Make<Matrix>}},
+      {"QDialog", {Kind::kWindow, Make<Window>}},
+      {"QMainWindow", {Kind::kWindow, Make<Window>}},
   };
-  auto it = kKinds.find(cls);
-  if (it == kKinds.end()) return false;
-  *kind = it->second;
-  return true;
+  auto it = kBuiltIns.find(cls);
+  return it == kBuiltIns.end() ? nullptr : &it->second;
 }
 
 std::string Text(pugi::xml_node n) { return n.child_value(); }
@@ -156,54 +176,18 @@ bool Loader::Build(pugi::xml_node widget, View* parent, Object** out) {
   Kind kind = Kind::kView;
   std::unique_ptr<Object> object;
   bool custom = false;
-  if (BuiltInKind(cls, &kind)) {
-    switch (kind) {
-      case Kind::kView:
-        object = std::make_unique<View>();
-        break;
-      case Kind::kPopUp:
-        object = std::make_unique<PopUpButton>();
-        break;
-      case Kind::kSwitch:
-        object = std::make_unique<Button>(Button::Type::kSwitch);
-        break;
-      case Kind::kPush:
-        object = std::make_unique<Button>(Button::Type::kPush);
-        break;
-      case Kind::kRadio:
-        object = std::make_unique<Button>(Button::Type::kRadio);
-        break;
-      case Kind::kLabel:
-        object = std::make_unique<TextField>();
-        break;
-      case Kind::kLineEdit:
-        if (StringProperty(widget, "echoMode") == "QLineEdit::Password")
-          object = std::make_unique<SecureTextField>();
-        else
-          object = std::make_unique<TextField>();
-        break;
-      case Kind::kTab:
-        object = std::make_unique<TabView>();
-        break;
-      case Kind::kBox:
-        object = std::make_unique<Box>();
-        break;
-      case Kind::kTable:
-        object = std::make_unique<TableView>();
-        break;
-      case Kind::kMatrix:
-        object = std::make_unique<Matrix>();
-        break;
-      case Kind::kWindow:
-        object = std::make_unique<Window>();
-        break;
-    }
+  if (const BuiltIn* built_in = FindBuiltIn(cls)) {
+    kind = built_in->kind;
+    const bool secure =
+        kind == Kind::kLineEdit && StringProperty(widget, "echoMode") == "QLineEdit::Password";
+    object = secure ? std::make_unique<SecureTextField>() : built_in->make();
   } else if (const ClassRegistry::Factory* factory = classes_.find(cls)) {
     object = (*factory)();
     if (!object) return Fail(widget, "the factory of class \"" + cls + "\" made no object");
     custom = true;
     auto ext = extends_.find(cls);
-    if (ext == extends_.end() || !BuiltInKind(ext->second, &kind)) kind = Kind::kView;
+    const BuiltIn* base = ext == extends_.end() ? nullptr : FindBuiltIn(ext->second);
+    kind = base ? base->kind : Kind::kView;
   } else {
     return Fail(widget, "unknown class \"" + cls + "\"" +
                             (name.empty() ? "" : " of object \"" + name + "\"") +
