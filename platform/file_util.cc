@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/read_all.h"
 #include "platform/unique_fd.h"
 #include "platform/write_all.h"
 
@@ -21,15 +22,7 @@ OSStatus ReadFile(const std::string& path, std::string* out, size_t max_bytes) {
     return paramErr;
   std::string buf;
   buf.reserve(static_cast<size_t>(st.st_size));
-  char chunk[65536];
-  for (;;) {
-    ssize_t n = read(f.fd(), chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return paramErr;
-    if (n == 0) break;
-    if (buf.size() + static_cast<size_t>(n) > max_bytes) return paramErr;
-    buf.append(chunk, static_cast<size_t>(n));
-  }
+  if (!ReadAll(f.fd(), &buf, max_bytes)) return paramErr;
   *out = std::move(buf);
   return noErr;
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <mutex>
 
+#include "platform/read_all.h"
 #include "platform/unique_fd.h"
 
 extern char** environ;
@@ -63,13 +64,7 @@ OSStatus Spawn(const std::string& path, const std::vector<std::string>& argv, Ta
   if (posix_spawn(&pid, path.c_str(), &actions.fa, nullptr, args.data(), environ) != 0) return paramErr;
   write_end.reset();  // so the read below sees the end when the child exits
 
-  char buf[4096];
-  for (;;) {
-    ssize_t n = read(read_end.fd(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    result->output.append(buf, static_cast<size_t>(n));
-  }
+  ReadAll(read_end.fd(), &result->output);  // a failed read ends the output like its end
   read_end.reset();
 
   int status = 0;

@@ -1,4 +1,5 @@
-// The owned descriptor and WriteAll on writes that come back short.
+// The owned descriptor, WriteAll on writes that come back short, ReadAll at
+// its bound.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/read_all.h"
 #include "platform/unique_fd.h"
 #include "platform/write_all.h"
 
@@ -87,6 +89,38 @@ TEST(WriteAll, AClosedSocketPeerIsAnErrorNotASignal) {
   errno = 0;
   EXPECT_FALSE(WriteAll(mine.fd(), "lost"));
   EXPECT_EQ(errno, EPIPE);
+}
+
+// More than one read's worth, so the bound is checked across reads.
+TEST(ReadAll, KeepsToItsBound) {
+  const std::string text(100000, 'r');
+  const struct {
+    size_t max_bytes;
+    bool ok;
+  } cases[] = {{text.size(), true}, {text.size() + 1, true}, {text.size() - 1, false}, {0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.max_bytes);
+    int s[2];  // a socket, so a writer stopped at the bound gets EPIPE, not a signal
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, s), 0);
+    UniqueFd read_end(s[0]);
+    std::thread writer([&, fd = s[1]] {
+      WriteAll(fd, text);
+      close(fd);
+    });
+    std::string out = "kept:";
+    errno = 0;
+    const bool ok = ReadAll(read_end.fd(), &out, c.max_bytes);
+    const int error = errno;
+    read_end.reset();
+    writer.join();
+    EXPECT_EQ(ok, c.ok);
+    if (c.ok) {
+      EXPECT_EQ(out, "kept:" + text);
+    } else {
+      EXPECT_EQ(error, EFBIG);
+    }
+    EXPECT_LE(out.size(), 5 + c.max_bytes);
+  }
 }
 
 }  // namespace
