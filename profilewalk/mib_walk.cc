@@ -10,9 +10,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/log.h"
 #include "profilestore/profile_list.h"
+#include "profilewalk/exchange.h"
 #include "profilewalk/merge.h"
 #include "profilewalk/snmp_state.h"
 #include "profilewalk/spool.h"
@@ -23,7 +25,9 @@ namespace profilewalk {
 
 int numprinted = 0;
 int walk_request_limit = 20000;
-double walk_seconds_limit = 60;
+double walk_seconds_limit = protocol::kWalkRequestSeconds;
+double walk_last_request_seconds = protocol::kMaxWalkRequestSeconds;
+int walk_hangup_fd = -1;
 char sDEBUGmsg[kDebugMessageSize];
 
 namespace {
@@ -91,6 +95,16 @@ class CommunityCopy {
   u_char* owned_ = nullptr;
 };
 
+// The bounds of the walk in progress: every request of it, the extra GETs
+// included, ends by the deadline and when the caller hangs up.
+ExchangeBounds g_bounds;
+// How the last exchange ended.
+ExchangeEnd g_last_end = ExchangeEnd::kOther;
+
+int Exchange(netsnmp_session* session, netsnmp_pdu* pdu, netsnmp_pdu** response) {
+  return BoundedSynchResponse(session, pdu, response, g_bounds, &g_last_end);
+}
+
 int MergeAndReturn(int merge_status, int result) {
   // Nothing a request's options changed outlives the request.
   ResetNetSnmpState();
@@ -130,7 +144,7 @@ void snmp_get_and_print(netsnmp_session* session, const oid* name, size_t name_l
   if (pdu == nullptr) return;
   snmp_add_null_var(pdu, name, name_length);
   netsnmp_pdu* response = nullptr;
-  int status = snmp_synch_response(session, pdu, &response);
+  int status = Exchange(session, pdu, &response);
   if (status == STAT_SUCCESS && response != nullptr && response->errstat == SNMP_ERR_NOERROR) {
     for (netsnmp_variable_list* vars = response->variables; vars != nullptr; vars = vars->next_variable) {
       ++numprinted;
@@ -142,6 +156,12 @@ void snmp_get_and_print(netsnmp_session* session, const oid* name, size_t name_l
 
 int mib_walk(int argc, char** argv) {
   std::lock_guard<std::recursive_mutex> lock(WalkMutex());
+  const auto start = std::chrono::steady_clock::now();
+  g_bounds.hangup_fd = walk_hangup_fd;
+  g_bounds.deadline =
+      start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                  std::chrono::duration<double>(walk_seconds_limit + walk_last_request_seconds));
+  g_last_end = ExchangeEnd::kOther;
 
   RegisterBooleans();
   vSpoolPlist(nullptr, 0, nullptr, 1);
@@ -151,12 +171,23 @@ int mib_walk(int argc, char** argv) {
   // at the element after the options even when there is none).
   if (argc < 1 || argv == nullptr) return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
   // Only what the walk needs reaches the library's parser.
-  if (std::optional<std::string> why = protocol::RefuseWalkArguments(argc, argv)) {
+  int agent = -1;
+  if (std::optional<std::string> why = protocol::RefuseWalkArguments(argc, argv, &agent)) {
     std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[UTIL-MIB] refused: %s", why->c_str());
     platform::log::Writef(LOG_WARNING, "prefservice: walk refused: %s", why->c_str());
     return MergeAndReturn(1, NETSNMP_PARSE_ARGS_ERROR_USAGE);
   }
   ResetNetSnmpState();
+  // The agent goes to the library as UDP over IPv4, spelled so that nothing
+  // in it can be read as another transport.
+  std::vector<char*> args(argv, argv + argc);
+  args.push_back(nullptr);
+  std::string udp_agent;
+  if (agent >= 0) {
+    udp_agent = protocol::UdpAgent(argv[agent]);
+    args[agent] = udp_agent.data();
+  }
+  argv = args.data();
 
   netsnmp_session session;
   int arg = snmp_parse_args(argc, argv, &session, "C:", optProc);
@@ -186,19 +217,30 @@ int mib_walk(int argc, char** argv) {
     return MergeAndReturn(1, 1);
   }
 
+  // A caller that hung up wants no answer: the walk ends at once, and the
+  // profile file stays as the last finished walk left it.
+  auto hung_up = [&] {
+    if (g_last_end != ExchangeEnd::kHangUp) return false;
+    snmp_close(ss);
+    std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[SNMP] walk ended: the caller hung up");
+    ResetNetSnmpState();
+    return true;
+  };
+
   oid name[MAX_OID_LEN];
   size_t name_length = rootlen;
   std::copy(root, root + rootlen, name);
   const bool check = !AppBoolean(NETSNMP_DS_WALK_DONT_CHECK_LEXICOGRAPHIC);
   if (AppBoolean(NETSNMP_DS_WALK_INCLUDE_REQUESTED)) snmp_get_and_print(ss, root, rootlen);
+  if (hung_up()) return 1;
 
   bool running = true;
   bool answered = false;
   int exitval = 0;
   int round_trips = 0;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(walk_seconds_limit));
+  // No request starts after this; the one in flight ends by g_bounds.deadline.
+  const auto last_start = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                      std::chrono::duration<double>(walk_seconds_limit));
   while (running) {
     netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GETNEXT);
     if (pdu == nullptr) {
@@ -207,7 +249,7 @@ int mib_walk(int argc, char** argv) {
     }
     snmp_add_null_var(pdu, name, name_length);
     netsnmp_pdu* response = nullptr;
-    const int status = snmp_synch_response(ss, pdu, &response);
+    const int status = Exchange(ss, pdu, &response);
     answered = status == STAT_SUCCESS && response != nullptr;
     if (answered) {
       if (response->errstat == SNMP_ERR_NOERROR) {
@@ -242,6 +284,9 @@ int mib_walk(int argc, char** argv) {
     } else if (status == STAT_TIMEOUT) {
       exitval = 1;
       running = false;
+    } else if (g_last_end == ExchangeEnd::kHangUp) {
+      exitval = 1;
+      running = false;
     } else {
       snmp_sess_perror(kAppName, ss);
       exitval = 1;
@@ -253,14 +298,16 @@ int mib_walk(int argc, char** argv) {
       exitval = 1;
       running = false;
     }
-    if (running && std::chrono::steady_clock::now() >= deadline) {
+    if (running && std::chrono::steady_clock::now() >= last_start) {
       std::snprintf(sDEBUGmsg, sizeof sDEBUGmsg, "[SNMP] Error: walk stopped after %.0f s", walk_seconds_limit);
       exitval = 1;
       running = false;
     }
   }
 
+  if (hung_up()) return 1;
   if (answered && numprinted == 0) snmp_get_and_print(ss, root, rootlen);
+  if (hung_up()) return 1;
   snmp_close(ss);
   if (AppBoolean(NETSNMP_DS_WALK_PRINT_STATISTICS))
     profilestore::MyDebugMessage("[UTIL-MIB] Variables found: ", numprinted);

@@ -15,7 +15,10 @@ namespace profilewalk {
 // failure, and for a vector the walk does not accept: protocol/walk_args.h,
 // logged). The merge runs on every path, so a failed walk still ages the
 // menu states. Each walk starts from the same net-snmp settings and leaves
-// them so (snmp_state.h); the whole walk ends after walk_seconds_limit.
+// them so (snmp_state.h). The agent is reached over UDP and IPv4 only. No
+// request starts after walk_seconds_limit, and the whole walk, every request
+// included, ends within walk_last_request_seconds more; a hang-up of
+// walk_hangup_fd ends it at once (status 1, no merge).
 //
 // Thread safety: walks never overlap in one process; mib_walk holds
 // WalkMutex() for its whole run. A caller that sets the store's path globals

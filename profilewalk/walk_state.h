@@ -19,10 +19,15 @@ extern char sDEBUGmsg[kDebugMessageSize];
 // agent can hand out increasing OIDs without end (or cycle when the ordering
 // check is off); the printer's table has 500 rows of 7 columns. Tests lower it.
 extern int walk_request_limit;
-// Seconds after which a walk sends no further request (status 1): with the
-// bounded time of one request this keeps the whole walk, which holds the
-// service, under a fixed ceiling. Tests lower it.
+// Seconds after which a walk sends no further request (status 1); every
+// request, the extra GETs included, ends within walk_last_request_seconds
+// after it at the latest (the longest one request may take), so the whole
+// walk stays under a fixed ceiling whatever the agent does. Tests lower them.
 extern double walk_seconds_limit;
+extern double walk_last_request_seconds;
+// A descriptor whose hang-up (the caller's connection closing) ends the walk
+// at once with status 1 and without the merge; -1: none.
+extern int walk_hangup_fd;
 
 // Application store booleans of "snmpwalk".
 inline constexpr int NETSNMP_DS_WALK_INCLUDE_REQUESTED = 1;

@@ -74,11 +74,32 @@ bool IsOidText(std::string_view s) {
   return true;
 }
 
+// The transport names the SNMP library reads before a ':' (in any case).
+constexpr std::string_view kTransportNames[] = {
+    "udp",      "tcp",     "udp6",  "tcp6",  "udpv6",     "tcpv6",     "udpipv6", "tcpipv6",
+    "ipv6",     "inet",    "inet6", "unix",  "local",     "ipx",       "aal5pvc", "pvc",
+    "callback", "alias",   "dtls",  "dtls6", "dtlsudp",   "dtlsudp6",  "tls",     "tls6",
+    "tlstcp",   "tlstcp6", "ssh",   "std",   "udpshared", "udpshared6"};
+
+bool IsTransportName(std::string_view host) {
+  for (std::string_view name : kTransportNames) {
+    if (name.size() != host.size()) continue;
+    bool same = true;
+    for (size_t i = 0; same && i < name.size(); ++i)
+      same = name[i] == (host[i] >= 'A' && host[i] <= 'Z' ? host[i] - 'A' + 'a' : host[i]);
+    if (same) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::string UdpAgent(std::string_view agent) { return "udp:" + std::string(agent); }
 
 bool IsAgentAddress(std::string_view text) {
   size_t colon = text.find(':');
   std::string_view host = text.substr(0, colon);
+  if (IsTransportName(host)) return false;
   if (colon != std::string_view::npos) {
     std::optional<unsigned> port = Number(text.substr(colon + 1), 65535);
     if (!port || *port == 0) return false;
@@ -87,7 +108,8 @@ bool IsAgentAddress(std::string_view text) {
   return numeric ? IsDottedIPv4(host) : IsHostName(host);
 }
 
-std::optional<std::string> RefuseWalkArguments(int argc, const char* const* argv) {
+std::optional<std::string> RefuseWalkArguments(int argc, const char* const* argv, int* agent_index) {
+  if (agent_index != nullptr) *agent_index = -1;
   if (argc < 1 || argv == nullptr || argv[0] == nullptr || argv[0] != kProgramName)
     return "the program name is not snmpwalk";
   double timeout = 1;  // the library's defaults
@@ -139,6 +161,7 @@ std::optional<std::string> RefuseWalkArguments(int argc, const char* const* argv
   if (timeout * (retries + 1) > kMaxWalkRequestSeconds) return "time-out and retries exceed the walk's bound";
   if (i >= argc || argv[i] == nullptr) return std::nullopt;  // no agent: the parser reports it
   if (!IsAgentAddress(argv[i])) return "the agent address is not an IPv4 address or host name";
+  if (agent_index != nullptr) *agent_index = i;
   if (++i < argc && argv[i] != nullptr && !IsOidText(argv[i])) return "the root is not an object identifier";
   if (i < argc && ++i < argc && argv[i] != nullptr) return "more than one root object identifier";
   return std::nullopt;

@@ -1,7 +1,10 @@
 // mib_walk against a real snmpd serving the printer's profile table, and the
 // paths where argument parsing or the session stop the walk.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -16,6 +19,7 @@
 #include "tests/profilestore/store_fixture.h"
 #include "tests/profilewalk/snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
+#include "tests/support/loopback_listener.h"
 
 namespace profilewalk {
 namespace {
@@ -273,6 +277,50 @@ TEST_F(WalkTest, TheWholeWalkEndsAtItsCeiling) {
   walk_seconds_limit = saved;
   EXPECT_EQ(numprinted, 1);  // one answer, then no further request
   ExpectAgedAsFailure();
+}
+
+// Against an agent that never answers, with an extra GET before the walk
+// (-Ci) and a request that alone could take 3 s: the whole walk still ends
+// within both limits, the last request's included (lowered here), and is
+// merged as a failure. A caller that hangs up ends the walk at once, and the
+// profile file stays as it was.
+TEST_F(WalkTest, TheWholeWalkEndsWithinItsBoundOrWhenItsCallerHangsUp) {
+  testsupport::LoopbackListener silent(testsupport::LoopbackListener::kUdp4);
+  ASSERT_TRUE(silent.valid());
+  const std::vector<std::string> args = {"snmpwalk", "-v", "1",  "-c", "public",         "-Ci",
+                                         "-t",       "3",  "-r", "0",  silent.address(), kRoot};
+  using Clock = std::chrono::steady_clock;
+  WriteStartingFile();
+  double saved_limit = walk_seconds_limit, saved_last = walk_last_request_seconds;
+  walk_seconds_limit = 0.2;
+  walk_last_request_seconds = 0.5;
+  auto start = Clock::now();
+  EXPECT_EQ(Walk(args), 1);
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500)) << "the walk ran past its bound";
+  walk_seconds_limit = saved_limit;
+  walk_last_request_seconds = saved_last;
+  EXPECT_TRUE(silent.Heard(std::chrono::milliseconds(100)));
+  ExpectAgedAsFailure();
+
+  WriteStartingFile();
+  std::string before = profilestore::testing::ReadAll(root_.profile());
+  int ends[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+  std::thread caller([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    close(ends[1]);
+  });
+  walk_hangup_fd = ends[0];
+  start = Clock::now();
+  EXPECT_EQ(Walk(args), 1);
+  auto took = Clock::now() - start;
+  walk_hangup_fd = -1;
+  caller.join();
+  close(ends[0]);
+  EXPECT_LT(took, std::chrono::milliseconds(2500)) << "the walk outlived its caller";
+  EXPECT_EQ(profilestore::testing::ReadAll(root_.profile()), before)
+      << "a walk whose caller hung up was merged";
+  EXPECT_TRUE(NetSnmpStateIsPristine());
 }
 
 // ---- paths that end before any request ----
