@@ -71,6 +71,8 @@ bool ReadExactly(int fd, std::string* out, size_t n, Clock::time_point deadline,
   return true;
 }
 
+}  // namespace
+
 // Anything that is not ours and closed to others may be a trap laid by
 // another user: a socket there may be theirs.
 bool IsPrivateFolder(const std::string& dir) {
@@ -78,8 +80,6 @@ bool IsPrivateFolder(const std::string& dir) {
   return lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
          (st.st_mode & 077) == 0;
 }
-
-}  // namespace
 
 std::string RuntimeDirectory() {
   const char* xdg = getenv("XDG_RUNTIME_DIR");

@@ -23,6 +23,9 @@ std::string RuntimeDirectory();
 // real folder owned by this user and closed to others; "" otherwise. The
 // same for every runtime folder.
 std::string PrivateFolder();
+// Whether `dir` is a real folder (no link) owned by this user and closed to
+// others: nothing another user made or can enter.
+bool IsPrivateFolder(const std::string& dir);
 // RuntimeDirectory() + "/" + service_name, or in PrivateFolder() when that
 // path is too long for a socket address; "" when there is no runtime folder.
 std::string SocketPath(std::string_view service_name);

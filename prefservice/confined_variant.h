@@ -1,8 +1,10 @@
 // The profile store's file operations inside the service: the walk's merge
 // reads and writes the caller's profile file through the same confined
-// folder layer as the file requests (own_files.h), never by plain path.
+// folder layer as the file requests (own_files.h), never by plain path. A
+// step that fails is logged with its path and cause.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -15,8 +17,11 @@ class ConfinedVariant : public profilestore::FileVariant {
  public:
   // `dir` is the open preference folder `folder` (ending in '/'); only the
   // files of `login` in it are reached. `dir` must outlive the variant.
-  ConfinedVariant(FolderHandle* dir, std::string folder, std::string login)
-      : dir_(dir), folder_(std::move(folder)), login_(std::move(login)) {}
+  // `files` (when given) is the lock of the file requests: taken at the
+  // first step and held until the variant ends, so a read, the merge and its
+  // write are one step to every file request.
+  ConfinedVariant(FolderHandle* dir, std::string folder, std::string login, std::mutex* files = nullptr)
+      : dir_(dir), folder_(std::move(folder)), login_(std::move(login)), files_(files) {}
 
   // The store's path globals, as set for the request.
   std::string ProfilePath() override;
@@ -29,11 +34,14 @@ class ConfinedVariant : public profilestore::FileVariant {
   bool WriteData(std::string_view bytes, const std::string& path) override;
 
  private:
-  // The file name when `path` is one of the caller's own files, else nullopt (logged).
-  std::optional<std::string> Name(const std::string& path) const;
+  // The file name when `path` is one of the caller's own files, else nullopt
+  // (logged); takes the file lock.
+  std::optional<std::string> Name(const std::string& path);
 
   FolderHandle* dir_;
   std::string folder_, login_;
+  std::mutex* files_;
+  std::unique_lock<std::mutex> held_;
 };
 
 // Installs `variant` for the store operations of its lifetime and restores

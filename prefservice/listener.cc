@@ -120,7 +120,7 @@ void HVmacprefserviceDelegate::ServeConnection(platform::ipc::Socket connection)
   }
   pid_t peer = 0;
   platform::ipc::PeerCredentials(connection.fd(), nullptr, &peer);
-  HVmacServiceXPC service(Caller{uid_, login_, peer > 0 ? ParentOf(peer) : 0});
+  HVmacServiceXPC service(Caller{uid_, login_, peer > 0 ? ParentOf(peer) : 0, connection.fd()});
   std::string reply = service.Call(*method, request);
   platform::ipc::SetTimeouts(connection.fd(), kReplyTimeoutSeconds);
   platform::ipc::WriteFrame(connection.fd(), reply);

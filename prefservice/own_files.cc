@@ -2,11 +2,13 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/log.h"
@@ -14,7 +16,10 @@
 namespace prefservice {
 namespace {
 
-constexpr mode_t kFileMode = 0664;
+// Readable by the group and others as the shared folder intends, writable
+// only by the owner: a group member could otherwise append to another's file
+// or hard-link it.
+constexpr mode_t kFileMode = 0644;
 constexpr size_t kCopyBlock = 65535;
 
 constexpr std::string_view kProfileSuffix = "-profile.plist";
@@ -57,11 +62,48 @@ bool WriteAll(int fd, const char* p, size_t n) {
   while (n > 0) {
     ssize_t w = write(fd, p, n);
     if (w < 0 && errno == EINTR) continue;
+    if (w == 0) errno = EIO;
     if (w <= 0) return false;
     p += w;
     n -= static_cast<size_t>(w);
   }
   return true;
+}
+
+// Sets *error to "<step> <path>: <reason of errno>"; answers false.
+bool Fail(std::string* error, const char* step, const std::string& path, int err = errno) {
+  if (error != nullptr) *error = std::string(step) + " " + path + ": " + std::strerror(err);
+  return false;
+}
+
+// Sets *error to "<path>: <why>"; answers false.
+bool Refuse(std::string* error, const std::string& path, const char* why) {
+  if (error != nullptr) *error = path + ": " + why;
+  return false;
+}
+
+constexpr const char* kNotPlain = "not a regular file of this user with one link";
+
+// Suffixes of what the service creates beside a caller's file.
+constexpr std::string_view kTempSuffix = ".tmp";
+constexpr std::string_view kProbeSuffix = ".probe";
+constexpr std::string_view kStagingMark = ".dummy";
+// Letters of the unguessable part of a name: 16 of them carry 95 bits.
+constexpr std::string_view kNameLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr size_t kUniqueLength = 16;
+
+std::string UniquePart() {
+  unsigned char bytes[kUniqueLength];
+  size_t got = 0;
+  while (got < sizeof bytes) {
+    ssize_t n = getrandom(bytes + got, sizeof bytes - got, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) std::abort();  // no randomness: a guessable name must never be used
+    got += static_cast<size_t>(n);
+  }
+  std::string part;
+  for (unsigned char b : bytes) part += kNameLetters[b % kNameLetters.size()];
+  return part;
 }
 
 }  // namespace
@@ -100,24 +142,39 @@ std::optional<OwnFile> ClassifyOwnFile(std::string_view path, std::string_view f
   return OwnFile{std::string(name), kind, std::string(stem.substr(dash + 1))};
 }
 
-std::string StagingName(const std::string& profile_name) { return profile_name + ".dummy"; }
+std::string StagingPrefix(const std::string& profile_name) {
+  return profile_name + std::string(kStagingMark);
+}
 
-std::optional<FolderHandle> FolderHandle::Open(const std::string& folder) {
+std::optional<FolderHandle> FolderHandle::Open(const std::string& folder, std::string* error) {
   int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  return FolderHandle(fd);
+  if (fd < 0) {
+    Fail(error, "open", folder);
+    return std::nullopt;
+  }
+  return FolderHandle(fd, folder.empty() || folder.back() != '/' ? folder + "/" : folder);
 }
 
 FolderHandle::~FolderHandle() {
   if (fd_ >= 0) close(fd_);
 }
 
-int FolderHandle::OpenRegular(const std::string& name, int flags) {
+std::string FolderHandle::PathOf(const std::string& name) const { return path_ + name; }
+
+int FolderHandle::OpenRegular(const std::string& name, int flags, std::string* error) {
   int fd = openat(fd_, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    Fail(error, "openat", PathOf(name));
+    return -1;
+  }
   struct stat st {};
-  if (fstat(fd, &st) != 0 || !IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused %s: not a regular file of this user with one link", name.c_str());
+  if (fstat(fd, &st) != 0) {
+    Fail(error, "fstat", PathOf(name));
+    close(fd);
+    return -1;
+  }
+  if (!IsPlainFile(st)) {
+    Refuse(error, PathOf(name), kNotPlain);
     close(fd);
     errno = EPERM;
     return -1;
@@ -127,134 +184,153 @@ int FolderHandle::OpenRegular(const std::string& name, int flags) {
   return fd;
 }
 
-bool FolderHandle::TargetReplaceable(const std::string& name) {
+bool FolderHandle::TargetReplaceable(const std::string& name, std::string* error) {
   struct stat st {};
-  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
-  if (IsPlainFile(st)) return true;
-  platform::log::Writef(LOG_WARNING, "prefservice: refused to replace %s: not a regular file of this user with one link",
-                        name.c_str());
-  return false;
+  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return errno == ENOENT || Fail(error, "fstatat", PathOf(name));
+  return IsPlainFile(st) || Refuse(error, PathOf(name), kNotPlain);
 }
 
-bool FolderHandle::IsAdmin(const std::string& name) {
+int FolderHandle::CreateAtUniqueName(const std::string& prefix, std::string_view suffix, std::string* name,
+                                     std::string* error) {
+  // A clash is all but impossible; a few tries still cover one.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    *name = prefix + "." + UniquePart() + std::string(suffix);
+    int fd = openat(fd_, name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    if (fd >= 0) {
+      // The umask may have taken bits away; the mode is the same for every file.
+      if (fchmod(fd, kFileMode) == 0) return fd;
+      Fail(error, "fchmod", PathOf(*name));
+      unlinkat(fd_, name->c_str(), 0);
+      close(fd);
+      return -1;
+    }
+    if (errno != EEXIST) break;
+  }
+  Fail(error, "openat", PathOf(*name));
+  return -1;
+}
+
+bool FolderHandle::IsAdmin(const std::string& name, std::string* error) {
+  // As the store's administrator test does; the files made here set their own mode.
   umask(002);
-  Fd existing(OpenRegular(name, O_RDWR | O_APPEND));
+  Fd existing(OpenRegular(name, O_RDWR | O_APPEND, error));
   if (existing.ok()) return true;
-  if (errno != ENOENT) return false;
+  if (errno != ENOENT) return false;  // *error says why
   // Whoever may create a file in the folder may create this one.
-  static std::atomic<unsigned> serial{0};
-  std::string probe = name + ".admin." + std::to_string(getpid()) + "." + std::to_string(++serial);
-  int fd = openat(fd_, probe.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-  if (fd < 0) return false;
+  std::string probe;
+  Fd fd(CreateAtUniqueName(name, kProbeSuffix, &probe, error));
+  if (!fd.ok()) return false;  // *error says why
   unlinkat(fd_, probe.c_str(), 0);
-  close(fd);
   return true;
 }
 
-bool FolderHandle::Exists(const std::string& name) {
-  Fd fd(OpenRegular(name, O_RDONLY));
+bool FolderHandle::Exists(const std::string& name, std::string* error) {
+  Fd fd(OpenRegular(name, O_RDONLY, error));
   return fd.ok();
 }
 
-bool FolderHandle::Remove(const std::string& name) {
+bool FolderHandle::Remove(const std::string& name, std::string* error) {
   struct stat st {};
-  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  if (!IsPlainFile(st)) {
-    platform::log::Writef(LOG_WARNING, "prefservice: refused to remove %s: not a regular file of this user with one link",
-                          name.c_str());
-    return false;
-  }
-  return unlinkat(fd_, name.c_str(), 0) == 0;
+  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, "fstatat", PathOf(name));
+  if (!IsPlainFile(st)) return Refuse(error, PathOf(name), kNotPlain);
+  return unlinkat(fd_, name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
 }
 
-bool FolderHandle::Unlink(const std::string& name) { return unlinkat(fd_, name.c_str(), 0) == 0; }
+bool FolderHandle::Unlink(const std::string& name, std::string* error) {
+  return unlinkat(fd_, name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
+}
 
-bool FolderHandle::Read(const std::string& name, std::string* out, size_t max_bytes, bool* missing) {
+bool FolderHandle::Read(const std::string& name, std::string* out, size_t max_bytes, std::string* error,
+                        bool* missing) {
   if (missing) *missing = false;
-  Fd fd(OpenRegular(name, O_RDONLY));
+  Fd fd(OpenRegular(name, O_RDONLY, error));
   if (!fd.ok()) {
     if (missing) *missing = errno == ENOENT;
-    return false;
+    return false;  // *error says why
   }
   std::string buf;
   char block[65536];
   for (;;) {
     ssize_t n = read(fd.get(), block, sizeof block);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
+    if (n < 0) return Fail(error, "read", PathOf(name));
     if (n == 0) break;
-    if (buf.size() + static_cast<size_t>(n) > max_bytes) return false;
+    if (buf.size() + static_cast<size_t>(n) > max_bytes) return Fail(error, "read", PathOf(name), EFBIG);
     buf.append(block, static_cast<size_t>(n));
   }
   *out = std::move(buf);
   return true;
 }
 
-namespace {
-
-// The temporary file of a replacement. One request runs at a time, so one
-// fixed name per target is enough, and a leftover of a killed service is
-// simply replaced by the next write.
-std::string TempName(const std::string& name) { return name + ".tmp"; }
-
-}  // namespace
-
-bool FolderHandle::Replace(const std::string& name, std::string_view bytes, bool flush) {
-  if (!TargetReplaceable(name)) return false;
-  std::string tmp = TempName(name);
-  unlinkat(fd_, tmp.c_str(), 0);
-  Fd fd(openat(fd_, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  if (!fd.ok()) return false;
-  bool ok = fchmod(fd.get(), kFileMode) == 0 && WriteAll(fd.get(), bytes.data(), bytes.size()) &&
-            (!flush || fsync(fd.get()) == 0);
-  ok = fd.Close() && ok;
-  if (!ok || renameat(fd_, tmp.c_str(), fd_, name.c_str()) != 0) {
+template <typename Fill>
+bool FolderHandle::ReplaceThrough(const std::string& name, bool flush, Fill fill, std::string* error) {
+  if (!TargetReplaceable(name, error)) return false;
+  std::string tmp;
+  Fd fd(CreateAtUniqueName(name, kTempSuffix, &tmp, error));
+  if (!fd.ok()) return false;  // *error says why
+  bool ok = fill(fd.get(), tmp) && (!flush || fsync(fd.get()) == 0 || Fail(error, "fsync", PathOf(tmp)));
+  ok = ok && (fd.Close() || Fail(error, "close", PathOf(tmp)));
+  ok = ok && (renameat(fd_, tmp.c_str(), fd_, name.c_str()) == 0 || Fail(error, "renameat", PathOf(name)));
+  if (!ok) {
     unlinkat(fd_, tmp.c_str(), 0);
     return false;
   }
-  return !flush || fsync(fd_) == 0;
+  return !flush || fsync(fd_) == 0 || Fail(error, "fsync", path_);
 }
 
-bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh) {
-  if (tail.size() > max_bytes) return false;
-  Fd existing(fresh ? -1 : OpenRegular(name, O_WRONLY | O_APPEND));
-  if (!existing.ok()) {
-    if (!fresh && errno != ENOENT) return false;
-    return Replace(name, tail, false);  // a new file, whole or not at all
-  }
-  // In place: the file is checked whole before it is ever moved, and a
-  // failed append is cut off again, so copying it for every chunk buys nothing.
-  struct stat st {};
-  if (fstat(existing.get(), &st) != 0 || static_cast<size_t>(st.st_size) + tail.size() > max_bytes) return false;
-  if (WriteAll(existing.get(), tail.data(), tail.size())) return true;
-  if (ftruncate(existing.get(), st.st_size) != 0) Unlink(name);
+bool FolderHandle::Replace(const std::string& name, std::string_view bytes, std::string* error, bool flush) {
+  return ReplaceThrough(
+      name, flush,
+      [&](int fd, const std::string& tmp) {
+        return WriteAll(fd, bytes.data(), bytes.size()) || Fail(error, "write", PathOf(tmp));
+      },
+      error);
+}
+
+bool FolderHandle::CreateUnique(const std::string& prefix, std::string_view bytes, std::string* name,
+                                std::string* error) {
+  Fd fd(CreateAtUniqueName(prefix, "", name, error));
+  if (!fd.ok()) return false;  // *error says why
+  if (WriteAll(fd.get(), bytes.data(), bytes.size()) && fd.Close()) return true;
+  Fail(error, "write", PathOf(*name));
+  unlinkat(fd_, name->c_str(), 0);
   return false;
 }
 
-bool FolderHandle::Copy(const std::string& from, const std::string& to, bool* missing) {
-  Fd src(OpenRegular(from, O_RDONLY));
+bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes,
+                          std::string* error) {
+  Fd existing(OpenRegular(name, O_WRONLY | O_APPEND, error));
+  if (!existing.ok()) return false;  // *error says why
+  // In place: the file is checked whole before it is ever moved, and a
+  // failed append is cut off again, so copying it for every chunk buys nothing.
+  struct stat st {};
+  if (fstat(existing.get(), &st) != 0) return Fail(error, "fstat", PathOf(name));
+  if (static_cast<size_t>(st.st_size) + tail.size() > max_bytes)
+    return Fail(error, "append to", PathOf(name), EFBIG);
+  if (WriteAll(existing.get(), tail.data(), tail.size())) return true;
+  Fail(error, "write", PathOf(name));
+  if (ftruncate(existing.get(), st.st_size) != 0) unlinkat(fd_, name.c_str(), 0);
+  return false;
+}
+
+bool FolderHandle::Copy(const std::string& from, const std::string& to, std::string* error, bool* missing) {
+  Fd src(OpenRegular(from, O_RDONLY, error));
   if (missing) *missing = !src.ok() && errno == ENOENT;
-  if (!src.ok() || !TargetReplaceable(to)) return false;
-  std::string tmp = TempName(to);
-  unlinkat(fd_, tmp.c_str(), 0);
-  Fd dst(openat(fd_, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
-  if (!dst.ok()) return false;
-  bool ok = fchmod(dst.get(), kFileMode) == 0;
-  char block[kCopyBlock];
-  while (ok) {
-    ssize_t n = read(src.get(), block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    ok = WriteAll(dst.get(), block, static_cast<size_t>(n));
-  }
-  ok = ok && fsync(dst.get()) == 0;
-  ok = dst.Close() && ok;
-  if (!ok || renameat(fd_, tmp.c_str(), fd_, to.c_str()) != 0) {
-    unlinkat(fd_, tmp.c_str(), 0);
-    return false;
-  }
-  return fsync(fd_) == 0;
+  if (!src.ok()) return false;  // *error says why
+  return ReplaceThrough(
+      to, true,
+      [&](int dst, const std::string& tmp) {
+        char block[kCopyBlock];
+        for (;;) {
+          ssize_t n = read(src.get(), block, sizeof block);
+          if (n < 0 && errno == EINTR) continue;
+          if (n < 0) return Fail(error, "read", PathOf(from));
+          if (n == 0) return true;
+          if (!WriteAll(dst, block, static_cast<size_t>(n))) return Fail(error, "write", PathOf(tmp));
+        }
+      },
+      error);
 }
 
 void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
@@ -271,8 +347,12 @@ void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
     if (name.substr(0, prefix.size()) != prefix) continue;
     size_t mark = name.find("-profile.");
     if (mark == std::string_view::npos) continue;
+    // Temporary and probe files, staging files, and the fixed names earlier
+    // versions used for them.
     std::string_view tail = name.substr(mark);
-    if (!EndsWith(tail, ".tmp") && tail.find(".admin.") == std::string_view::npos) continue;
+    if (!EndsWith(tail, kTempSuffix) && !EndsWith(tail, kProbeSuffix) &&
+        tail.find(kStagingMark) == std::string_view::npos && tail.find(".admin.") == std::string_view::npos)
+      continue;
     struct stat st {};
     if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st))
       unlinkat(fd_, e->d_name, 0);
@@ -280,35 +360,36 @@ void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
   closedir(d);
 }
 
-void SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev) {
+bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev,
+                  std::string* error) {
   switch (mode) {
     case 2: {
-      if (prev == nullptr) return;
+      if (prev == nullptr) return Refuse(error, "swap", "no previous copy named");
       bool missing = profile == nullptr;
-      if (profile != nullptr && dir.Copy(*profile, *prev, &missing)) return;
+      if (profile != nullptr && dir.Copy(*profile, *prev, error, &missing)) return true;
       // No profile file: the previous copy is left empty. A failed copy keeps the old one.
-      if (missing) dir.Replace(*prev, "", false);
-      return;
+      return missing && dir.Replace(*prev, "", error, false);
     }
     case 1:
-      if (prev != nullptr) dir.Remove(*prev);
-      return;
+      return prev != nullptr ? dir.Remove(*prev, error) : Refuse(error, "swap", "no previous copy named");
     case 0:
       // Rename over the profile file: it is never missing, and kept when
       // there is no previous copy.
-      if (profile != nullptr && prev != nullptr) dir.Rename(*prev, *profile);
-      return;
+      if (profile == nullptr || prev == nullptr)
+        return Refuse(error, "swap", "no profile file or previous copy named");
+      return dir.Rename(*prev, *profile, error);
     default:
-      return;
+      return true;
   }
 }
 
-bool FolderHandle::Rename(const std::string& from, const std::string& to) {
-  Fd src(OpenRegular(from, O_RDONLY));
-  if (!src.ok() || fsync(src.get()) != 0) return false;
-  if (!TargetReplaceable(to)) return false;
-  if (renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) return false;
-  return fsync(fd_) == 0;
+bool FolderHandle::Rename(const std::string& from, const std::string& to, std::string* error) {
+  Fd src(OpenRegular(from, O_RDONLY, error));
+  if (!src.ok()) return false;  // *error says why
+  if (fsync(src.get()) != 0) return Fail(error, "fsync", PathOf(from));
+  if (!TargetReplaceable(to, error)) return false;
+  if (renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) return Fail(error, "renameat", PathOf(to));
+  return fsync(fd_) == 0 || Fail(error, "fsync", path_);
 }
 
 }  // namespace prefservice

@@ -36,69 +36,96 @@ bool IsSafeModelName(std::string_view model);
 // "...-profile.spool.plist"; nullopt otherwise.
 std::optional<OwnFile> ClassifyOwnFile(std::string_view path, std::string_view folder, std::string_view login);
 
+// Name prefixes of the files the service creates beside the caller's own:
+// each is followed by an unguessable part (see FolderHandle::CreateUnique), so
+// nothing planted in the shared folder beforehand can stand at the name a
+// write is about to use.
 // The staging file that collects the chunks of a write to `profile_name`.
-std::string StagingName(const std::string& profile_name);
+std::string StagingPrefix(const std::string& profile_name);
 
 class FolderHandle;
 // The swap of the profile file and its previous copy, by names in `dir`
 // (nullptr: absent). Mode 2 copies the profile file over the previous copy,
 // keeping the old previous copy when the copy fails (an empty one is left
 // only when there is no profile file); 1 removes the previous copy; 0 renames
-// the previous copy over the profile file (kept when there is none).
-void SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev);
+// the previous copy over the profile file (kept when there is none). False
+// when a step failed (*error says which, with its path and cause); the reply
+// does not depend on it.
+bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const std::string* prev,
+                  std::string* error);
 
 // An open descriptor of the preference folder and the steps on names in it.
-// Not thread-safe: the service runs one file request at a time.
+// Every step answers false with *error set to the step, the whole path and
+// the system's reason (or why the entry was refused); on success *error
+// means nothing. Files the service creates get bits 0644: no other user, group
+// members included, may write them. Not thread-safe: the caller runs one file
+// request at a time.
 class FolderHandle {
  public:
-  static std::optional<FolderHandle> Open(const std::string& folder);
-  FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  static std::optional<FolderHandle> Open(const std::string& folder, std::string* error);
+  FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
+    other.fd_ = -1;
+  }
   FolderHandle& operator=(FolderHandle&&) = delete;
   ~FolderHandle();
 
   // Whether this user may create or write `name`: an existing file must open
-  // for writing; for a missing one a unique probe file is created in the
-  // folder and removed again. `name` itself is never created or removed, so
-  // the test cannot undo a write that renames over it meanwhile. Sets the
-  // umask to 002.
-  bool IsAdmin(const std::string& name);
+  // for writing; for a missing one a probe file at an unguessable name is
+  // created in the folder and removed again. `name` itself is never created
+  // or removed, so the test cannot undo a write that renames over it
+  // meanwhile.
+  bool IsAdmin(const std::string& name, std::string* error);
   // Whether `name` is a regular file with one link that opens for reading.
-  bool Exists(const std::string& name);
+  bool Exists(const std::string& name, std::string* error);
   // Removes `name` when it is a regular file with one link.
-  bool Remove(const std::string& name);
+  bool Remove(const std::string& name, std::string* error);
   // Removes whatever entry `name` is (never follows it); false when absent.
-  bool Unlink(const std::string& name);
+  bool Unlink(const std::string& name, std::string* error);
   // Reads `name` (regular, one link, at most max_bytes). *missing tells a
   // missing file from a refused or unreadable one.
-  bool Read(const std::string& name, std::string* out, size_t max_bytes, bool* missing = nullptr);
-  // Replaces `name` atomically: temporary file in the folder, fsync, rename
-  // over `name`, fsync of the folder. Refused when something other than a
-  // regular file with one link stands at `name`. With flush false the two
-  // fsyncs are left out (the replacement is still atomic for every reader;
-  // only a power loss could leave an older or partial file behind): for the
-  // staging file, which is validated and flushed when it is moved.
-  bool Replace(const std::string& name, std::string_view bytes, bool flush = true);
-  // Appends `tail` to `name` (regular, one link, this user's), or, when
-  // `fresh` or missing, replaces it atomically by `tail` alone; without
-  // fsyncs. False when an old file is there but refused, or when the result
-  // would exceed max_bytes; a failed append is cut off again.
-  bool Append(const std::string& name, std::string_view tail, size_t max_bytes, bool fresh);
+  bool Read(const std::string& name, std::string* out, size_t max_bytes, std::string* error,
+            bool* missing = nullptr);
+  // Replaces `name` atomically: a new file at an unguessable name in the
+  // folder, fsync, rename over `name`, fsync of the folder. Refused when
+  // something other than a regular file with one link stands at `name`. With
+  // flush false the two fsyncs are left out (the replacement is still atomic
+  // for every reader; only a power loss could leave an older or partial file
+  // behind).
+  bool Replace(const std::string& name, std::string_view bytes, std::string* error, bool flush = true);
+  // Creates a new file holding `bytes` at `prefix` + "." + an unguessable
+  // part (never an entry that was there before) and sets *name to it; no
+  // fsync. Nothing is left behind on failure.
+  bool CreateUnique(const std::string& prefix, std::string_view bytes, std::string* name, std::string* error);
+  // Appends `tail` to `name` (regular, one link, this user's); false when the
+  // result would exceed max_bytes. A failed append is cut off again. No fsync.
+  bool Append(const std::string& name, std::string_view tail, size_t max_bytes, std::string* error);
   // Copies `from` over `to` the same way, in 65535-byte blocks. False when
   // `from` cannot be opened or the copy fails; `to` is then as it was.
   // *missing tells a missing `from`.
-  bool Copy(const std::string& from, const std::string& to, bool* missing = nullptr);
-  // Removes the temporary files a killed service left at the names of
-  // `login`'s files: regular files of this user only.
+  bool Copy(const std::string& from, const std::string& to, std::string* error, bool* missing = nullptr);
+  // Removes what a killed service left beside `login`'s files (temporary,
+  // probe and staging files): regular files of this user only.
   void RemoveStaleTemporaries(std::string_view login);
   // Flushes `from` (regular, one link), renames it over `to` (absent, or
   // regular with one link) and flushes the folder.
-  bool Rename(const std::string& from, const std::string& to);
+  bool Rename(const std::string& from, const std::string& to, std::string* error);
+
+  // The folder's path followed by `name`, for messages.
+  std::string PathOf(const std::string& name) const;
 
  private:
-  explicit FolderHandle(int fd) : fd_(fd) {}
-  bool TargetReplaceable(const std::string& name);
-  int OpenRegular(const std::string& name, int flags);
+  FolderHandle(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  bool TargetReplaceable(const std::string& name, std::string* error);
+  int OpenRegular(const std::string& name, int flags, std::string* error);
+  // Creates a new file at `prefix` + "." + an unguessable part + `suffix`.
+  int CreateAtUniqueName(const std::string& prefix, std::string_view suffix, std::string* name,
+                         std::string* error);
+  // Writes a new file at an unguessable name beside `name` through `fill`
+  // and renames it over `name`, flushing both when asked.
+  template <typename Fill>
+  bool ReplaceThrough(const std::string& name, bool flush, Fill fill, std::string* error);
   int fd_;
+  std::string path_;  // ends in '/'
 };
 
 }  // namespace prefservice

@@ -1,11 +1,14 @@
 #include "prefservice/service_xpc.h"
 
 #include <plist/plist.h>
-#include <pugixml.hpp>
+#include <poll.h>
 
+#include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <pugixml.hpp>
 #include <vector>
 
 #include "platform/log.h"
@@ -16,9 +19,11 @@
 #include "profilestore/profile_format.h"
 #include "protocol/chunks.h"
 #include "protocol/file_url.h"
+#include "protocol/walk_args.h"
 
 #ifdef VN_HAVE_PROFILEWALK
 #include "profilewalk/mib_walk.h"
+#include "profilewalk/walk_state.h"
 #endif
 
 namespace prefservice {
@@ -31,9 +36,63 @@ using protocol::kReplyTrue;
 // one without the walk module, answers.
 constexpr int kWalkNotRun = 1;
 
-std::mutex& ServiceMutex() {
+// File requests, and the walk's merge, one at a time.
+std::mutex& FileMutex() {
   static std::mutex m;
   return m;
+}
+
+// Walks one at a time.
+std::timed_mutex& WalkTurn() {
+  static std::timed_mutex m;
+  return m;
+}
+
+// Whether the caller's connection has been closed (not merely shut for
+// sending, as the bridge tool does once its request is out).
+bool HungUp(int connection) {
+  if (connection < 0) return false;
+  pollfd p{connection, 0, 0};
+  return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+}
+
+// The walk's turn, waited for while the caller stays connected and at most
+// as long as a whole walk before it takes; an unlocked lock when not had.
+// At most this many walks wait for their turn; one more is refused at once.
+constexpr int kMaxWaitingWalks = 4;
+
+std::unique_lock<std::timed_mutex> TakeWalkTurn(int connection, const char** why) {
+  static std::atomic<int> waiting{0};
+  std::unique_lock<std::timed_mutex> turn(WalkTurn(), std::defer_lock);
+  if (turn.try_lock()) return turn;
+  if (++waiting > kMaxWaitingWalks) {
+    --waiting;
+    *why = "refused a walk: too many walks wait already";
+    return turn;
+  }
+  struct Leave {
+    std::atomic<int>& n;
+    ~Leave() { --n; }
+  } leave{waiting};
+  auto until =
+      std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                             std::chrono::duration<double>(protocol::kMaxWalkSeconds));
+  while (!turn.try_lock_for(std::chrono::milliseconds(50))) {
+    if (HungUp(connection)) {
+      *why = "the caller hung up while its walk waited";
+      return turn;
+    }
+    if (std::chrono::steady_clock::now() >= until) {
+      *why = "the walk before it did not end in time";
+      return turn;
+    }
+  }
+  return turn;
+}
+
+// Logs why a request's step failed, beside its reply.
+void LogFailure(const char* method, const std::string& error) {
+  platform::log::Writef(LOG_WARNING, "prefservice: %s: %s", method, error.empty() ? "failed" : error.c_str());
 }
 
 std::mutex g_walk_fn_mutex;
@@ -42,7 +101,8 @@ WalkFunction& WalkOverride() {
   return *fn;
 }
 
-int RunWalk(int argc, char** argv) {
+// REQUIRES: the walk's turn held.
+int RunWalk(int argc, char** argv, int connection) {
   WalkFunction fn;
   {
     std::lock_guard<std::mutex> lock(g_walk_fn_mutex);
@@ -50,10 +110,15 @@ int RunWalk(int argc, char** argv) {
   }
   if (fn) return fn(argc, argv);
 #ifdef VN_HAVE_PROFILEWALK
-  return profilewalk::mib_walk(argc, argv);
+  std::lock_guard<std::recursive_mutex> walk(profilewalk::WalkMutex());
+  profilewalk::walk_hangup_fd = connection;
+  int status = profilewalk::mib_walk(argc, argv);
+  profilewalk::walk_hangup_fd = -1;
+  return status;
 #else
   (void)argc;
   (void)argv;
+  (void)connection;
   return kWalkNotRun;
 #endif
 }
@@ -72,10 +137,13 @@ std::optional<OwnFile> OwnFileAt(std::string_view path, const Caller& caller, co
   return file;
 }
 
-// The folder of the request, opened once for all its steps. The first open
-// in a process also clears what a killed predecessor left behind.
-std::optional<FolderHandle> OpenFolder(const Caller& caller) {
-  std::optional<FolderHandle> dir = FolderHandle::Open(Folder());
+// The folder of the request, opened once for all its steps (logged when it
+// cannot be). The first open in a process also clears what a killed
+// predecessor left behind. REQUIRES: FileMutex() held.
+std::optional<FolderHandle> OpenFolder(const Caller& caller, const char* method) {
+  std::string error;
+  std::optional<FolderHandle> dir = FolderHandle::Open(Folder(), &error);
+  if (!dir) LogFailure(method, error);
   static std::string cleaned_for;
   if (dir && cleaned_for != caller.login) {
     dir->RemoveStaleTemporaries(caller.login);
@@ -84,11 +152,15 @@ std::optional<FolderHandle> OpenFolder(const Caller& caller) {
   return dir;
 }
 
-// Which dialog's write each staging file currently collects (by staging
-// name). Touched only under the service mutex.
-std::map<std::string, pid_t>& StagingOwners() {
-  static auto* owners = new std::map<std::string, pid_t>();
-  return *owners;
+// The write a staging file currently collects: whose dialog, and the file's
+// (unguessable) name. By profile file name; touched only under FileMutex().
+struct Staging {
+  pid_t dialog = 0;
+  std::string name;
+};
+std::map<std::string, Staging>& StagingFiles() {
+  static auto* files = new std::map<std::string, Staging>();
+  return *files;
 }
 
 std::optional<OwnFile> OwnFileAtURL(std::string_view url, const Caller& caller, const char* method) {
@@ -157,139 +229,192 @@ WalkFunction SetWalkFunction(WalkFunction walk) {
 }
 
 void HVmacServiceXPC::hvPListIsAdminProfile_XPC(std::string_view request, const Reply& reply) {
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListIsAdminProfile_XPC");
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
-  reply(dir && dir->IsAdmin(file->name) ? kReplyTrue : kReplyFalse);
+  constexpr const char* kMethod = "hvPListIsAdminProfile_XPC";
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
+  std::string error;
+  bool ok = dir && dir->IsAdmin(file->name, &error);
+  if (dir && !ok) LogFailure(kMethod, error);
+  reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::hvPListSwapProfile_XPC(std::string_view request, const Reply& reply) {
+  constexpr const char* kMethod = "hvPListSwapProfile_XPC";
   protocol::SwapRequest swap = protocol::ParseSwapRequest(request);
   std::optional<OwnFile> profile, prev;
-  if (swap.profile) profile = OwnFileAt(*swap.profile, caller_, "hvPListSwapProfile_XPC");
-  if (swap.prev) prev = OwnFileAt(*swap.prev, caller_, "hvPListSwapProfile_XPC");
+  if (swap.profile) profile = OwnFileAt(*swap.profile, caller_, kMethod);
+  if (swap.prev) prev = OwnFileAt(*swap.prev, caller_, kMethod);
   // Only the profile file and its own previous copy; a refused path counts as absent.
   if (profile && profile->kind != FileKind::kProfile) profile.reset();
   if (prev && (prev->kind != FileKind::kPrev || (profile && prev->model != profile->model))) prev.reset();
-  std::optional<FolderHandle> dir = OpenFolder(caller_);
-  if (dir) SwapOwnFiles(*dir, swap.mode, profile ? &profile->name : nullptr, prev ? &prev->name : nullptr);
+  std::optional<FolderHandle> dir = OpenFolder(caller_, kMethod);
+  std::string error;
+  if (dir && !SwapOwnFiles(*dir, swap.mode, profile ? &profile->name : nullptr, prev ? &prev->name : nullptr,
+                           &error))
+    LogFailure(kMethod, error);
   reply(kReplyTrue);
 }
 
 void HVmacServiceXPC::hvPListExistProfile_XPC(std::string_view request, const Reply& reply) {
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListExistProfile_XPC");
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
-  reply(dir && dir->Exists(file->name) ? kReplyTrue : kReplyFalse);
+  constexpr const char* kMethod = "hvPListExistProfile_XPC";
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
+  std::string error;
+  bool ok = dir && dir->Exists(file->name, &error);
+  if (dir && !ok) LogFailure(kMethod, error);
+  reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::hvPListRemove_XPC(std::string_view request, const Reply& reply) {
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, "hvPListRemove_XPC");
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
-  reply(dir && dir->Remove(file->name) ? kReplyTrue : kReplyFalse);
+  constexpr const char* kMethod = "hvPListRemove_XPC";
+  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
+  std::string error;
+  bool ok = dir && dir->Remove(file->name, &error);
+  if (dir && !ok) LogFailure(kMethod, error);
+  reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDictionaryToPlistFile_XPC(std::string_view request, const Reply& reply) {
+  constexpr const char* kMethod = "writeDictionaryToPlistFile_XPC";
   std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
   std::optional<OwnFile> file;
-  if (write && protocol::IsValidUTF8(write->data))
-    file = OwnFileAtURL(write->url, caller_, "writeDictionaryToPlistFile_XPC");
-  if (file && file->kind != FileKind::kProfile) file.reset();
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
-  reply(dir && dir->Replace(file->name, write->data) ? kReplyTrue : kReplyFalse);
+  if (write && protocol::IsValidUTF8(write->data)) file = OwnFileAtURL(write->url, caller_, kMethod);
+  if (file && file->kind != FileKind::kProfile) {
+    platform::log::Writef(LOG_WARNING, "prefservice: %s refused a path that is not the profile file",
+                          kMethod);
+    file.reset();
+  }
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
+  std::string error;
+  bool ok = dir && dir->Replace(file->name, write->data, &error);
+  if (dir && !ok) LogFailure(kMethod, error);
+  reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDataToPlistFile_XPC(std::string_view request, const Reply& reply) {
+  constexpr const char* kMethod = "writeDataToPlistFile_XPC";
   std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
   std::optional<OwnFile> file;
-  if (write && protocol::IsValidUTF8(write->data))
-    file = OwnFileAtURL(write->url, caller_, "writeDataToPlistFile_XPC");
+  if (write && protocol::IsValidUTF8(write->data)) file = OwnFileAtURL(write->url, caller_, kMethod);
   if (file && file->kind != FileKind::kProfile) file.reset();
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
   if (!dir) {
     reply(kReplyFalse);
     return;
   }
-  // Atomic; flushed once, when it is moved over the profile file.
-  std::string staging = StagingName(file->name);
-  auto owner = StagingOwners().find(staging);
+  auto current = StagingFiles().find(file->name);
   // A chunk that begins a document, or the first one since the service
-  // started, starts a write of this dialog; whatever an earlier write left is
-  // dropped.
-  bool fresh = StartsDocument(write->data) || owner == StagingOwners().end();
-  if (!fresh && owner->second != caller_.dialog) {
+  // started, starts a write of this dialog in a new staging file; whatever an
+  // earlier write left is dropped.
+  bool fresh = StartsDocument(write->data) || current == StagingFiles().end();
+  if (!fresh && current->second.dialog != caller_.dialog) {
     // Another dialog's write took the staging file over: this write can no
     // longer be completed whole.
-    platform::log::Write(LOG_WARNING, "prefservice: writeDataToPlistFile_XPC refused a chunk of a write taken over");
+    platform::log::Writef(LOG_WARNING, "prefservice: %s refused a chunk of a write taken over", kMethod);
     reply(kReplyFalse);
     return;
   }
-  bool ok = dir->Append(staging, write->data, kMaxStagingBytes, fresh);
-  if (ok) {
-    StagingOwners()[staging] = caller_.dialog;
+  std::string error;
+  bool ok;
+  if (fresh) {
+    // Atomic; flushed once, when it is moved over the profile file.
+    std::string name;
+    ok = write->data.size() <= kMaxStagingBytes &&
+         dir->CreateUnique(StagingPrefix(file->name), write->data, &name, &error);
+    if (write->data.size() > kMaxStagingBytes) error = "a chunk larger than the staging file may grow";
+    if (current != StagingFiles().end()) dir->Unlink(current->second.name, nullptr);
+    if (ok) StagingFiles()[file->name] = Staging{caller_.dialog, name};
   } else {
-    StagingOwners().erase(staging);
+    ok = dir->Append(current->second.name, write->data, kMaxStagingBytes, &error);
+  }
+  if (!ok) {
+    LogFailure(kMethod, error);
+    if (!fresh) dir->Unlink(current->second.name, nullptr);
+    StagingFiles().erase(file->name);
   }
   reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply) {
-  std::optional<OwnFile> file = OwnFileAtURL(request, caller_, "writeDataToPlistFileRename_XPC");
+  constexpr const char* kMethod = "writeDataToPlistFileRename_XPC";
+  std::optional<OwnFile> file = OwnFileAtURL(request, caller_, kMethod);
   if (file && file->kind != FileKind::kProfile) file.reset();
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_) : std::nullopt;
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
   if (!dir) {
     reply(kReplyFalse);
     return;
   }
-  std::string staging = StagingName(file->name);
-  auto owner = StagingOwners().find(staging);
-  if (owner == StagingOwners().end() || owner->second != caller_.dialog) {
-    platform::log::Write(LOG_WARNING, "prefservice: writeDataToPlistFileRename_XPC refused: no write of this dialog");
+  auto current = StagingFiles().find(file->name);
+  if (current == StagingFiles().end() || current->second.dialog != caller_.dialog) {
+    platform::log::Writef(LOG_WARNING, "prefservice: %s refused: no write of this dialog", kMethod);
     reply(kReplyFalse);
     return;
   }
-  StagingOwners().erase(owner);
-  std::string content;
-  if (!dir->Read(staging, &content, kMaxStagingBytes)) {
+  std::string staging = std::move(current->second.name);
+  StagingFiles().erase(current);
+  std::string content, error;
+  if (!dir->Read(staging, &content, kMaxStagingBytes, &error)) {
+    LogFailure(kMethod, error);
+    dir->Unlink(staging, nullptr);
     reply(kReplyFalse);
     return;
   }
   if (!IsCompleteProfileDocument(content)) {
     // It can never become valid: the next write starts a new one.
-    platform::log::Write(LOG_WARNING, "prefservice: staging file is not a complete property list; not moved");
-    dir->Unlink(staging);
+    platform::log::Writef(LOG_WARNING, "prefservice: %s: %s is not a complete property list; not moved",
+                          kMethod, dir->PathOf(staging).c_str());
+    dir->Unlink(staging, nullptr);
     reply(kReplyFalse);
     return;
   }
-  reply(dir->Rename(staging, file->name) ? kReplyTrue : kReplyFalse);
+  bool ok = dir->Rename(staging, file->name, &error);
+  if (!ok) {
+    LogFailure(kMethod, error);
+    dir->Unlink(staging, nullptr);
+  }
+  reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::mibwalk_XPC(std::string_view request, const Reply& reply) {
+  constexpr const char* kMethod = "mibwalk_XPC";
   std::optional<protocol::WalkRequest> walk = protocol::ParseWalkRequest(request);
   int status = kWalkNotRun;
+  const char* why = nullptr;
+  std::unique_lock<std::timed_mutex> turn;
   if (!walk || !protocol::IsValidUTF8(request)) {
-    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a malformed request");
+    why = "refused a malformed request";
   } else if (walk->user != caller_.login || caller_.login.empty()) {
-    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a walk for another user");
+    why = "refused a walk for another user";
   } else if (!IsSafeModelName(walk->model)) {
-    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused a model name");
+    why = "refused a model name";
   } else if (walk->elements.size() >= kMaxWalkElements) {
-    platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC refused more walk elements than fit");
+    why = "refused more walk elements than fit";
   } else {
+    turn = TakeWalkTurn(caller_.connection, &why);
+  }
+  if (turn.owns_lock()) {
     // The paths and globals stay as the walk left them, as the store expects.
     static profilestore::ProfilePaths paths;
     profilestore::FormProfilePaths(walk->user, walk->model, &paths);
     profilestore::SetProfilePathGlobals(&paths);
-    std::optional<FolderHandle> dir = OpenFolder(caller_);
+    std::optional<FolderHandle> dir = [&] {
+      std::lock_guard<std::mutex> files(FileMutex());
+      return OpenFolder(caller_, kMethod);
+    }();
     if (!dir) {
-      platform::log::Write(LOG_WARNING, "prefservice: mibwalk_XPC cannot open the preference folder");
+      why = "cannot open the preference folder";
     } else {
-      // The merge reaches the profile file only through the confined layer.
-      ConfinedVariant confined(&*dir, Folder(), caller_.login);
+      // The merge reaches the profile file only through the confined layer,
+      // holding the file lock from its read to its write.
+      ConfinedVariant confined(&*dir, Folder(), caller_.login, &FileMutex());
       ScopedFileVariant installed(&confined);
       std::vector<char*> argv(kMaxWalkElements, nullptr);
       for (size_t i = 0; i < walk->elements.size(); ++i) argv[i] = walk->elements[i].data();
-      status = RunWalk(static_cast<int>(walk->elements.size()), argv.data());
+      status = RunWalk(static_cast<int>(walk->elements.size()), argv.data(), caller_.connection);
     }
   }
+  if (why != nullptr) platform::log::Writef(LOG_WARNING, "prefservice: %s %s", kMethod, why);
   reply(protocol::WalkReply(status));
   platform::log::Writef(LOG_ERR, "xpc - mibwalk_XPC - iRet=%d", status);
 }
@@ -297,7 +422,11 @@ void HVmacServiceXPC::mibwalk_XPC(std::string_view request, const Reply& reply) 
 std::string HVmacServiceXPC::Call(protocol::Method method, std::string_view request) {
   std::string answer;
   Reply reply = [&answer](std::string_view r) { answer.assign(r); };
-  std::lock_guard<std::mutex> lock(ServiceMutex());
+  if (method == protocol::Method::kMibWalk) {
+    mibwalk_XPC(request, reply);
+    return answer;
+  }
+  std::lock_guard<std::mutex> lock(FileMutex());
   switch (method) {
     case protocol::Method::kIsAdminProfile: hvPListIsAdminProfile_XPC(request, reply); break;
     case protocol::Method::kSwapProfile: hvPListSwapProfile_XPC(request, reply); break;
@@ -306,7 +435,8 @@ std::string HVmacServiceXPC::Call(protocol::Method method, std::string_view requ
     case protocol::Method::kWriteDictionaryToPlistFile: writeDictionaryToPlistFile_XPC(request, reply); break;
     case protocol::Method::kWriteDataToPlistFile: writeDataToPlistFile_XPC(request, reply); break;
     case protocol::Method::kWriteDataToPlistFileRename: writeDataToPlistFileRename_XPC(request, reply); break;
-    case protocol::Method::kMibWalk: mibwalk_XPC(request, reply); break;
+    case protocol::Method::kMibWalk:
+      break;
   }
   return answer;
 }

@@ -8,9 +8,14 @@
 // the walk refuses: "iRet=-1"), and is logged. Chunked writes of different
 // dialogs (Caller::dialog) are never mixed: a chunk of a write that another
 // dialog's write has taken over, or a rename by a dialog whose write is not
-// the one in progress, answers "FALSE". The methods of all
-// instances run one at a time (a process-wide lock), so walks and file steps
-// on the user's files never overlap.
+// the one in progress, answers "FALSE". A step that fails is logged with its
+// path and cause beside the reply, which stays as the protocol has it.
+//
+// File requests of all instances run one at a time (a process-wide lock).
+// Walks run apart from them, one at a time: a walk never holds a file
+// request longer than its merge's read and write of the profile file. A walk
+// waits for the one before it at most kMaxWalkSeconds (then "iRet=1"), and
+// ends at once, unmerged, when its caller hangs up (Caller::connection).
 #pragma once
 
 #include <sys/types.h>
@@ -38,6 +43,9 @@ struct Caller {
   uid_t uid = 0;
   std::string login;
   pid_t dialog = 0;
+  // The caller's connection, watched for its hang-up while a walk waits or
+  // runs; -1: none.
+  int connection = -1;
 };
 
 // Whether `bytes` is one complete document of the profile file's shape: a
@@ -67,7 +75,8 @@ class HVmacServiceXPC {
   void writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply);
   void mibwalk_XPC(std::string_view request, const Reply& reply);
 
-  // Runs the method under the process-wide lock and answers its reply.
+  // Runs the method (a file request under the process-wide lock) and
+  // answers its reply.
   std::string Call(protocol::Method method, std::string_view request);
 
  private:

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstdio>
 
+#include "protocol/walk_args.h"
+
 namespace protocol {
 namespace {
 
@@ -151,6 +153,11 @@ std::optional<WalkRequest> ParseWalkRequest(std::string_view request) {
   return out;
 }
 
-int ReplyWaitSeconds(Method method) { return method == Method::kMibWalk ? 180 : 120; }
+int ReplyWaitSeconds(Method method) {
+  // A walk may wait for the one before it, and each ends within its bound.
+  constexpr int kWalkWait = static_cast<int>(2 * kMaxWalkSeconds) + 20;
+  static_assert(kWalkWait == 180);
+  return method == Method::kMibWalk ? kWalkWait : 10;
+}
 
 }  // namespace protocol

@@ -44,9 +44,10 @@ inline constexpr std::string_view kAddURLMarker = ":AddURL:END";
 // A swap path field holding this text is absent.
 inline constexpr std::string_view kNullField = "NULL";
 
-// How long the bridge tool waits for the reply. The service answers one
-// request at a time, so a file request may wait behind a walk (which the
-// service ends within about a minute); a walk may wait behind another.
+// How long the bridge tool waits for the reply: 10 s for a file request (the
+// service never holds one behind a walk); 180 s for a walk, which may wait
+// for the one before it (at most kMaxWalkSeconds) and then runs within the
+// same bound.
 int ReplyWaitSeconds(Method method);
 
 // Reply strings.

@@ -15,6 +15,7 @@
 #include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
 #include "test_root.h"
+#include "tests/support/loopback_listener.h"
 
 namespace prefservice {
 namespace {
@@ -180,6 +181,44 @@ TEST_F(AttackTest, PlantedEntriesAtTheCallersNames) {
   }
 }
 
+// Entries planted at every fixed name earlier versions made again for each
+// write (temporary, staging and probe files): the victim's writes, chunked
+// or whole, its backup and its administrator test all go through while they
+// stand, and its files are writable by the victim alone.
+TEST_F(AttackTest, EntriesAtTheNamesEarlierVersionsUsedDoNotBlockWrites) {
+  std::string profile = root_.File(kVictim), prev = root_.File(kVictim, "profile.prev.plist");
+  std::string url = protocol::FileURLFromPath(profile);
+  const std::vector<std::string> names = {profile + ".tmp", prev + ".tmp", profile + ".dummy",
+                                          profile + ".dummy.tmp", profile + ".admin.1.1"};
+  for (Plant plant : {Plant::kForeignFile, Plant::kSymlink, Plant::kDirectory}) {
+    for (const std::string& name : names)
+      ASSERT_TRUE(PlantAt(plant, name)) << PlantName(plant) << " at " << name;
+    EXPECT_EQ(AsVictim([&] {
+                int failed = 0;
+                failed += Call(Method::kIsAdminProfile, profile) != "TRUE";
+                failed += Call(Method::kWriteDictionaryToPlistFile, url + ":AddURL:END" + kPlist) != "TRUE";
+                failed += Call(Method::kWriteDataToPlistFile, url + ":AddURL:END" + kPlist) != "TRUE";
+                failed += Call(Method::kWriteDataToPlistFileRename, url) != "TRUE";
+                Call(Method::kSwapProfile,
+                     "2:ARG_iSwapType" + profile + ":ARG_cFooCurrentString" + prev + ":ARG_cFooPrevString");
+                return failed;
+              }),
+              0)
+        << PlantName(plant);
+    for (const std::string& file : {profile, prev}) {
+      struct stat st {};
+      ASSERT_EQ(lstat(file.c_str(), &st), 0) << PlantName(plant) << ": " << file;
+      EXPECT_EQ(ReadAll(file), kPlist);
+      EXPECT_EQ(st.st_uid, victim_);
+      EXPECT_EQ(st.st_mode & 0022, 0u) << file << " is writable by others";
+    }
+    ExpectSecretKept();
+    for (const std::string& name : names) vntest::fs::remove_all(name);
+    vntest::fs::remove(profile);
+    vntest::fs::remove(prev);
+  }
+}
+
 // The walk's merge on a planted link: the secret must not be copied into a
 // profile file the attacker may read.
 TEST_F(AttackTest, WalkDoesNotCopyAPrivateFileThroughALink) {
@@ -194,6 +233,28 @@ TEST_F(AttackTest, WalkDoesNotCopyAPrivateFileThroughALink) {
 // where the options pointed (a folder the victim may write).
 TEST_F(AttackTest, WalkOptionsBeyondWhatDiscoveryNeedsAreRefused) {
   std::string log = root_.folder() + "walk.log";
+  // A listener at every place the library's other transports would reach
+  // for "<transport>:<port>"; none of them may hear anything.
+  using testsupport::LoopbackListener;
+  LoopbackListener tcp(LoopbackListener::kTcp4);
+  ASSERT_TRUE(tcp.valid());
+  const std::string port = std::to_string(tcp.port());
+  LoopbackListener udp(LoopbackListener::kUdp4, tcp.port()), udp6(LoopbackListener::kUdp6, tcp.port()),
+      tcp6(LoopbackListener::kTcp6, tcp.port()),
+      local(LoopbackListener::kUnix, 0, root_.base() + "/" + port);  // in the victim's working folder
+  chmod((root_.base() + "/" + port).c_str(), 0777);
+  for (const char* transport : {"tcp:", "unix:", "udp6:", "tcp6:", "udp:", "TCP:", "tcpv6:"}) {
+    std::string request = WalkRequest() + "-v:arg:1:arg:-c:arg:public:arg:" + transport + port + ":arg:";
+    EXPECT_EQ(AsVictim([&] {
+                return chdir(root_.base().c_str()) == 0 && Call(Method::kMibWalk, request) == "iRet=-1" ? 0
+                                                                                                        : 1;
+              }),
+              0)
+        << transport;
+  }
+  for (LoopbackListener* l : {&tcp, &udp, &udp6, &tcp6, &local})
+    EXPECT_FALSE(l->valid() && l->Heard(std::chrono::milliseconds(100)))
+        << "a walk reached listener on " << port;
   for (const std::string& args : std::vector<std::string>{
            "-v:arg:1:arg:-c:arg:public:arg:-Lf:arg:" + log + ":arg:127.0.0.1:arg:",
            "-Lf" + log + ":arg:127.0.0.1:arg:", "-Dall:arg:127.0.0.1:arg:", "-I:arg:r:arg:127.0.0.1:arg:",

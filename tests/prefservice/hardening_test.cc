@@ -10,10 +10,12 @@
 #include <fstream>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/ipc.h"
 #include "protocol/file_url.h"
 #include "test_root.h"
+#include "tests/support/loopback_listener.h"
 
 namespace {
 
@@ -60,6 +62,25 @@ class HardeningTest : public ::testing::Test {
     std::string reply;
     auto status = platform::ipc::ReadFrameBy(c.fd(), &reply, 64, std::chrono::steady_clock::now() + wait);
     return status == FrameStatus::kOk ? reply : "unanswered";
+  }
+
+  // A walk to `agent` (-t 10 -r 1: one request may take 20 s) through the
+  // tool, started apart: the tool's pid.
+  pid_t StartWalk(const std::string& agent) {
+    std::string tool = platform::paths::BridgeToolPath();
+    std::vector<std::string> args = {
+        tool, "mibwalk_XPC", "VN420P", login_,   "snmpwalk",
+        "-v", "1",           "-c",     "public", "-t",
+        "10", "-r",          "1",      agent,    "1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1"};
+    pid_t pid = fork();
+    if (pid == 0) {
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(tool.c_str(), argv.data());
+      _exit(127);
+    }
+    return pid;
   }
 
   vntest::TempRoot root_{true};
@@ -143,6 +164,59 @@ TEST_F(HardeningTest, TwoDialogsWritingAtOnceNeverSpliceTheFile) {
   std::string last = ReadAll(profile_);
   EXPECT_TRUE(last == a || last == b);
   EXPECT_GT(WEXITSTATUS(status_a) + WEXITSTATUS(status_b), 0);
+}
+
+// Walks run apart from file requests: while a walk waits on a silent agent,
+// file requests are answered at once. A walk ends with its caller: once the
+// caller is killed, the next walk starts at once.
+TEST_F(HardeningTest, WalksNeverHoldFileRequestsAndEndWithTheirCaller) {
+  using testsupport::LoopbackListener;
+  using Clock = std::chrono::steady_clock;
+  LoopbackListener agent(LoopbackListener::kUdp4);
+  ASSERT_TRUE(agent.valid());
+  pid_t first = StartWalk(agent.address());
+  ASSERT_TRUE(agent.Heard(std::chrono::seconds(5))) << "the walk did not begin";
+  for (int i = 0; i < 3; ++i) {
+    auto start = Clock::now();
+    EXPECT_EQ(RunBridge({"hvPListIsAdminProfile_XPC", profile_}).output, "hvPListIsAdminProfile_XPC=TRUE\n");
+    EXPECT_EQ(Ask("hvPListExistProfile_XPC", profile_, std::chrono::seconds(1)), "FALSE");
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(1)) << "a file request waited for the walk";
+  }
+  kill(first, SIGKILL);
+  waitpid(first, nullptr, 0);
+  auto start = Clock::now();
+  pid_t second = StartWalk(agent.address());
+  // The killed caller's walk would send its retry only after 10 s.
+  EXPECT_TRUE(agent.Heard(std::chrono::seconds(8)));
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(3)) << "the next walk waited for the killed caller's";
+  kill(second, SIGKILL);
+  waitpid(second, nullptr, 0);
+}
+
+// Another user's folder or link at /tmp/vn420p-<uid>, made before the
+// service starts, does not keep it from starting (the user has a private
+// runtime folder); and the service works from "/", not from the folder it
+// was started in.
+TEST_F(HardeningTest, AnotherUsersEntryInTmpDoesNotStopTheService) {
+  if (!as_) GTEST_SKIP() << "needs root to plant the entry as another user";
+  const std::string fallback = "/tmp/vn420p-" + std::to_string(geteuid());
+  for (bool link : {false, true}) {
+    root_.StopService();
+    as_.reset();
+    vntest::fs::remove_all(fallback);
+    ASSERT_EQ(vntest::RunAsNobody(
+                  [&] { return link ? symlink("/tmp", fallback.c_str()) : mkdir(fallback.c_str(), 0777); }),
+              0);
+    as_.emplace("daemon");
+    EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n")
+        << (link ? "link" : "folder");
+    pid_t service = root_.ServicePid();
+    as_.reset();
+    std::error_code ec;
+    EXPECT_EQ(vntest::fs::read_symlink("/proc/" + std::to_string(service) + "/cwd", ec), "/");
+    vntest::fs::remove(fallback);
+    as_.emplace("daemon");
+  }
 }
 
 // A second service for the same user and preference folder (another runtime

@@ -1,10 +1,13 @@
 // The request methods in-process, on a temporary preference folder.
-#include "prefservice/service_xpc.h"
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <functional>
 
 #include "platform/log.h"
 #include "prefservice/own_files.h"
+#include "prefservice/service_xpc.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
@@ -41,6 +44,13 @@ class ServiceTest : public ::testing::Test {
     return Call(Method::kWriteDataToPlistFile, url_ + ":AddURL:END" + std::string(data), dialog);
   }
   std::string Rename(pid_t dialog = 0) { return Call(Method::kWriteDataToPlistFileRename, url_, dialog); }
+  // The staging files of the profile file's writes (at their unguessable names).
+  std::vector<std::string> StagingFiles() const {
+    std::vector<std::string> found;
+    for (const auto& entry : vntest::fs::directory_iterator(root_.folder()))
+      if (entry.path().string().rfind(profile_ + ".dummy.", 0) == 0) found.push_back(entry.path().string());
+    return found;
+  }
   std::string Swap(const std::string& mode) {
     return Call(Method::kSwapProfile, mode + ":ARG_iSwapType" + profile_ + ":ARG_cFooCurrentString" + prev_ +
                                           ":ARG_cFooPrevString");
@@ -110,6 +120,49 @@ TEST_F(ServiceTest, WholeTextWriteReplacesTheFile) {
   EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "TRUE");
   EXPECT_EQ(ReadAll(profile_), kPlist);
   EXPECT_FALSE(vntest::fs::exists(profile_ + ".tmp"));
+  EXPECT_EQ(std::distance(vntest::fs::directory_iterator(root_.folder()), {}), 1)
+      << "a temporary file was left";
+  // Only the profile file itself: its previous copy and spool file are never written whole.
+  for (const std::string& other : {prev_, root_.File(login_, "profile.spool.plist")}) {
+    WriteAll(other, "kept");
+    log_.clear();
+    EXPECT_EQ(
+        Call(Method::kWriteDictionaryToPlistFile, protocol::FileURLFromPath(other) + ":AddURL:END" + kPlist),
+        "FALSE")
+        << other;
+    EXPECT_EQ(ReadAll(other), "kept");
+    EXPECT_FALSE(log_.empty()) << "the refusal is logged";
+  }
+}
+
+// Every file the service creates, whatever the process's umask: the owner
+// alone may write it (0644), so no group member can append to it or link it.
+TEST_F(ServiceTest, FilesTheServiceCreatesAreWritableByTheOwnerOnly) {
+  const std::vector<std::pair<const char*, std::function<void()>>> ways = {
+      {"whole write", [&] { Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist); }},
+      {"chunks and rename", [&] { Chunk(kPlist), Rename(); }},
+      {"staging file", [&] { Chunk(kPlist); }},
+      {"swap save", [&] { WriteAll(profile_, kPlist), Swap("2"); }},
+      {"swap save without a profile file", [&] { Swap("2"); }},
+  };
+  for (mode_t mask : {mode_t{0}, mode_t{002}, mode_t{077}}) {
+    for (const auto& [what, make] : ways) {
+      vntest::fs::remove_all(root_.folder());
+      vntest::fs::create_directories(root_.folder());
+      mode_t old = umask(mask);
+      make();
+      umask(old);
+      size_t files = 0;
+      for (const auto& entry : vntest::fs::directory_iterator(root_.folder())) {
+        if (entry.path() == profile_ && std::string(what).rfind("swap", 0) == 0) continue;  // the test's own
+        struct stat st {};
+        ASSERT_EQ(lstat(entry.path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << what << ", umask " << mask << ": " << entry.path();
+        ++files;
+      }
+      EXPECT_EQ(files, 1u) << what;
+    }
+  }
 }
 
 TEST_F(ServiceTest, ChunksThenRenameReplaceTheProfileFile) {
@@ -128,8 +181,10 @@ TEST_F(ServiceTest, RenameRefusesAStagingFileThatIsNoCompletePropertyList) {
   WriteAll(profile_, "old");
   EXPECT_EQ(Chunk("A"), "TRUE");
   EXPECT_EQ(Chunk("B"), "TRUE");
-  EXPECT_EQ(ReadAll(profile_ + ".dummy"), "AB");
+  ASSERT_EQ(StagingFiles().size(), 1u);
+  EXPECT_EQ(ReadAll(StagingFiles()[0]), "AB");
   EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_TRUE(StagingFiles().empty()) << "a staging file that can never become valid stays";
   EXPECT_EQ(ReadAll(profile_), "old");
   // A cut-off document is refused as well.
   std::string text = kPlist;
@@ -305,9 +360,18 @@ TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
   WriteAll(outside, "keep");
   vntest::fs::create_symlink(outside, profile_);
   vntest::fs::create_symlink(outside, prev_);
-  EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "FALSE");
-  EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
+  // Each refusal is logged with the step, the whole path and the system's reason.
+  const std::string cause = "openat " + profile_ + ": " + std::strerror(ELOOP);
+  for (Method m : {Method::kIsAdminProfile, Method::kExistProfile}) {
+    log_.clear();
+    EXPECT_EQ(Call(m, profile_), "FALSE");
+    EXPECT_EQ(log_, std::vector<std::string>{"prefservice: " + std::string(protocol::MethodName(m)) + ": " +
+                                             cause});
+  }
+  log_.clear();
   EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
+  EXPECT_EQ(log_, std::vector<std::string>{"prefservice: hvPListRemove_XPC: " + profile_ +
+                                           ": not a regular file of this user with one link"});
   EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "FALSE");
   EXPECT_EQ(Chunk(kPlist), "TRUE");  // the staging file is a name of its own
   EXPECT_EQ(Rename(), "FALSE");
@@ -317,15 +381,18 @@ TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
   EXPECT_TRUE(vntest::fs::is_symlink(profile_));
 }
 
+// A link at the staging file's fixed name of earlier versions is neither
+// followed nor in the way: staging files have unguessable names now.
 TEST_F(ServiceTest, SymlinkAtTheStagingPathIsRefused) {
   std::string outside = root_.base() + "/staging-target";
   WriteAll(outside, "keep");
   vntest::fs::create_symlink(outside, profile_ + ".dummy");
-  EXPECT_EQ(Chunk("more"), "FALSE");
-  EXPECT_EQ(Chunk(kPlist), "FALSE");
-  EXPECT_EQ(Rename(), "FALSE");
+  EXPECT_EQ(Chunk("more"), "TRUE");
+  EXPECT_EQ(Chunk(kPlist), "TRUE");
+  EXPECT_EQ(Rename(), "TRUE");
   EXPECT_EQ(ReadAll(outside), "keep");
-  EXPECT_FALSE(vntest::fs::exists(profile_));
+  EXPECT_EQ(ReadAll(profile_), kPlist);
+  EXPECT_TRUE(vntest::fs::is_symlink(profile_ + ".dummy"));
 }
 
 TEST_F(ServiceTest, HardLinkAndFolderAtTheProfilePathAreRefused) {
@@ -384,18 +451,29 @@ TEST_F(WalkTest, WalkWithoutElementsRunsWithCountZero) {
   EXPECT_EQ(argc_, 0);
 }
 
+// n walk elements: n pieces and the empty one after the last marker.
+std::string Elements(int n) {
+  std::string elements;
+  for (int i = 0; i < n; ++i) elements += "x:arg:";
+  return elements;
+}
+
 TEST_F(WalkTest, WalksThatCannotBeTrustedAreRefused) {
-  std::string many;
-  for (int i = 0; i < 600; ++i) many += "x:arg:";
   for (const std::string& request : {
            std::string("VN420P:ModelName:ENDsomeoneelse:USErName:END"),
            "../x:ModelName:END" + login_ + ":USErName:END",
-           "VN420P:ModelName:END" + login_ + ":USErName:END" + many,
+           "VN420P:ModelName:END" + login_ + ":USErName:END" + Elements(600),
+           // The vector has room for 512 entries, the last of them the end mark.
+           "VN420P:ModelName:END" + login_ + ":USErName:END" + Elements(512),
            std::string("VN420P no markers"),
        }) {
     EXPECT_EQ(Call(Method::kMibWalk, request), "iRet=1");
   }
   EXPECT_EQ(calls_, 0);
+  EXPECT_EQ(Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:END" + Elements(511)),
+            "iRet=7");
+  EXPECT_EQ(argc_, 511);
+  EXPECT_EQ(after_, nullptr);
 }
 
 }  // namespace
