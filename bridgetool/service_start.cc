@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/unique_fd.h"
+
 extern char** environ;
 
 namespace bridgetool {
@@ -67,13 +69,9 @@ platform::ipc::Socket ConnectOrStart(const std::string& socket_path, const std::
   if (s.valid() || !NobodyListens(errno) || service_path.empty()) return s;
 
   std::string lock_path = socket_path + ".start.lock";
-  int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (lock_fd < 0) return s;
-  struct Unlock {
-    int fd;
-    ~Unlock() { close(fd); }  // closing drops the lock
-  } unlock{lock_fd};
-  if (flock(lock_fd, LOCK_EX) != 0) return s;
+  // Closing drops the lock.
+  platform::UniqueFd lock(open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!lock.valid() || flock(lock.fd(), LOCK_EX) != 0) return s;
 
   // Another starter may have won while we waited for the lock.
   s = platform::ipc::Connect(socket_path);

@@ -26,12 +26,16 @@ class ConfinedVariant : public profilestore::FileVariant {
   // The store's path globals, as set for the request.
   std::string ProfilePath() override;
   std::string PrevPath() override;
-  int IsAdmin(const std::string& path) override;
-  void Swap(int mode, const std::string& profile, const std::string& prev) override;
-  int Exist(const std::string& path) override;
-  int Remove(const std::string& path) override;
+  // What the merge uses: the read (a missing file reads as no lists, unlogged)
+  // and the atomic replacement of the profile file.
   bool ReadData(const std::string& path, std::string* out, size_t max_bytes) override;
   bool WriteData(std::string_view bytes, const std::string& path) override;
+  // The write's gate and the file tests, as the file requests do them. A
+  // path that is not one of the caller's own files answers 0 (no swap).
+  int IsAdmin(const std::string& path) override;
+  int Exist(const std::string& path) override;
+  int Remove(const std::string& path) override;
+  void Swap(int mode, const std::string& profile, const std::string& prev) override;
 
  private:
   // The file name when `path` is one of the caller's own files, else nullopt

@@ -25,6 +25,7 @@
 #include "platform/ipc.h"
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/unique_fd.h"
 #include "prefservice/listener.h"
 #include "protocol/request.h"
 #include "vn420p_version.h"
@@ -72,21 +73,20 @@ bool TakeFolderLocks(std::string* why) {
   }
   for (const std::string& dir : dirs) {
     std::string path = dir + "/prefservice-" + key + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
+    platform::UniqueFd lock(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock.valid()) {
       *why = "cannot open " + path + ": " + std::strerror(errno);
       return false;
     }
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    while (flock(lock.fd(), LOCK_EX | LOCK_NB) != 0) {
       if (std::chrono::steady_clock::now() >= until) {
-        close(fd);
         *why = "another service already serves this user's preference folder (" + path + ")";
         return false;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    // The descriptor stays open: the lock is ours until exit.
+    lock.release();  // stays open: the lock is ours until exit
   }
   return true;
 }

@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "platform/log.h"
+#include "platform/unique_fd.h"
+#include "platform/write_all.h"
 
 namespace prefservice {
 namespace {
@@ -30,44 +32,11 @@ bool EndsWith(std::string_view s, std::string_view suffix) {
   return s.size() >= suffix.size() && s.substr(s.size() - suffix.size()) == suffix;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  // Closes now and reports whether the close succeeded.
-  bool Close() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
 // A regular file with one link, of this user: nothing another user planted
 // at the caller's names (a link, a FIFO, a folder, a hard link or a file of
 // their own) is read, written or removed.
 bool IsPlainFile(const struct stat& st) {
   return S_ISREG(st.st_mode) && st.st_nlink == 1 && st.st_uid == geteuid();
-}
-
-bool WriteAll(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = write(fd, p, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w == 0) errno = EIO;
-    if (w <= 0) return false;
-    p += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
 }
 
 // Sets *error to "<step> <path>: <reason of errno>"; answers false.
@@ -152,17 +121,13 @@ std::optional<FolderHandle> FolderHandle::Open(const std::string& folder, std::s
     Fail(error, "open", folder);
     return std::nullopt;
   }
-  return FolderHandle(fd, folder.empty() || folder.back() != '/' ? folder + "/" : folder);
-}
-
-FolderHandle::~FolderHandle() {
-  if (fd_ >= 0) close(fd_);
+  return FolderHandle(platform::UniqueFd(fd), folder.empty() || folder.back() != '/' ? folder + "/" : folder);
 }
 
 std::string FolderHandle::PathOf(const std::string& name) const { return path_ + name; }
 
 int FolderHandle::OpenRegular(const std::string& name, int flags, std::string* error) {
-  int fd = openat(fd_, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  int fd = openat(fd_.fd(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     Fail(error, "openat", PathOf(name));
     return -1;
@@ -186,7 +151,7 @@ int FolderHandle::OpenRegular(const std::string& name, int flags, std::string* e
 
 bool FolderHandle::TargetReplaceable(const std::string& name, std::string* error) {
   struct stat st {};
-  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+  if (fstatat(fd_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
     return errno == ENOENT || Fail(error, "fstatat", PathOf(name));
   return IsPlainFile(st) || Refuse(error, PathOf(name), kNotPlain);
 }
@@ -196,12 +161,12 @@ int FolderHandle::CreateAtUniqueName(const std::string& prefix, std::string_view
   // A clash is all but impossible; a few tries still cover one.
   for (int attempt = 0; attempt < 4; ++attempt) {
     *name = prefix + "." + UniquePart() + std::string(suffix);
-    int fd = openat(fd_, name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    int fd = openat(fd_.fd(), name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
     if (fd >= 0) {
       // The umask may have taken bits away; the mode is the same for every file.
       if (fchmod(fd, kFileMode) == 0) return fd;
       Fail(error, "fchmod", PathOf(*name));
-      unlinkat(fd_, name->c_str(), 0);
+      unlinkat(fd_.fd(), name->c_str(), 0);
       close(fd);
       return -1;
     }
@@ -214,45 +179,46 @@ int FolderHandle::CreateAtUniqueName(const std::string& prefix, std::string_view
 bool FolderHandle::IsAdmin(const std::string& name, std::string* error) {
   // As the store's administrator test does; the files made here set their own mode.
   umask(002);
-  Fd existing(OpenRegular(name, O_RDWR | O_APPEND, error));
-  if (existing.ok()) return true;
+  platform::UniqueFd existing(OpenRegular(name, O_RDWR | O_APPEND, error));
+  if (existing.valid()) return true;
   if (errno != ENOENT) return false;  // *error says why
   // Whoever may create a file in the folder may create this one.
   std::string probe;
-  Fd fd(CreateAtUniqueName(name, kProbeSuffix, &probe, error));
-  if (!fd.ok()) return false;  // *error says why
-  unlinkat(fd_, probe.c_str(), 0);
+  platform::UniqueFd fd(CreateAtUniqueName(name, kProbeSuffix, &probe, error));
+  if (!fd.valid()) return false;  // *error says why
+  unlinkat(fd_.fd(), probe.c_str(), 0);
   return true;
 }
 
 bool FolderHandle::Exists(const std::string& name, std::string* error) {
-  Fd fd(OpenRegular(name, O_RDONLY, error));
-  return fd.ok();
+  platform::UniqueFd fd(OpenRegular(name, O_RDONLY, error));
+  return fd.valid();
 }
 
 bool FolderHandle::Remove(const std::string& name, std::string* error) {
   struct stat st {};
-  if (fstatat(fd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return Fail(error, "fstatat", PathOf(name));
+  if (fstatat(fd_.fd(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    return Fail(error, "fstatat", PathOf(name));
   if (!IsPlainFile(st)) return Refuse(error, PathOf(name), kNotPlain);
-  return unlinkat(fd_, name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
+  return unlinkat(fd_.fd(), name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
 }
 
 bool FolderHandle::Unlink(const std::string& name, std::string* error) {
-  return unlinkat(fd_, name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
+  return unlinkat(fd_.fd(), name.c_str(), 0) == 0 || Fail(error, "unlinkat", PathOf(name));
 }
 
 bool FolderHandle::Read(const std::string& name, std::string* out, size_t max_bytes, std::string* error,
                         bool* missing) {
   if (missing) *missing = false;
-  Fd fd(OpenRegular(name, O_RDONLY, error));
-  if (!fd.ok()) {
+  platform::UniqueFd fd(OpenRegular(name, O_RDONLY, error));
+  if (!fd.valid()) {
     if (missing) *missing = errno == ENOENT;
     return false;  // *error says why
   }
   std::string buf;
   char block[65536];
   for (;;) {
-    ssize_t n = read(fd.get(), block, sizeof block);
+    ssize_t n = read(fd.fd(), block, sizeof block);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return Fail(error, "read", PathOf(name));
     if (n == 0) break;
@@ -267,74 +233,76 @@ template <typename Fill>
 bool FolderHandle::ReplaceThrough(const std::string& name, bool flush, Fill fill, std::string* error) {
   if (!TargetReplaceable(name, error)) return false;
   std::string tmp;
-  Fd fd(CreateAtUniqueName(name, kTempSuffix, &tmp, error));
-  if (!fd.ok()) return false;  // *error says why
-  bool ok = fill(fd.get(), tmp) && (!flush || fsync(fd.get()) == 0 || Fail(error, "fsync", PathOf(tmp)));
-  ok = ok && (fd.Close() || Fail(error, "close", PathOf(tmp)));
-  ok = ok && (renameat(fd_, tmp.c_str(), fd_, name.c_str()) == 0 || Fail(error, "renameat", PathOf(name)));
+  platform::UniqueFd fd(CreateAtUniqueName(name, kTempSuffix, &tmp, error));
+  if (!fd.valid()) return false;  // *error says why
+  bool ok = fill(fd.fd(), tmp) && (!flush || fsync(fd.fd()) == 0 || Fail(error, "fsync", PathOf(tmp)));
+  ok = ok && (fd.close() || Fail(error, "close", PathOf(tmp)));
+  ok = ok && (renameat(fd_.fd(), tmp.c_str(), fd_.fd(), name.c_str()) == 0 ||
+              Fail(error, "renameat", PathOf(name)));
   if (!ok) {
-    unlinkat(fd_, tmp.c_str(), 0);
+    unlinkat(fd_.fd(), tmp.c_str(), 0);
     return false;
   }
-  return !flush || fsync(fd_) == 0 || Fail(error, "fsync", path_);
+  return !flush || fsync(fd_.fd()) == 0 || Fail(error, "fsync", path_);
 }
 
 bool FolderHandle::Replace(const std::string& name, std::string_view bytes, std::string* error, bool flush) {
   return ReplaceThrough(
       name, flush,
       [&](int fd, const std::string& tmp) {
-        return WriteAll(fd, bytes.data(), bytes.size()) || Fail(error, "write", PathOf(tmp));
+        return platform::WriteAll(fd, bytes) || Fail(error, "write", PathOf(tmp));
       },
       error);
 }
 
 bool FolderHandle::CreateUnique(const std::string& prefix, std::string_view bytes, std::string* name,
                                 std::string* error) {
-  Fd fd(CreateAtUniqueName(prefix, "", name, error));
-  if (!fd.ok()) return false;  // *error says why
-  if (WriteAll(fd.get(), bytes.data(), bytes.size()) && fd.Close()) return true;
+  platform::UniqueFd fd(CreateAtUniqueName(prefix, "", name, error));
+  if (!fd.valid()) return false;  // *error says why
+  if (platform::WriteAll(fd.fd(), bytes) && fd.close()) return true;
   Fail(error, "write", PathOf(*name));
-  unlinkat(fd_, name->c_str(), 0);
+  unlinkat(fd_.fd(), name->c_str(), 0);
   return false;
 }
 
 bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes,
                           std::string* error) {
-  Fd existing(OpenRegular(name, O_WRONLY | O_APPEND, error));
-  if (!existing.ok()) return false;  // *error says why
+  platform::UniqueFd existing(OpenRegular(name, O_WRONLY | O_APPEND, error));
+  if (!existing.valid()) return false;  // *error says why
   // In place: the file is checked whole before it is ever moved, and a
   // failed append is cut off again, so copying it for every chunk buys nothing.
   struct stat st {};
-  if (fstat(existing.get(), &st) != 0) return Fail(error, "fstat", PathOf(name));
+  if (fstat(existing.fd(), &st) != 0) return Fail(error, "fstat", PathOf(name));
   if (static_cast<size_t>(st.st_size) + tail.size() > max_bytes)
     return Fail(error, "append to", PathOf(name), EFBIG);
-  if (WriteAll(existing.get(), tail.data(), tail.size())) return true;
+  if (platform::WriteAll(existing.fd(), tail)) return true;
   Fail(error, "write", PathOf(name));
-  if (ftruncate(existing.get(), st.st_size) != 0) unlinkat(fd_, name.c_str(), 0);
+  if (ftruncate(existing.fd(), st.st_size) != 0) unlinkat(fd_.fd(), name.c_str(), 0);
   return false;
 }
 
 bool FolderHandle::Copy(const std::string& from, const std::string& to, std::string* error, bool* missing) {
-  Fd src(OpenRegular(from, O_RDONLY, error));
-  if (missing) *missing = !src.ok() && errno == ENOENT;
-  if (!src.ok()) return false;  // *error says why
+  platform::UniqueFd src(OpenRegular(from, O_RDONLY, error));
+  if (missing) *missing = !src.valid() && errno == ENOENT;
+  if (!src.valid()) return false;  // *error says why
   return ReplaceThrough(
       to, true,
       [&](int dst, const std::string& tmp) {
         char block[kCopyBlock];
         for (;;) {
-          ssize_t n = read(src.get(), block, sizeof block);
+          ssize_t n = read(src.fd(), block, sizeof block);
           if (n < 0 && errno == EINTR) continue;
           if (n < 0) return Fail(error, "read", PathOf(from));
           if (n == 0) return true;
-          if (!WriteAll(dst, block, static_cast<size_t>(n))) return Fail(error, "write", PathOf(tmp));
+          if (!platform::WriteAll(dst, std::string_view(block, static_cast<size_t>(n))))
+            return Fail(error, "write", PathOf(tmp));
         }
       },
       error);
 }
 
 void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
-  int fd = openat(fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = openat(fd_.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   DIR* d = fdopendir(fd);
   if (d == nullptr) {
@@ -354,8 +322,8 @@ void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
         tail.find(kStagingMark) == std::string_view::npos && tail.find(".admin.") == std::string_view::npos)
       continue;
     struct stat st {};
-    if (fstatat(fd_, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st))
-      unlinkat(fd_, e->d_name, 0);
+    if (fstatat(fd_.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && IsPlainFile(st))
+      unlinkat(fd_.fd(), e->d_name, 0);
   }
   closedir(d);
 }
@@ -384,12 +352,12 @@ bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const
 }
 
 bool FolderHandle::Rename(const std::string& from, const std::string& to, std::string* error) {
-  Fd src(OpenRegular(from, O_RDONLY, error));
-  if (!src.ok()) return false;  // *error says why
-  if (fsync(src.get()) != 0) return Fail(error, "fsync", PathOf(from));
+  platform::UniqueFd src(OpenRegular(from, O_RDONLY, error));
+  if (!src.valid()) return false;  // *error says why
+  if (fsync(src.fd()) != 0) return Fail(error, "fsync", PathOf(from));
   if (!TargetReplaceable(to, error)) return false;
-  if (renameat(fd_, from.c_str(), fd_, to.c_str()) != 0) return Fail(error, "renameat", PathOf(to));
-  return fsync(fd_) == 0 || Fail(error, "fsync", path_);
+  if (renameat(fd_.fd(), from.c_str(), fd_.fd(), to.c_str()) != 0) return Fail(error, "renameat", PathOf(to));
+  return fsync(fd_.fd()) == 0 || Fail(error, "fsync", path_);
 }
 
 }  // namespace prefservice

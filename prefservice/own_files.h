@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/unique_fd.h"
+
 namespace prefservice {
 
 enum class FileKind { kProfile, kPrev, kSpool };
@@ -63,11 +65,8 @@ bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const
 class FolderHandle {
  public:
   static std::optional<FolderHandle> Open(const std::string& folder, std::string* error);
-  FolderHandle(FolderHandle&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_)) {
-    other.fd_ = -1;
-  }
-  FolderHandle& operator=(FolderHandle&&) = delete;
-  ~FolderHandle();
+  FolderHandle(FolderHandle&&) noexcept = default;
+  FolderHandle& operator=(FolderHandle&&) noexcept = default;
 
   // Whether this user may create or write `name`: an existing file must open
   // for writing; for a missing one a probe file at an unguessable name is
@@ -114,7 +113,7 @@ class FolderHandle {
   std::string PathOf(const std::string& name) const;
 
  private:
-  FolderHandle(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  FolderHandle(platform::UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
   bool TargetReplaceable(const std::string& name, std::string* error);
   int OpenRegular(const std::string& name, int flags, std::string* error);
   // Creates a new file at `prefix` + "." + an unguessable part + `suffix`.
@@ -124,7 +123,7 @@ class FolderHandle {
   // and renames it over `name`, flushing both when asked.
   template <typename Fill>
   bool ReplaceThrough(const std::string& name, bool flush, Fill fill, std::string* error);
-  int fd_;
+  platform::UniqueFd fd_;
   std::string path_;  // ends in '/'
 };
 

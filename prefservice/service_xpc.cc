@@ -13,6 +13,7 @@
 
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/utf8.h"
 #include "prefservice/confined_variant.h"
 #include "prefservice/own_files.h"
 #include "profilestore/direct_variant.h"
@@ -132,7 +133,7 @@ std::string Folder() {
 // The caller's own file named by a path, or nullopt (logged).
 std::optional<OwnFile> OwnFileAt(std::string_view path, const Caller& caller, const char* method) {
   std::optional<OwnFile> file;
-  if (protocol::IsValidUTF8(path)) file = ClassifyOwnFile(path, Folder(), caller.login);
+  if (platform::IsValidUtf8(path)) file = ClassifyOwnFile(path, Folder(), caller.login);
   if (!file) platform::log::Writef(LOG_WARNING, "prefservice: %s refused a path outside the caller's files", method);
   return file;
 }
@@ -221,6 +222,41 @@ bool StartsDocument(std::string_view chunk) { return chunk.substr(0, 5) == "<?xm
 
 }  // namespace
 
+namespace {
+
+// One step on the caller's own file that `path` names, in its opened folder:
+// "TRUE" when it succeeded, else "FALSE" (a failed step logged with its cause).
+std::string_view OnOwnFile(std::string_view path, const Caller& caller, const char* method,
+                           bool (FolderHandle::*step)(const std::string&, std::string*)) {
+  std::optional<OwnFile> file = OwnFileAt(path, caller, method);
+  std::optional<FolderHandle> dir = file ? OpenFolder(caller, method) : std::nullopt;
+  if (!dir) return kReplyFalse;
+  std::string error;
+  if (((*dir).*step)(file->name, &error)) return kReplyTrue;
+  LogFailure(method, error);
+  return kReplyFalse;
+}
+
+// The profile file itself that a file URL names (its previous copy and spool
+// file are refused, logged), with its opened folder.
+struct ProfileTarget {
+  OwnFile file;
+  FolderHandle dir;
+};
+std::optional<ProfileTarget> ProfileAtURL(std::string_view url, const Caller& caller, const char* method) {
+  std::optional<OwnFile> file = OwnFileAtURL(url, caller, method);
+  if (!file) return std::nullopt;
+  if (file->kind != FileKind::kProfile) {
+    platform::log::Writef(LOG_WARNING, "prefservice: %s refused a path that is not the profile file", method);
+    return std::nullopt;
+  }
+  std::optional<FolderHandle> dir = OpenFolder(caller, method);
+  if (!dir) return std::nullopt;
+  return ProfileTarget{std::move(*file), std::move(*dir)};
+}
+
+}  // namespace
+
 WalkFunction SetWalkFunction(WalkFunction walk) {
   std::lock_guard<std::mutex> lock(g_walk_fn_mutex);
   WalkFunction previous = std::move(WalkOverride());
@@ -229,13 +265,7 @@ WalkFunction SetWalkFunction(WalkFunction walk) {
 }
 
 void HVmacServiceXPC::hvPListIsAdminProfile_XPC(std::string_view request, const Reply& reply) {
-  constexpr const char* kMethod = "hvPListIsAdminProfile_XPC";
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
-  std::string error;
-  bool ok = dir && dir->IsAdmin(file->name, &error);
-  if (dir && !ok) LogFailure(kMethod, error);
-  reply(ok ? kReplyTrue : kReplyFalse);
+  reply(OnOwnFile(request, caller_, "hvPListIsAdminProfile_XPC", &FolderHandle::IsAdmin));
 }
 
 void HVmacServiceXPC::hvPListSwapProfile_XPC(std::string_view request, const Reply& reply) {
@@ -256,54 +286,32 @@ void HVmacServiceXPC::hvPListSwapProfile_XPC(std::string_view request, const Rep
 }
 
 void HVmacServiceXPC::hvPListExistProfile_XPC(std::string_view request, const Reply& reply) {
-  constexpr const char* kMethod = "hvPListExistProfile_XPC";
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
-  std::string error;
-  bool ok = dir && dir->Exists(file->name, &error);
-  if (dir && !ok) LogFailure(kMethod, error);
-  reply(ok ? kReplyTrue : kReplyFalse);
+  reply(OnOwnFile(request, caller_, "hvPListExistProfile_XPC", &FolderHandle::Exists));
 }
 
 void HVmacServiceXPC::hvPListRemove_XPC(std::string_view request, const Reply& reply) {
-  constexpr const char* kMethod = "hvPListRemove_XPC";
-  std::optional<OwnFile> file = OwnFileAt(request, caller_, kMethod);
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
-  std::string error;
-  bool ok = dir && dir->Remove(file->name, &error);
-  if (dir && !ok) LogFailure(kMethod, error);
-  reply(ok ? kReplyTrue : kReplyFalse);
+  reply(OnOwnFile(request, caller_, "hvPListRemove_XPC", &FolderHandle::Remove));
 }
 
 void HVmacServiceXPC::writeDictionaryToPlistFile_XPC(std::string_view request, const Reply& reply) {
   constexpr const char* kMethod = "writeDictionaryToPlistFile_XPC";
   std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
-  std::optional<OwnFile> file;
-  if (write && protocol::IsValidUTF8(write->data)) file = OwnFileAtURL(write->url, caller_, kMethod);
-  if (file && file->kind != FileKind::kProfile) {
-    platform::log::Writef(LOG_WARNING, "prefservice: %s refused a path that is not the profile file",
-                          kMethod);
-    file.reset();
-  }
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
+  std::optional<ProfileTarget> target;
+  if (write && platform::IsValidUtf8(write->data)) target = ProfileAtURL(write->url, caller_, kMethod);
   std::string error;
-  bool ok = dir && dir->Replace(file->name, write->data, &error);
-  if (dir && !ok) LogFailure(kMethod, error);
+  bool ok = target && target->dir.Replace(target->file.name, write->data, &error);
+  if (target && !ok) LogFailure(kMethod, error);
   reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDataToPlistFile_XPC(std::string_view request, const Reply& reply) {
   constexpr const char* kMethod = "writeDataToPlistFile_XPC";
   std::optional<protocol::WriteRequest> write = protocol::ParseWriteRequest(request);
-  std::optional<OwnFile> file;
-  if (write && protocol::IsValidUTF8(write->data)) file = OwnFileAtURL(write->url, caller_, kMethod);
-  if (file && file->kind != FileKind::kProfile) file.reset();
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
-  if (!dir) {
-    reply(kReplyFalse);
-    return;
-  }
-  auto current = StagingFiles().find(file->name);
+  std::optional<ProfileTarget> target;
+  if (write && platform::IsValidUtf8(write->data)) target = ProfileAtURL(write->url, caller_, kMethod);
+  if (!target) return reply(kReplyFalse);
+  auto& [file, dir] = *target;
+  auto current = StagingFiles().find(file.name);
   // A chunk that begins a document, or the first one since the service
   // started, starts a write of this dialog in a new staging file; whatever an
   // earlier write left is dropped.
@@ -321,31 +329,27 @@ void HVmacServiceXPC::writeDataToPlistFile_XPC(std::string_view request, const R
     // Atomic; flushed once, when it is moved over the profile file.
     std::string name;
     ok = write->data.size() <= kMaxStagingBytes &&
-         dir->CreateUnique(StagingPrefix(file->name), write->data, &name, &error);
+         dir.CreateUnique(StagingPrefix(file.name), write->data, &name, &error);
     if (write->data.size() > kMaxStagingBytes) error = "a chunk larger than the staging file may grow";
-    if (current != StagingFiles().end()) dir->Unlink(current->second.name, nullptr);
-    if (ok) StagingFiles()[file->name] = Staging{caller_.dialog, name};
+    if (current != StagingFiles().end()) dir.Unlink(current->second.name, nullptr);
+    if (ok) StagingFiles()[file.name] = Staging{caller_.dialog, name};
   } else {
-    ok = dir->Append(current->second.name, write->data, kMaxStagingBytes, &error);
+    ok = dir.Append(current->second.name, write->data, kMaxStagingBytes, &error);
   }
   if (!ok) {
     LogFailure(kMethod, error);
-    if (!fresh) dir->Unlink(current->second.name, nullptr);
-    StagingFiles().erase(file->name);
+    if (!fresh) dir.Unlink(current->second.name, nullptr);
+    StagingFiles().erase(file.name);
   }
   reply(ok ? kReplyTrue : kReplyFalse);
 }
 
 void HVmacServiceXPC::writeDataToPlistFileRename_XPC(std::string_view request, const Reply& reply) {
   constexpr const char* kMethod = "writeDataToPlistFileRename_XPC";
-  std::optional<OwnFile> file = OwnFileAtURL(request, caller_, kMethod);
-  if (file && file->kind != FileKind::kProfile) file.reset();
-  std::optional<FolderHandle> dir = file ? OpenFolder(caller_, kMethod) : std::nullopt;
-  if (!dir) {
-    reply(kReplyFalse);
-    return;
-  }
-  auto current = StagingFiles().find(file->name);
+  std::optional<ProfileTarget> target = ProfileAtURL(request, caller_, kMethod);
+  if (!target) return reply(kReplyFalse);
+  auto& [file, dir] = *target;
+  auto current = StagingFiles().find(file.name);
   if (current == StagingFiles().end() || current->second.dialog != caller_.dialog) {
     platform::log::Writef(LOG_WARNING, "prefservice: %s refused: no write of this dialog", kMethod);
     reply(kReplyFalse);
@@ -354,24 +358,24 @@ void HVmacServiceXPC::writeDataToPlistFileRename_XPC(std::string_view request, c
   std::string staging = std::move(current->second.name);
   StagingFiles().erase(current);
   std::string content, error;
-  if (!dir->Read(staging, &content, kMaxStagingBytes, &error)) {
+  if (!dir.Read(staging, &content, kMaxStagingBytes, &error)) {
     LogFailure(kMethod, error);
-    dir->Unlink(staging, nullptr);
+    dir.Unlink(staging, nullptr);
     reply(kReplyFalse);
     return;
   }
   if (!IsCompleteProfileDocument(content)) {
     // It can never become valid: the next write starts a new one.
     platform::log::Writef(LOG_WARNING, "prefservice: %s: %s is not a complete property list; not moved",
-                          kMethod, dir->PathOf(staging).c_str());
-    dir->Unlink(staging, nullptr);
+                          kMethod, dir.PathOf(staging).c_str());
+    dir.Unlink(staging, nullptr);
     reply(kReplyFalse);
     return;
   }
-  bool ok = dir->Rename(staging, file->name, &error);
+  bool ok = dir.Rename(staging, file.name, &error);
   if (!ok) {
     LogFailure(kMethod, error);
-    dir->Unlink(staging, nullptr);
+    dir.Unlink(staging, nullptr);
   }
   reply(ok ? kReplyTrue : kReplyFalse);
 }
@@ -382,7 +386,7 @@ void HVmacServiceXPC::mibwalk_XPC(std::string_view request, const Reply& reply) 
   int status = kWalkNotRun;
   const char* why = nullptr;
   std::unique_lock<std::timed_mutex> turn;
-  if (!walk || !protocol::IsValidUTF8(request)) {
+  if (!walk || !platform::IsValidUtf8(request)) {
     why = "refused a malformed request";
   } else if (walk->user != caller_.login || caller_.login.empty()) {
     why = "refused a walk for another user";
