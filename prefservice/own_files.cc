@@ -45,9 +45,10 @@ bool Fail(std::string* error, const char* step, const std::string& path, int err
   return false;
 }
 
-// Sets *error to "<path>: <why>"; answers false.
+// Sets *error to "<path>: <why>" and errno to EPERM; answers false.
 bool Refuse(std::string* error, const std::string& path, const char* why) {
   if (error != nullptr) *error = path + ": " + why;
+  errno = EPERM;
   return false;
 }
 

@@ -58,8 +58,9 @@ bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const
 
 // An open descriptor of the preference folder and the steps on names in it.
 // Every step answers false with *error set to the step, the whole path and
-// the system's reason (or why the entry was refused); on success *error
-// means nothing. Files the service creates get bits 0644: no other user, group
+// the system's reason (or why the entry was refused), and errno as the
+// failing call left it (EPERM for a refused entry); on success *error means
+// nothing. Files the service creates get bits 0644: no other user, group
 // members included, may write them. Not thread-safe: the caller runs one file
 // request at a time.
 class FolderHandle {

@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <map>
 #include <memory>
@@ -233,7 +234,9 @@ std::string_view OnOwnFile(std::string_view path, const Caller& caller, const ch
   if (!dir) return kReplyFalse;
   std::string error;
   if (((*dir).*step)(file->name, &error)) return kReplyTrue;
-  LogFailure(method, error);
+  // A missing file is a plain answer, not a failure (the step leaves errno
+  // as its failing call set it).
+  if (errno != ENOENT) LogFailure(method, error);
   return kReplyFalse;
 }
 
