@@ -5,6 +5,7 @@
 // root's rights; the clients that do not play along are the same user's, the
 // only ones the service lets in.
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 
 #include <fstream>
@@ -37,6 +38,28 @@ long ResidentKiB(pid_t pid) {
     if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
   return -1;
 }
+
+// Held by the tests that plant at, or rely on, the user's private folder in
+// /tmp, which every test of the same user shares: ctest runs them in
+// parallel processes.
+class SharedTmpFolderLock {
+ public:
+  SharedTmpFolderLock() {
+    const char* path = "/tmp/vn420p-tests-private-folder.lock";
+    fd_ = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd_ < 0) {
+      fd_ = open(path, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+      if (fd_ < 0) fd_ = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd_ >= 0) flock(fd_, LOCK_EX);
+  }
+  ~SharedTmpFolderLock() {
+    if (fd_ >= 0) close(fd_);
+  }
+
+ private:
+  int fd_ = -1;
+};
 
 class HardeningTest : public ::testing::Test {
  protected:
@@ -222,6 +245,7 @@ TEST_F(HardeningTest, AnotherUsersEntryInTmpDoesNotStopTheService) {
 // A second service for the same user and preference folder (another runtime
 // folder) does not start, so it can never undo the first one's writes.
 TEST_F(HardeningTest, OneServicePerUserWhateverTheRuntimeFolder) {
+  SharedTmpFolderLock shared;
   std::string other = root_.base() + "/run2";
   vntest::fs::create_directories(other);
   chmod(other.c_str(), 0700);
@@ -269,6 +293,7 @@ TEST_F(HardeningTest, NonSocketEntryAtTheSocketPath) {
 // (through the private runtime folder), and every file lands at its whole
 // path, nothing at a cut one.
 TEST_F(HardeningTest, ALongInstallationRootAndRuntimeFolder) {
+  SharedTmpFolderLock shared;
   root_.StopService();
   std::string deep =
       root_.base() + "/" + std::string(250, 'r') + "/" + std::string(250, 'q') + "/" + std::string(200, 'p');
