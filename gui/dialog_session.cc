@@ -83,11 +83,12 @@ Picture DialogSession::capture() {
   Picture p;
   if (!dialog_) return p;
   for (auto& entry : dialog_->panels()) {
-    p.panels.push_back({entry.panel->panelName(), entry.panel->panelKind(), CaptureControls(entry.view),
+    p.panels.push_back({entry.panel->panelName(), entry.panel->panelKind(), host::CaptureControls(entry.view),
                         host::SummaryItems(*entry.panel)});
   }
   for (ui::Window* w : windows_)
-    p.windows.push_back({reinterpret_cast<std::uintptr_t>(w), w->title(), CaptureControls(w->contentView())});
+    p.windows.push_back(
+        {reinterpret_cast<std::uintptr_t>(w), w->title(), host::CaptureControls(w->contentView())});
   return p;
 }
 
@@ -126,20 +127,20 @@ void DialogSession::open(const host::DialogOptions& options) {
   });
 }
 
-void DialogSession::act(const UserAction& action) {
+void DialogSession::act(const host::UserAction& action) {
   post([this, action] {
     if (!dialog_) return;
     std::string error;
     // The innermost modal window takes the action first, as only it is live.
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
-      if (FindControl((*it)->contentView(), action.id)) {
-        ApplyUserAction((*it)->contentView(), action, &error);
+      if (host::FindControl((*it)->contentView(), action.id)) {
+        host::ApplyUserAction((*it)->contentView(), action, &error);
         return;
       }
     if (!windows_.empty()) return;  // the dialog behind a modal window takes no input
     for (auto& entry : dialog_->panels())
-      if (FindControl(entry.view, action.id)) {
-        ApplyUserAction(entry.view, action, &error);
+      if (host::FindControl(entry.view, action.id)) {
+        host::ApplyUserAction(entry.view, action, &error);
         return;
       }
   });

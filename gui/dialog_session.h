@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "gui/control_state.h"
 #include "gui/cups_jobs.h"
 #include "gui/plugin_thread.h"
-#include "gui/user_action.h"
+#include "host/control_snapshot.h"
 #include "host/dialog.h"
+#include "host/user_action.h"
 
 namespace gui {
 
@@ -36,14 +36,14 @@ struct SessionInfo {
 
 struct PanelPicture {
   std::string name, kind;
-  ControlState view;
+  host::ControlState view;
   std::vector<std::pair<std::string, std::string>> summary;  // in display order
 };
 
 struct WindowPicture {
   std::uintptr_t id = 0;
   std::string title;
-  ControlState content;
+  host::ControlState content;
 };
 
 struct Picture {
@@ -91,7 +91,7 @@ class DialogSession {
   // Closes the current printer's session (terminating its panels) and opens
   // one on the options; callbacks.opened, then a picture.
   void open(const host::DialogOptions& options);
-  void act(const UserAction& action);
+  void act(const host::UserAction& action);
   // The user closed a modal window: its run ends with the cancel response.
   void cancelWindow(std::uintptr_t id);
   // Hides the shown panel (shouldHide), which then saves its values, and shows

@@ -21,6 +21,10 @@
 
 namespace gui {
 
+using host::ControlKind;
+using host::ControlState;
+using host::UserAction;
+
 namespace {
 
 constexpr const char* kIdProperty = "vnControlId";
@@ -129,6 +133,7 @@ QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
     emitAction(a);
   };
   switch (s.kind) {
+    case ControlKind::kObject:  // no view: not in a view tree
     case ControlKind::kView: w = new QWidget(parent); break;
     case ControlKind::kBox: w = new QGroupBox(parent); break;
     case ControlKind::kTabView: {
@@ -299,16 +304,16 @@ void PanelRenderer::apply(const ControlState& s, Entry& e) {
       if (fresh || s.columns != old.columns) {
         table->setColumnCount(static_cast<int>(s.columns.size()));
         QStringList headers;
-        for (const auto& c : s.columns) headers << Q(c);
+        for (const auto& c : s.columns) headers << Q(c.title);
         table->setHorizontalHeaderLabels(headers);
       }
-      if (fresh || s.cells != old.cells || s.editableColumns != old.editableColumns) {
+      if (fresh || s.cells != old.cells || s.columns != old.columns) {
         table->setRowCount(static_cast<int>(s.cells.size()));
         for (size_t r = 0; r < s.cells.size(); ++r)
           for (size_t c = 0; c < s.cells[r].size() && c < s.columns.size(); ++c) {
-            auto* item = new QTableWidgetItem(Q(s.cells[r][c]));
+            auto* item = new QTableWidgetItem(Q(host::CellText(s.cells[r][c])));
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (c < s.editableColumns.size() && s.editableColumns[c]) flags |= Qt::ItemIsEditable;
+            if (s.columns[c].editable) flags |= Qt::ItemIsEditable;
             item->setFlags(flags);
             table->setItem(static_cast<int>(r), static_cast<int>(c), item);
           }
@@ -320,6 +325,7 @@ void PanelRenderer::apply(const ControlState& s, Entry& e) {
     case ControlKind::kTabView:
       static_cast<QTabWidget*>(w)->setCurrentIndex(s.selected);
       break;
+    case ControlKind::kObject:
     case ControlKind::kView: break;
   }
   e.last = s;

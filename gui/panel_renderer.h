@@ -12,32 +12,32 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "gui/control_state.h"
-#include "gui/user_action.h"
+#include "host/control_snapshot.h"
+#include "host/user_action.h"
 
 namespace gui {
 
 class PanelRenderer : public QWidget {
  public:
-  using ActionSink = std::function<void(const UserAction&)>;
+  using ActionSink = std::function<void(const host::UserAction&)>;
   explicit PanelRenderer(ActionSink sink, QWidget* parent = nullptr);
 
-  void render(const ControlState& root);
+  void render(const host::ControlState& root);
   // The widget of the control with this object name, or nullptr.
   QWidget* widgetNamed(const QString& name) const;
 
  private:
   struct Entry {
     QWidget* widget = nullptr;
-    ControlState last;  // children left out
+    host::ControlState last;  // children left out
     bool fresh = true;
   };
-  QWidget* sync(const ControlState& s, QWidget* parent, std::unordered_set<std::uintptr_t>* seen);
-  QWidget* create(const ControlState& s, QWidget* parent);
-  void apply(const ControlState& s, Entry& e);
-  void syncTabs(const ControlState& s, QWidget* tabs, std::unordered_set<std::uintptr_t>* seen);
+  QWidget* sync(const host::ControlState& s, QWidget* parent, std::unordered_set<std::uintptr_t>* seen);
+  QWidget* create(const host::ControlState& s, QWidget* parent);
+  void apply(const host::ControlState& s, Entry& e);
+  void syncTabs(const host::ControlState& s, QWidget* tabs, std::unordered_set<std::uintptr_t>* seen);
   void arrange(QWidget* root);
-  void emitAction(UserAction a);
+  void emitAction(host::UserAction a);
 
   ActionSink sink_;
   std::unordered_map<std::uintptr_t, Entry> entries_;

@@ -47,8 +47,8 @@ bool IsInputEvent(QEvent::Type t) {
 }
 }  // namespace
 
-ModalWindowDialog::ModalWindowDialog(std::function<void(const UserAction&)> sink, std::function<void()> cancel,
-                                     QWidget* parent)
+ModalWindowDialog::ModalWindowDialog(std::function<void(const host::UserAction&)> sink,
+                                     std::function<void()> cancel, QWidget* parent)
     : QDialog(parent), renderer_(new PanelRenderer(std::move(sink), this)), cancel_(std::move(cancel)) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(renderer_);
@@ -291,7 +291,7 @@ void PrintDialog::onPicture(const Picture& picture) {
     QSignalBlocker block(panelList_);
     panelList_->clear();
     for (size_t i = 0; i < picture.panels.size(); ++i) {
-      auto* r = new PanelRenderer([this](const UserAction& a) {
+      auto* r = new PanelRenderer([this](const host::UserAction& a) {
         if (session_) session_->act(a);
       });
       stack_->insertWidget(static_cast<int>(i), r);
@@ -328,7 +328,7 @@ void PrintDialog::onPicture(const Picture& picture) {
     ModalWindowDialog*& d = windows_[w.id];
     if (!d) {
       d = new ModalWindowDialog(
-          [this](const UserAction& a) {
+          [this](const host::UserAction& a) {
             if (session_) session_->act(a);
           },
           [this, id = w.id] {

@@ -101,7 +101,8 @@ class PrintDialog : public QDialog, public UserInterface {
 // A plug-in's modal window (the profile management window) as a modal dialog.
 class ModalWindowDialog : public QDialog {
  public:
-  ModalWindowDialog(std::function<void(const UserAction&)> sink, std::function<void()> cancel, QWidget* parent);
+  ModalWindowDialog(std::function<void(const host::UserAction&)> sink, std::function<void()> cancel,
+                    QWidget* parent);
   PanelRenderer* renderer() const { return renderer_; }
   void reject() override;  // Escape or the close box: the window's run ends with Cancel
 

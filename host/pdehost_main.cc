@@ -15,10 +15,12 @@
 #include <sstream>
 #include <utility>
 
-#include "host/control_ops.h"
+#include "host/control_snapshot.h"
 #include "host/dialog.h"
 #include "host/display_text.h"
 #include "host/frontend.h"
+#include "host/pdehost_output.h"
+#include "host/user_action.h"
 #include "platform/wipe.h"
 #include "vn420p_version.h"
 
@@ -211,13 +213,19 @@ class Runner {
     if (!e) return 2;
     ordered_json out = ordered_json::array();
     auto objects = e->panel->namedObjects();
-    for (auto& [outlet, object] : objects) out.push_back(host::DescribeObject(outlet, object, e->view));
+    for (auto& [outlet, object] : objects) {
+      host::ControlState s = host::CaptureControl(object);
+      s.name = outlet;
+      const auto* view = dynamic_cast<const platform::ui::View*>(object);
+      out.push_back(
+          host::DescribeControl(s, e->view ? std::optional(host::IsOnScreen(view, e->view)) : std::nullopt));
+    }
     if (json) {
       std::cout << host::ShowableJson(out);
       return 0;
     }
     Out("on screen: " + host::PaneOnScreen(objects, e->view) + "\n");
-    for (const auto& d : out) Out(host::DescribeObjectText(d) + "\n");
+    for (const auto& d : out) Out(host::DescribeControlText(d) + "\n");
     return 0;
   }
 
@@ -336,17 +344,19 @@ class Runner {
     auto objects = p->namedObjects();
     auto it = std::find_if(objects.begin(), objects.end(), [&](auto& o) { return o.first == a.outlet; });
     if (it == objects.end()) return fail("panel \"" + a.panel + "\" has no outlet \"" + a.outlet + "\"");
-    std::string error;
+    const host::ControlState control = host::CaptureControl(it->second);
     auto* field = dynamic_cast<platform::ui::TextField*>(it->second);
     if (a.paste && !field) return fail(a.outlet + ": --paste is for text fields; nothing was saved");
-    bool ok = host::OperateObject(it->second, a.value, &error,
-                                  a.paste ? host::TextEntry::kPaste : host::TextEntry::kType);
+    std::string error;
+    std::optional<host::UserAction> action = host::ParseUserAction(
+        control, a.value, a.paste ? host::TextEntry::kPaste : host::TextEntry::kType, &error);
+    bool ok = action && host::ApplyUserActionTo(it->second, *action, &error);
     if (!reportAlerts()) {
       ok = false;
       error = "an alert had no such button";
     }
     // A secure field's text, or one kept out of the arguments, is never shown.
-    const bool secret = a.fromStdin || (field && field->isSecure());
+    const bool secret = a.fromStdin || control.kind == host::ControlKind::kSecureField;
     if (!ok)
       return fail(a.outlet + " " + (secret ? "(text hidden)" : a.value) + ": " + error +
                   "; nothing was saved");
@@ -432,15 +442,17 @@ class Runner {
     for (auto& e : d_.panels())
       for (auto& [outlet, object] : e.panel->namedObjects()) {
         auto* view = dynamic_cast<platform::ui::View*>(object);
-        if (view && w->contentView() && view->isDescendantOf(w->contentView()))
-          controls.push_back(host::DescribeObject(outlet, object));
+        if (!view || !w->contentView() || !view->isDescendantOf(w->contentView())) continue;
+        host::ControlState s = host::CaptureControl(object);
+        s.name = outlet;
+        controls.push_back(host::DescribeControl(s, std::nullopt));
       }
     if (json) {
       std::cout << ordered_json{{"title", w->title()}, {"controls", controls}}.dump(2) << "\n";
       return 0;
     }
     std::cout << "window \"" << w->title() << "\"\n";
-    for (const auto& d : controls) std::cout << "  " << host::DescribeObjectText(d) << "\n";
+    for (const auto& d : controls) std::cout << "  " << host::DescribeControlText(d) << "\n";
     return 0;
   }
 

@@ -6,10 +6,10 @@
 #include <future>
 #include <set>
 
-#include "gui/control_state.h"
 #include "gui/cups_jobs.h"
 #include "gui/plugin_thread.h"
-#include "gui/user_action.h"
+#include "host/control_snapshot.h"
+#include "host/user_action.h"
 #include "platform/ppd.h"
 #include "platform/ui/nib.h"
 
@@ -17,6 +17,11 @@ namespace gui {
 namespace {
 
 namespace ui = platform::ui;
+using host::CaptureControls;
+using host::ControlKind;
+using host::ControlState;
+using host::FindControl;
+using host::UserAction;
 
 constexpr const char* kUi = R"(<ui version="4.0"><widget class="QWidget" name="top">
   <property name="geometry"><rect><x>0</x><y>0</y><width>200</width><height>100</height></rect></property>
@@ -90,7 +95,9 @@ TEST(ControlStateTest, EveryKindIsCaptured) {
   EXPECT_TRUE(l.state(top, "check")->allowsMixed);
   EXPECT_EQ(l.state(top, "matrix")->items.size(), 2u);
   EXPECT_EQ(l.state(top, "tabs")->children.size(), 2u);
-  EXPECT_EQ(l.state(top, "table")->cells, (std::vector<std::vector<std::string>>{{"x"}, {"7"}, {"\u2713"}}));
+  std::vector<std::vector<std::string>> cells;
+  for (const auto& row : l.state(top, "table")->cells) cells.push_back({host::CellText(row.at(0))});
+  EXPECT_EQ(cells, (std::vector<std::vector<std::string>>{{"x"}, {"7"}, {"\u2713"}}));
   EXPECT_EQ(FindControl(l.nib->topView(), 1), nullptr);
 }
 
