@@ -118,9 +118,13 @@ void HVmacprefserviceDelegate::ServeConnection(platform::ipc::Socket connection)
       platform::log::Write(LOG_WARNING, "prefservice: dropped a request not sent in time");
     return;
   }
-  pid_t peer = 0;
-  platform::ipc::PeerCredentials(connection.fd(), nullptr, &peer);
-  HVmacServiceXPC service(Caller{uid_, login_, peer > 0 ? ParentOf(peer) : 0, connection.fd()});
+  // Only the chunked write tells dialogs apart; the others spare the read of /proc.
+  pid_t peer = 0, dialog = 0;
+  if (*method == protocol::Method::kWriteDataToPlistFile || *method == protocol::Method::kWriteDataToPlistFileRename) {
+    platform::ipc::PeerCredentials(connection.fd(), nullptr, &peer);
+    if (peer > 0) dialog = ParentOf(peer);
+  }
+  HVmacServiceXPC service(Caller{uid_, login_, dialog, connection.fd()});
   std::string reply = service.Call(*method, request);
   platform::ipc::SetTimeouts(connection.fd(), kReplyTimeoutSeconds);
   platform::ipc::WriteFrame(connection.fd(), reply);
