@@ -3,13 +3,20 @@
 // one of another user. Runs the build of the tool whose waits are a hundredth
 // of the installed one's (10 s for a file request: 0.1 s; 180 s for a walk:
 // 1.8 s).
+#include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
-#include "../prefservice/test_root.h"
+#include "files.h"
+#include "platform/ipc.h"
+#include "platform/paths.h"
+#include "protocol/request.h"
+#include "temp_root.h"
 
 namespace {
 
@@ -21,7 +28,7 @@ struct Outcome {
 
 // Runs the short-wait tool with `args` (as user `as`, when given), its
 // standard output and error apart.
-Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& args,
+Outcome RunTool(const testsupport::TempRoot& root, const std::vector<std::string>& args,
                 const char* as = nullptr) {
   std::string tool = std::string(VN_BINARY_DIR) + "/bin/bridgetool_shortwait";
   std::string out = root.base() + "/out", err = root.base() + "/err";
@@ -36,7 +43,7 @@ Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& ar
     if (o < 0 || e < 0 || dup2(o, 1) != 1 || dup2(e, 2) != 2) _exit(127);
     uid_t uid;
     gid_t gid;
-    if (as != nullptr && !(vntest::UserIds(as, &uid, &gid) && setgroups(0, nullptr) == 0 &&
+    if (as != nullptr && !(testsupport::UserIds(as, &uid, &gid) && setgroups(0, nullptr) == 0 &&
                            setresgid(gid, gid, gid) == 0 && setresuid(uid, uid, uid) == 0))
       _exit(126);
     execv(tool.c_str(), argv.data());
@@ -47,8 +54,8 @@ Outcome RunTool(const vntest::TempRoot& root, const std::vector<std::string>& ar
   waitpid(pid, &status, 0);
   r.took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
   r.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = vntest::ReadAll(out);
-  r.err = vntest::ReadAll(err);
+  r.out = testsupport::ReadText(out);
+  r.err = testsupport::ReadText(err);
   return r;
 }
 
@@ -81,7 +88,7 @@ class FakeService {
 };
 
 TEST(BoundedWait, NothingOnStandardOutputAReasonOnStandardErrorAndFailureWithinTheLimit) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   std::string file = root.File(platform::paths::LoginName());
   std::vector<std::string> walk = {
       "mibwalk_XPC", "VN420P", platform::paths::LoginName(), "snmpwalk", "-v", "1", "-c", "public",
@@ -123,18 +130,18 @@ TEST(BoundedWait, NothingOnStandardOutputAReasonOnStandardErrorAndFailureWithinT
 // nothing and says why. The user is "daemon", the other "nobody".
 TEST(ServiceOfAnotherUser, GetsNoRequest) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to run the tool and the other service as two other users";
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   ASSERT_TRUE(root.HandTo("daemon"));
   std::string theirs = root.base() + "/theirs";
-  vntest::fs::create_directory(theirs);
+  std::filesystem::create_directory(theirs);
   uid_t nobody;
   gid_t gid;
-  ASSERT_TRUE(vntest::UserIds("nobody", &nobody, &gid));
+  ASSERT_TRUE(testsupport::UserIds("nobody", &nobody, &gid));
   chown(theirs.c_str(), nobody, gid);
   int ready[2];
   ASSERT_EQ(pipe(ready), 0);
   // Listens, then answers 0 when the one connection it gets brings no byte.
-  pid_t other = vntest::StartAs(
+  pid_t other = testsupport::StartAs(
       "nobody",
       [&] {
         platform::ipc::Socket listener = platform::ipc::Listen(theirs + "/sock");

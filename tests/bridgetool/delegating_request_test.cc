@@ -3,15 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 
 #include "colorpane/bridge_request.h"
 #include "colorpane/delegating_variant.h"
+#include "files.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "profilestore/profile_store.h"
 #include "protocol/chunks.h"
 #include "protocol/file_url.h"
-#include "../prefservice/test_root.h"
+#include "temp_root.h"
 
 namespace colorpane {
 namespace {
@@ -23,8 +26,8 @@ class DelegatingRequestTest : public ::testing::Test {
   void SetUp() override {
     // The tool must exist at its launch path; the fake answers in its place.
     std::string tool = platform::paths::BridgeToolPath();
-    vntest::fs::create_directories(vntest::fs::path(tool).parent_path());
-    vntest::WriteAll(tool, "");
+    std::filesystem::create_directories(std::filesystem::path(tool).parent_path());
+    testsupport::WriteText(tool, "");
     previous_ = platform::SetTaskRunner([this](const std::string& path, const Argv& argv, platform::TaskResult* r) {
       EXPECT_EQ(path, platform::paths::BridgeToolPath());
       EXPECT_EQ(argv.front(), path);
@@ -57,7 +60,7 @@ class DelegatingRequestTest : public ::testing::Test {
     return profilestore::HVPListWriteProfile_All(&l[0], &l[1], &l[2]);
   }
 
-  vntest::TempRoot root_;
+  testsupport::TempRoot root_;
   platform::TaskRunner previous_;
   std::vector<Argv> runs_;
   std::deque<std::string> script_;
@@ -154,7 +157,7 @@ TEST_F(DelegatingRequestTest, WalkRequestHasItsElevenArguments) {
 }
 
 TEST_F(DelegatingRequestTest, MissingToolFailsEveryOperationWithoutARun) {
-  vntest::fs::remove(platform::paths::BridgeToolPath());
+  std::filesystem::remove(platform::paths::BridgeToolPath());
   EXPECT_EQ(WriteEmpty(), -1);
   EXPECT_EQ(profilestore::HVPListIsAdminProfile(), 0);
   EXPECT_EQ(profilestore::HVPListExistProfile(), 0);

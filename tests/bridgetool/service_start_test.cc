@@ -4,13 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include "../prefservice/test_root.h"
+#include <filesystem>
+
+#include "temp_root.h"
 
 namespace bridgetool {
 namespace {
 
 TEST(ServiceStart, StartsTheServiceAndConnects) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   platform::ipc::Socket s = ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice");
   ASSERT_TRUE(s.valid());
   EXPECT_GT(root.ServicePid(), 0);
@@ -19,7 +21,7 @@ TEST(ServiceStart, StartsTheServiceAndConnects) {
 }
 
 TEST(ServiceStart, MissingServiceGivesNoConnectionQuickly) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(ConnectOrStart(root.socket(), root.base() + "/no-such-service", 300).valid());
   EXPECT_FALSE(ConnectOrStart(root.socket(), "/bin/true", 300).valid());  // starts, never listens
@@ -27,12 +29,12 @@ TEST(ServiceStart, MissingServiceGivesNoConnectionQuickly) {
 }
 
 TEST(ServiceStart, StaleSocketFileIsReplaced) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   {
     platform::ipc::Socket dead = platform::ipc::Listen(root.socket());
     ASSERT_TRUE(dead.valid());
   }  // closed: the file stays, nobody listens
-  ASSERT_TRUE(vntest::fs::exists(root.socket()));
+  ASSERT_TRUE(std::filesystem::exists(root.socket()));
   EXPECT_TRUE(ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice").valid());
 }
 

@@ -5,14 +5,17 @@
 #include <clocale>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <functional>
 
-#include "../prefservice/test_root.h"
 #include "colorpane/profile_control.h"
 #include "colorpane/profile_discovery.h"
+#include "files.h"
+#include "platform/paths.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/merge.h"
+#include "temp_root.h"
 #include "test_panel.h"
 #include "textfields/color_text_field.h"
 
@@ -103,7 +106,7 @@ class WindowTest : public PanelTest {
     Direct([&] { EXPECT_EQ(profilestore::HVPListReadProfile_All(&l[0], &l[1], &l[2]), 0); });
     return l;
   }
-  std::string FileBytes() { return vntest::ReadAll(root.File(platform::paths::LoginName())); }
+  std::string FileBytes() { return testsupport::ReadText(root.File(platform::paths::LoginName())); }
 
   template <class T = ui::Object>
   T* Get(const std::string& name) {
@@ -148,7 +151,7 @@ class WindowTest : public PanelTest {
     return *Control()->currentProfileDict();
   }
 
-  vntest::TempRoot root{true};  // the bridge tool and the service, installed
+  testsupport::TempRoot root{true};  // the bridge tool and the service, installed
   WindowHost modal;
   WalkRequestSender sender_;
 };

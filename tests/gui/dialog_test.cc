@@ -26,13 +26,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "../prefservice/test_root.h"
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
 #include "gui/text.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
+#include "temp_root.h"
 
 namespace {
 
@@ -330,7 +330,7 @@ class DialogTest : public QObject {
   }
 
   void managementWindowOkRebuildsTheMenus() {
-    vntest::TempRoot root(true);  // the bridge tool and service, so the window may write
+    testsupport::TempRoot root(true);  // the bridge tool and service, so the window may write
     PrintDialog d(Options(VN_PLUGIN_DIR));
     d.show();
     Settle(d);
@@ -456,7 +456,7 @@ class DialogTest : public QObject {
   // The window closes while the profile management window runs with a typed
   // profile: the run ends as Cancel does, the profile file stays as it was.
   void closingWithTheManagementWindowOpen() {
-    vntest::TempRoot root(true);
+    testsupport::TempRoot root(true);
     const std::string file = root.File(platform::paths::LoginName());
     const bool existed = fs::exists(file);
     const std::string before = existed ? Slurp(file) : "";

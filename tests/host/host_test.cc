@@ -7,9 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../prefservice/test_root.h"
 #include "host/dialog.h"
+#include "platform/paths.h"
 #include "platform/process.h"
+#include "temp_root.h"
 
 namespace host {
 namespace {
@@ -133,7 +134,7 @@ TEST(PdehostTest, ScriptRunsOneDialogSession) {
 // The management window from a script: the bridge tool and the service are
 // installed under a private root so that the button is enabled and OK writes.
 TEST(PdehostTest, ScriptDrivesTheManagementWindow) {
-  vntest::TempRoot root(true);
+  testsupport::TempRoot root(true);
   ScratchDir dir;
   const std::string p = "set jp.halvern.pde.VN420P.hvco ";
   const std::string browsed = platform::paths::ProfilesFolder() + "/BROWSED.ICC";

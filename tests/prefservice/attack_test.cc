@@ -4,25 +4,28 @@
 // would hide a fault): the victim's service runs as "daemon", the attacker as
 // "nobody", each in a forked child; a victim's request runs under an alarm,
 // so one that hangs fails the test instead of stopping it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
+#include "files.h"
 #include "prefservice/service_xpc.h"
 #include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "temp_root.h"
 #include "tests/support/loopback_listener.h"
 
 namespace prefservice {
 namespace {
 
 using protocol::Method;
-using vntest::ReadAll;
-using vntest::WriteAll;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 // A private profile file of the victim, whose profile would survive a merge.
 std::string SecretProfileFile() {
@@ -64,12 +67,13 @@ class AttackTest : public ::testing::Test {
     if (geteuid() != 0) GTEST_SKIP() << "needs root to run the victim and the attacker as two other users";
     gid_t gid;
     uid_t attacker;
-    ASSERT_TRUE(vntest::UserIds(kVictim, &victim_, &gid) && vntest::UserIds(kAttacker, &attacker, &gid));
+    ASSERT_TRUE(testsupport::UserIds(kVictim, &victim_, &gid) &&
+                testsupport::UserIds(kAttacker, &attacker, &gid));
     ASSERT_NE(victim_, attacker);
     root_.ShareFolder();
     secret_ = root_.base() + "/secret.plist";
     secret_bytes_ = SecretProfileFile();
-    WriteAll(secret_, secret_bytes_);
+    WriteText(secret_, secret_bytes_);
     chmod(secret_.c_str(), 0600);
     chown(secret_.c_str(), victim_, static_cast<gid_t>(-1));
   }
@@ -77,7 +81,7 @@ class AttackTest : public ::testing::Test {
   // Runs fn as the victim, killed after `seconds`: its exit code, or -1 when
   // it hung or crashed.
   int AsVictim(const std::function<int()>& fn, unsigned seconds = 10) {
-    return vntest::RunAs(kVictim, fn, seconds);
+    return testsupport::RunAs(kVictim, fn, seconds);
   }
 
   // The victim's own service answering one request (inside AsVictim only).
@@ -89,7 +93,7 @@ class AttackTest : public ::testing::Test {
   // Plants `what` at `path` as the attacker; true on success.
   bool PlantAt(Plant what, const std::string& path) {
     std::string own = root_.folder() + "nobody-own.plist";
-    return vntest::RunAs(kAttacker, [&] {
+    return testsupport::RunAs(kAttacker, [&] {
              switch (what) {
                case Plant::kSymlink:
                  return symlink(secret_.c_str(), path.c_str());
@@ -117,11 +121,11 @@ class AttackTest : public ::testing::Test {
 
   // Nothing of the secret reached a file another user could read.
   void ExpectSecretKept() {
-    EXPECT_EQ(ReadAll(secret_), secret_bytes_);
-    for (const auto& entry : vntest::fs::directory_iterator(root_.folder())) {
-      if (!vntest::fs::is_regular_file(entry.symlink_status()))
+    EXPECT_EQ(ReadText(secret_), secret_bytes_);
+    for (const auto& entry : std::filesystem::directory_iterator(root_.folder())) {
+      if (!std::filesystem::is_regular_file(entry.symlink_status()))
         continue;  // the planted link itself leads there
-      EXPECT_EQ(ReadAll(entry.path()).find("SECRET-42"), std::string::npos) << entry.path();
+      EXPECT_EQ(ReadText(entry.path()).find("SECRET-42"), std::string::npos) << entry.path();
     }
   }
 
@@ -129,7 +133,7 @@ class AttackTest : public ::testing::Test {
     return std::string("VN420P:ModelName:END") + kVictim + ":USErName:ENDsnmpwalk:arg:";
   }
 
-  vntest::TempRoot root_;
+  testsupport::TempRoot root_;
   uid_t victim_ = 0;
   std::string secret_, secret_bytes_;
 };
@@ -160,23 +164,23 @@ TEST_F(AttackTest, PlantedEntriesAtTheCallersNames) {
   for (Plant plant :
        {Plant::kSymlink, Plant::kFifo, Plant::kDirectory, Plant::kHardLink, Plant::kForeignFile}) {
     for (const std::string& target : {profile, prev, spool, profile + ".dummy", profile + ".tmp"}) {
-      vntest::fs::remove_all(target);
+      std::filesystem::remove_all(target);
       ASSERT_TRUE(PlantAt(plant, target)) << PlantName(plant);
       for (const auto& [method, request] : requests) {
         int code = AsVictim([&] { return Call(method, request).empty() ? 2 : 0; });
         EXPECT_EQ(code, 0) << PlantName(plant) << " at " << target << ": " << protocol::MethodName(method);
       }
       // Nothing was written through the planted entry, nothing of the secret came out.
-      EXPECT_EQ(ReadAll(root_.folder() + "nobody-own.plist"), "") << PlantName(plant) << " at " << target;
+      EXPECT_EQ(ReadText(root_.folder() + "nobody-own.plist"), "") << PlantName(plant) << " at " << target;
       ExpectSecretKept();
-      vntest::fs::remove_all(target);
-      vntest::fs::remove(profile);
-      vntest::fs::remove(prev);
+      std::filesystem::remove_all(target);
+      std::filesystem::remove(profile);
+      std::filesystem::remove(prev);
       EXPECT_EQ(AsVictim([&] { return Call(requests[6].first, requests[6].second) == "TRUE" ? 0 : 1; }), 0)
           << "the victim's write after " << PlantName(plant) << " at " << target;
       struct stat st {};
       EXPECT_TRUE(lstat(profile.c_str(), &st) == 0 && st.st_uid == victim_);
-      vntest::fs::remove(profile);
+      std::filesystem::remove(profile);
     }
   }
 }
@@ -208,14 +212,14 @@ TEST_F(AttackTest, EntriesAtTheNamesEarlierVersionsUsedDoNotBlockWrites) {
     for (const std::string& file : {profile, prev}) {
       struct stat st {};
       ASSERT_EQ(lstat(file.c_str(), &st), 0) << PlantName(plant) << ": " << file;
-      EXPECT_EQ(ReadAll(file), kPlist);
+      EXPECT_EQ(ReadText(file), kPlist);
       EXPECT_EQ(st.st_uid, victim_);
       EXPECT_EQ(st.st_mode & 0022, 0u) << file << " is writable by others";
     }
     ExpectSecretKept();
-    for (const std::string& name : names) vntest::fs::remove_all(name);
-    vntest::fs::remove(profile);
-    vntest::fs::remove(prev);
+    for (const std::string& name : names) std::filesystem::remove_all(name);
+    std::filesystem::remove(profile);
+    std::filesystem::remove(prev);
   }
 }
 
@@ -266,7 +270,7 @@ TEST_F(AttackTest, WalkOptionsBeyondWhatDiscoveryNeedsAreRefused) {
     std::string request = WalkRequest() + args;
     EXPECT_EQ(AsVictim([&] { return Call(Method::kMibWalk, request) == "iRet=-1" ? 0 : 1; }), 0) << args;
   }
-  EXPECT_FALSE(vntest::fs::exists(log));
+  EXPECT_FALSE(std::filesystem::exists(log));
 }
 
 // Entries of every kind swapped in and out by the attacker while the victim's
@@ -276,7 +280,7 @@ TEST_F(AttackTest, RacesThatSwapEntriesInWhileRequestsRun) {
   std::string profile = root_.File(kVictim);
   std::string url = protocol::FileURLFromPath(profile);
   ASSERT_TRUE(PlantAt(Plant::kForeignFile, root_.folder() + "nobody-race.plist"));
-  pid_t racer = vntest::StartAs(
+  pid_t racer = testsupport::StartAs(
       kAttacker,
       [&] {
         signal(SIGTERM, [](int) { g_stop_racing = 1; });

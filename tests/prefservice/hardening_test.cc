@@ -8,23 +8,27 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "files.h"
 #include "platform/ipc.h"
+#include "platform/paths.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "protocol/request.h"
+#include "temp_root.h"
 #include "tests/support/loopback_listener.h"
 
 namespace {
 
 using platform::ipc::FrameStatus;
 using platform::ipc::Socket;
-using vntest::ReadAll;
-using vntest::RunBridge;
-using vntest::WriteAll;
+using testsupport::ReadText;
+using testsupport::RunBridge;
+using testsupport::WriteText;
 
 std::string Document(char fill, size_t size) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key><string>" +
@@ -106,8 +110,8 @@ class HardeningTest : public ::testing::Test {
     return pid;
   }
 
-  vntest::TempRoot root_{true};
-  std::optional<vntest::ScopedUser> as_;  // ends before root_ is removed
+  testsupport::TempRoot root_{true};
+  std::optional<testsupport::ScopedUser> as_;  // ends before root_ is removed
   std::string login_, profile_, url_;
   pid_t service_ = -1;
 };
@@ -176,7 +180,7 @@ TEST_F(HardeningTest, TwoDialogsWritingAtOnceNeverSpliceTheFile) {
   // Meanwhile the file is only ever one of the two documents.
   bool spliced = false;
   for (int i = 0; i < 200; ++i) {
-    std::string now = ReadAll(profile_);
+    std::string now = ReadText(profile_);
     spliced = spliced || (!now.empty() && now != a && now != b);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -184,7 +188,7 @@ TEST_F(HardeningTest, TwoDialogsWritingAtOnceNeverSpliceTheFile) {
   waitpid(first, &status_a, 0);
   waitpid(second, &status_b, 0);
   EXPECT_FALSE(spliced);
-  std::string last = ReadAll(profile_);
+  std::string last = ReadText(profile_);
   EXPECT_TRUE(last == a || last == b);
   EXPECT_GT(WEXITSTATUS(status_a) + WEXITSTATUS(status_b), 0);
 }
@@ -226,8 +230,8 @@ TEST_F(HardeningTest, AnotherUsersEntryInTmpDoesNotStopTheService) {
   for (bool link : {false, true}) {
     root_.StopService();
     as_.reset();
-    vntest::fs::remove_all(fallback);
-    ASSERT_EQ(vntest::RunAsNobody(
+    std::filesystem::remove_all(fallback);
+    ASSERT_EQ(testsupport::RunAsNobody(
                   [&] { return link ? symlink("/tmp", fallback.c_str()) : mkdir(fallback.c_str(), 0777); }),
               0);
     as_.emplace("daemon");
@@ -236,8 +240,8 @@ TEST_F(HardeningTest, AnotherUsersEntryInTmpDoesNotStopTheService) {
     pid_t service = root_.ServicePid();
     as_.reset();
     std::error_code ec;
-    EXPECT_EQ(vntest::fs::read_symlink("/proc/" + std::to_string(service) + "/cwd", ec), "/");
-    vntest::fs::remove(fallback);
+    EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(service) + "/cwd", ec), "/");
+    std::filesystem::remove(fallback);
     as_.emplace("daemon");
   }
 }
@@ -247,7 +251,7 @@ TEST_F(HardeningTest, AnotherUsersEntryInTmpDoesNotStopTheService) {
 TEST_F(HardeningTest, OneServicePerUserWhateverTheRuntimeFolder) {
   SharedTmpFolderLock shared;
   std::string other = root_.base() + "/run2";
-  vntest::fs::create_directories(other);
+  std::filesystem::create_directories(other);
   chmod(other.c_str(), 0700);
   setenv("XDG_RUNTIME_DIR", other.c_str(), 1);
   platform::TaskResult r = RunBridge({"hvPListExistProfile_XPC", profile_});
@@ -263,24 +267,24 @@ TEST_F(HardeningTest, StaleTemporaryFilesOfTheCallerAreRemoved) {
   root_.StopService();
   std::string tmp = profile_ + ".tmp", probe = profile_ + ".admin.1.1",
               theirs = root_.File("someoneelse") + ".tmp";
-  WriteAll(tmp, std::string(1 << 20, 'x'));
-  WriteAll(probe, "");
-  WriteAll(theirs, "x");
+  WriteText(tmp, std::string(1 << 20, 'x'));
+  WriteText(probe, "");
+  WriteText(theirs, "x");
   EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
-  EXPECT_FALSE(vntest::fs::exists(tmp));
-  EXPECT_FALSE(vntest::fs::exists(probe));
-  EXPECT_TRUE(vntest::fs::exists(theirs));
+  EXPECT_FALSE(std::filesystem::exists(tmp));
+  EXPECT_FALSE(std::filesystem::exists(probe));
+  EXPECT_TRUE(std::filesystem::exists(theirs));
 }
 
 // Something that is no socket at the socket's name: a file is replaced, a
 // folder makes the tool fail at once with a message.
 TEST_F(HardeningTest, NonSocketEntryAtTheSocketPath) {
   root_.StopService();
-  WriteAll(root_.socket(), "stale");
+  WriteText(root_.socket(), "stale");
   EXPECT_EQ(RunBridge({"hvPListExistProfile_XPC", profile_}).output, "hvPListExistProfile_XPC=FALSE\n");
   root_.StopService();
-  vntest::fs::remove(root_.socket());
-  vntest::fs::create_directory(root_.socket());
+  std::filesystem::remove(root_.socket());
+  std::filesystem::create_directory(root_.socket());
   auto start = std::chrono::steady_clock::now();
   platform::TaskResult r = RunBridge({"hvPListExistProfile_XPC", profile_});
   EXPECT_EQ(r.output, "");
@@ -298,12 +302,12 @@ TEST_F(HardeningTest, ALongInstallationRootAndRuntimeFolder) {
   std::string deep =
       root_.base() + "/" + std::string(250, 'r') + "/" + std::string(250, 'q') + "/" + std::string(200, 'p');
   std::string runtime = root_.base() + "/" + std::string(120, 't');
-  vntest::fs::create_directories(runtime);
+  std::filesystem::create_directories(runtime);
   chmod(runtime.c_str(), 0700);
   setenv("VN420P_ROOT", deep.c_str(), 1);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
   std::string folder = platform::paths::PreferenceFolder();
-  vntest::fs::create_directories(folder);
+  std::filesystem::create_directories(folder);
   root_.Install();
   std::string profile = folder + login_ + "-VN420P-profile.plist", url = protocol::FileURLFromPath(profile);
   const std::string doc = Document('d', 10);
@@ -317,10 +321,10 @@ TEST_F(HardeningTest, ALongInstallationRootAndRuntimeFolder) {
       RunBridge({"hvPListSwapProfile_XPC", "2", profile, folder + login_ + "-VN420P-profile.prev.plist"})
           .exitStatus,
       0);
-  EXPECT_EQ(ReadAll(profile), doc);
-  EXPECT_EQ(ReadAll(folder + login_ + "-VN420P-profile.prev.plist"), doc);
+  EXPECT_EQ(ReadText(profile), doc);
+  EXPECT_EQ(ReadText(folder + login_ + "-VN420P-profile.prev.plist"), doc);
   size_t files = 0;
-  for (const auto& entry : vntest::fs::recursive_directory_iterator(root_.base()))
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root_.base()))
     files += entry.is_regular_file() && entry.path().filename().string().find("VN420P") != std::string::npos;
   EXPECT_EQ(files, 2u) << "a file landed at a cut path";
   // The service of this root listens in the private folder; it ends with the test.

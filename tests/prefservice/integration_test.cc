@@ -1,21 +1,26 @@
 // bridgetool against prefservice as real processes over the real socket, in a
 // temporary installation root. Each test starts its own service (on demand,
 // through the tool) and stops it.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
 #include <atomic>
+#include <filesystem>
 #include <random>
 
+#include "files.h"
 #include "platform/ipc.h"
+#include "platform/paths.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "protocol/request.h"
+#include "temp_root.h"
 
 namespace {
 
-using vntest::ReadAll;
-using vntest::RunBridge;
-using vntest::WriteAll;
+using testsupport::ReadText;
+using testsupport::RunBridge;
+using testsupport::WriteText;
 
 constexpr const char* kPlist =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key>"
@@ -31,7 +36,7 @@ class BridgeServiceTest : public ::testing::Test {
   }
   std::string Out(const std::vector<std::string>& args) { return RunBridge(args).output; }
 
-  vntest::TempRoot root_{true};
+  testsupport::TempRoot root_{true};
   std::string login_, profile_, prev_, url_;
 };
 
@@ -46,17 +51,17 @@ TEST_F(BridgeServiceTest, FirstRequestStartsTheService) {
 TEST_F(BridgeServiceTest, AllEightMethodsPrintTheirLine) {
   EXPECT_EQ(Out({"hvPListIsAdminProfile_XPC", profile_}), "hvPListIsAdminProfile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDictionaryToPlistFile_XPC", url_, kPlist}), "writeDictionaryToPlistFile_XPC=TRUE\n");
-  EXPECT_EQ(ReadAll(profile_), kPlist);
+  EXPECT_EQ(ReadText(profile_), kPlist);
   EXPECT_EQ(Out({"hvPListExistProfile_XPC", profile_}), "hvPListExistProfile_XPC=TRUE\n");
   EXPECT_EQ(Out({"hvPListSwapProfile_XPC", "2", profile_, prev_}), "hvPListSwapProfile_XPC=TRUE\n");
-  EXPECT_EQ(ReadAll(prev_), kPlist);
+  EXPECT_EQ(ReadText(prev_), kPlist);
   EXPECT_EQ(Out({"hvPListRemove_XPC", prev_}), "hvPListRemove_XPC=TRUE\n");
   EXPECT_EQ(Out({"hvPListRemove_XPC", prev_}), "hvPListRemove_XPC=FALSE\n");
   std::string text = kPlist;
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, text.substr(0, 60)}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, text.substr(60)}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFileRename_XPC", url_}), "writeDataToPlistFileRename_XPC=TRUE\n");
-  EXPECT_EQ(ReadAll(profile_), text);
+  EXPECT_EQ(ReadText(profile_), text);
   // The walk of another user is refused; one of this user's reaches the walk.
   EXPECT_EQ(Out({"mibwalk_XPC", "VN420P", "someoneelse"}), "mibwalk_XPC=iRet=1\n");
   std::string walk = Out({"mibwalk_XPC", "VN420P", login_});
@@ -80,35 +85,35 @@ TEST_F(BridgeServiceTest, NonASCIIChunkArrivesUnchanged) {
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, head}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, tail}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFileRename_XPC", url_}), "writeDataToPlistFileRename_XPC=TRUE\n");
-  EXPECT_EQ(ReadAll(profile_), head + tail);
+  EXPECT_EQ(ReadText(profile_), head + tail);
 }
 
 TEST_F(BridgeServiceTest, BrokenOffWriteThenCompleteWriteGivesAValidFile) {
   std::string text = kPlist;
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, text.substr(0, 70)}), "writeDataToPlistFile_XPC=TRUE\n");
   // ...broken off: no more chunks, no rename. The next write:
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, text.substr(0, 30)}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFile_XPC", url_, text.substr(30)}), "writeDataToPlistFile_XPC=TRUE\n");
   EXPECT_EQ(Out({"writeDataToPlistFileRename_XPC", url_}), "writeDataToPlistFileRename_XPC=TRUE\n");
-  EXPECT_EQ(ReadAll(profile_), text);
+  EXPECT_EQ(ReadText(profile_), text);
 }
 
 TEST_F(BridgeServiceTest, RefusedPathsChangeNothingOutside) {
   std::string outside = root_.base() + "/outside.plist";
-  WriteAll(outside, "keep");
+  WriteText(outside, "keep");
   std::string other = root_.File("someoneelse");
-  WriteAll(other, "theirs");
+  WriteText(other, "theirs");
   for (const std::string& path : {outside, other, root_.folder() + "../x-VN420P-profile.plist"}) {
     EXPECT_EQ(Out({"hvPListRemove_XPC", path}), "hvPListRemove_XPC=FALSE\n");
     EXPECT_EQ(Out({"writeDictionaryToPlistFile_XPC", protocol::FileURLFromPath(path), kPlist}),
               "writeDictionaryToPlistFile_XPC=FALSE\n");
   }
-  vntest::fs::create_symlink(outside, profile_);
+  std::filesystem::create_symlink(outside, profile_);
   EXPECT_EQ(Out({"writeDictionaryToPlistFile_XPC", url_, kPlist}), "writeDictionaryToPlistFile_XPC=FALSE\n");
   EXPECT_EQ(Out({"hvPListIsAdminProfile_XPC", profile_}), "hvPListIsAdminProfile_XPC=FALSE\n");
-  EXPECT_EQ(ReadAll(outside), "keep");
-  EXPECT_EQ(ReadAll(other), "theirs");
+  EXPECT_EQ(ReadText(outside), "keep");
+  EXPECT_EQ(ReadText(other), "theirs");
 }
 
 // A stand-in service that takes the request and dies without answering.
@@ -157,7 +162,7 @@ TEST_F(BridgeServiceTest, OversizedRequestIsRefusedUnread) {
   ASSERT_EQ(send(c.fd(), head, 4, MSG_NOSIGNAL), 4);
   std::string reply;
   EXPECT_EQ(platform::ipc::ReadFrame(c.fd(), &reply, 64), platform::ipc::FrameStatus::kClosed);
-  EXPECT_FALSE(vntest::fs::exists(profile_));
+  EXPECT_FALSE(std::filesystem::exists(profile_));
 }
 
 TEST_F(BridgeServiceTest, TwoStartersAtOnceShareOneService) {
@@ -182,7 +187,7 @@ class OtherUserTest : public BridgeServiceTest {
   void SetUp() override {
     if (getuid() != 0) GTEST_SKIP() << "needs root to switch to user nobody";
     BridgeServiceTest::SetUp();
-    nobody_ = vntest::NobodyUid();
+    nobody_ = testsupport::NobodyUid();
     ASSERT_NE(nobody_, 0u);
     chown(root_.runtime().c_str(), nobody_, static_cast<gid_t>(-1));
   }
@@ -195,28 +200,28 @@ class OtherUserTest : public BridgeServiceTest {
 TEST_F(OtherUserTest, AdministratorTestInAFolderTheUserMayNotWrite) {
   chmod(root_.folder().c_str(), 0755);  // root's folder: nobody may not write it
   std::string file = root_.File("nobody");
-  int code = vntest::RunAsNobody([&] {
+  int code = testsupport::RunAsNobody([&] {
     std::string out = RunBridge({"hvPListIsAdminProfile_XPC", file}).output;
     return out == "hvPListIsAdminProfile_XPC=FALSE\n" ? 0 : 1;
   });
   EXPECT_EQ(code, 0);
-  EXPECT_FALSE(vntest::fs::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(file));
   // The same user in a folder it may write passes, and leaves no file.
   chmod(root_.folder().c_str(), 0777);
   root_.StopService();
-  code = vntest::RunAsNobody([&] {
+  code = testsupport::RunAsNobody([&] {
     std::string out = RunBridge({"hvPListIsAdminProfile_XPC", file}).output;
     return out == "hvPListIsAdminProfile_XPC=TRUE\n" ? 0 : 1;
   });
   EXPECT_EQ(code, 0);
-  EXPECT_FALSE(vntest::fs::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(OtherUserTest, PeerWithAnotherUserIdIsRefused) {
   chmod(root_.folder().c_str(), 0777);
   // Start nobody's service through nobody's own first request.
   std::string file = root_.File("nobody");
-  int code = vntest::RunAsNobody([&] {
+  int code = testsupport::RunAsNobody([&] {
     return RunBridge({"hvPListIsAdminProfile_XPC", file}).output == "hvPListIsAdminProfile_XPC=TRUE\n" ? 0 : 1;
   });
   ASSERT_EQ(code, 0);
@@ -235,7 +240,7 @@ TEST_F(OtherUserTest, PeerWithAnotherUserIdIsRefused) {
     std::string reply;
     EXPECT_NE(platform::ipc::ReadFrame(c.fd(), &reply, 64), platform::ipc::FrameStatus::kOk) << method;
   }
-  EXPECT_FALSE(vntest::fs::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(root_.ServicePid(), service);  // the service lives on
 }
 
@@ -246,10 +251,11 @@ namespace {
 // Socket activation as systemd does it: the socket arrives as descriptor 3
 // with LISTEN_PID/LISTEN_FDS naming the service process.
 TEST(SocketActivation, ServiceAnswersOnTheSocketItWasHanded) {
-  vntest::TempRoot root(true);
+  testsupport::TempRoot root(true);
   platform::ipc::Socket listener = platform::ipc::Listen(root.socket());
   ASSERT_TRUE(listener.valid());
-  std::string service = vntest::fs::path(platform::paths::BridgeToolPath()).parent_path() / "prefservice";
+  std::string service =
+      std::filesystem::path(platform::paths::BridgeToolPath()).parent_path() / "prefservice";
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {

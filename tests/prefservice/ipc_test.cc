@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 
-#include "test_root.h"
+#include <filesystem>
+
+#include "files.h"
+#include "temp_root.h"
 
 namespace platform::ipc {
 namespace {
@@ -60,7 +63,7 @@ TEST(Frames, TimeoutEndsAStalledRead) {
 }
 
 TEST(Listener, RefusesToTakeOverALiveSocketAndReplacesADeadOne) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   Socket first = Listen(root.socket());
   ASSERT_TRUE(first.valid());
   EXPECT_FALSE(Listen(root.socket()).valid());
@@ -68,44 +71,44 @@ TEST(Listener, RefusesToTakeOverALiveSocketAndReplacesADeadOne) {
   EXPECT_TRUE(Listen(root.socket()).valid());
   // A plain file at the name is never removed.
   std::string plain = root.runtime() + "/plain";
-  vntest::WriteAll(plain, "x");
+  testsupport::WriteText(plain, "x");
   EXPECT_FALSE(Listen(plain).valid());
-  EXPECT_EQ(vntest::ReadAll(plain), "x");
+  EXPECT_EQ(testsupport::ReadText(plain), "x");
 }
 
 TEST(RuntimeDirectory, XdgFolderFirstThenAPrivateFallback) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   EXPECT_EQ(SocketPath("svc"), root.runtime() + "/svc");
   // Too deep for a socket address: the private folder instead.
   std::string deep = root.base() + "/" + std::string(100, 'd');
-  vntest::fs::create_directory(deep);
+  std::filesystem::create_directory(deep);
   chmod(deep.c_str(), 0700);
   setenv("XDG_RUNTIME_DIR", deep.c_str(), 1);
   EXPECT_EQ(SocketPath("svc"), "/tmp/vn420p-" + std::to_string(geteuid()) + "/svc");
   setenv("XDG_RUNTIME_DIR", root.runtime().c_str(), 1);
   if (getuid() != 0) GTEST_SKIP() << "the fallback checks run as user nobody";
-  std::string fallback = "/tmp/vn420p-" + std::to_string(vntest::NobodyUid());
-  vntest::fs::remove_all(fallback);
+  std::string fallback = "/tmp/vn420p-" + std::to_string(testsupport::NobodyUid());
+  std::filesystem::remove_all(fallback);
   auto as_nobody = [] {
     unsetenv("XDG_RUNTIME_DIR");
     std::string dir = RuntimeDirectory();
     return dir.empty() ? 1 : 0;
   };
   // Created private on first use.
-  EXPECT_EQ(vntest::RunAsNobody(as_nobody), 0);
+  EXPECT_EQ(testsupport::RunAsNobody(as_nobody), 0);
   struct stat st {};
   ASSERT_EQ(lstat(fallback.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   // Opened to others, or owned by someone else: refused.
   chmod(fallback.c_str(), 0777);
-  EXPECT_EQ(vntest::RunAsNobody(as_nobody), 1);
-  vntest::fs::remove_all(fallback);
+  EXPECT_EQ(testsupport::RunAsNobody(as_nobody), 1);
+  std::filesystem::remove_all(fallback);
   mkdir(fallback.c_str(), 0700);  // root's
-  EXPECT_EQ(vntest::RunAsNobody(as_nobody), 1);
-  vntest::fs::remove_all(fallback);
-  vntest::fs::create_symlink("/tmp", fallback);
-  EXPECT_EQ(vntest::RunAsNobody(as_nobody), 1);
-  vntest::fs::remove(fallback);
+  EXPECT_EQ(testsupport::RunAsNobody(as_nobody), 1);
+  std::filesystem::remove_all(fallback);
+  std::filesystem::create_symlink("/tmp", fallback);
+  EXPECT_EQ(testsupport::RunAsNobody(as_nobody), 1);
+  std::filesystem::remove(fallback);
 }
 
 }  // namespace

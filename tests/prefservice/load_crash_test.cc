@@ -4,20 +4,23 @@
 #include <plist/plist.h>
 
 #include <atomic>
+#include <filesystem>
 #include <memory>
 #include <random>
 
 #include "colorpane/delegating_variant.h"
 #include "colorpane/profile_hooks.h"
+#include "files.h"
+#include "platform/paths.h"
 #include "profilestore/profile_store.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "temp_root.h"
 
 namespace {
 
 using profilestore::HVProfileList;
-using vntest::ReadAll;
-using vntest::RunBridge;
+using testsupport::ReadText;
+using testsupport::RunBridge;
 
 // Three lists with every slot used, names partly non-ASCII: the largest file.
 std::unique_ptr<HVProfileList[]> FullLists(int variant) {
@@ -56,17 +59,17 @@ class DelegatingStoreTest : public ::testing::Test {
   void TearDown() override { profilestore::SetFileVariant(nullptr); }
   int Write(const HVProfileList* l) { return profilestore::HVPListWriteProfile_All(&l[0], &l[1], &l[2]); }
 
-  vntest::TempRoot root_{true};
+  testsupport::TempRoot root_{true};
   std::string profile_;
 };
 
 TEST_F(DelegatingStoreTest, FullProfileFileReadsBackEqual) {
   auto lists = FullLists(0);
   ASSERT_EQ(Write(lists.get()), 0);
-  std::string bytes = ReadAll(profile_);
+  std::string bytes = ReadText(profile_);
   EXPECT_GT(bytes.size(), 2 * 90000u);  // it travelled in several chunks
   // Nothing beside the profile file: no staging file left, at any name.
-  for (const auto& entry : vntest::fs::directory_iterator(vntest::fs::path(profile_).parent_path()))
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(profile_).parent_path()))
     EXPECT_EQ(entry.path(), profile_);
   auto back = std::make_unique<HVProfileList[]>(3);
   for (int c = 0; c < 3; ++c) profilestore::ClearProfileList(&back[c]);
@@ -78,13 +81,13 @@ TEST_F(DelegatingStoreTest, FullProfileFileReadsBackEqual) {
 TEST_F(DelegatingStoreTest, AdministratorProfileAsksTheService) {
   EXPECT_TRUE(colorpane::IsAdministratorProfile());
   EXPECT_GT(root_.ServicePid(), 0);
-  EXPECT_FALSE(vntest::fs::exists(profile_));
+  EXPECT_FALSE(std::filesystem::exists(profile_));
   // No preference folder: the service cannot create the file.
-  vntest::fs::remove_all(root_.folder());
+  std::filesystem::remove_all(root_.folder());
   EXPECT_FALSE(colorpane::IsAdministratorProfile());
   // No tool: nothing to ask.
-  vntest::fs::create_directories(root_.folder());
-  vntest::fs::remove(platform::paths::BridgeToolPath());
+  std::filesystem::create_directories(root_.folder());
+  std::filesystem::remove(platform::paths::BridgeToolPath());
   EXPECT_FALSE(colorpane::IsAdministratorProfile());
 }
 
@@ -94,25 +97,25 @@ TEST_F(DelegatingStoreTest, SwapsExistenceAndRemovalThroughTheService) {
   EXPECT_EQ(profilestore::HVPListExistProfile(), 0);
   auto a = FullLists(1), b = FullLists(2);
   ASSERT_EQ(Write(a.get()), 0);
-  std::string bytes_a = ReadAll(profile_);
+  std::string bytes_a = ReadText(profile_);
   EXPECT_EQ(profilestore::HVPListExistProfile(), 1);
   profilestore::HVPListSwapProfile(profilestore::kSwapSave);
-  EXPECT_EQ(ReadAll(prev), bytes_a);
+  EXPECT_EQ(ReadText(prev), bytes_a);
   ASSERT_EQ(Write(b.get()), 0);
-  EXPECT_NE(ReadAll(profile_), bytes_a);
+  EXPECT_NE(ReadText(profile_), bytes_a);
   profilestore::HVPListSwapProfile(profilestore::kSwapRestore);
-  EXPECT_EQ(ReadAll(profile_), bytes_a);
-  EXPECT_FALSE(vntest::fs::exists(prev));
+  EXPECT_EQ(ReadText(profile_), bytes_a);
+  EXPECT_FALSE(std::filesystem::exists(prev));
   EXPECT_EQ(profilestore::HVPListRemove(1), 0);
   EXPECT_EQ(profilestore::HVPListRemove(profilestore::kRemovePrev), 0);  // nothing to remove
   EXPECT_EQ(profilestore::HVPListRemove(profilestore::kRemoveProfile), 1);
-  EXPECT_FALSE(vntest::fs::exists(profile_));
+  EXPECT_FALSE(std::filesystem::exists(profile_));
 }
 
 // 8 clients x 200 requests of mixed kinds against one service; each client
 // has its own model's files so its write sequences are its own.
 TEST(LoadTest, EightClientsTwoHundredRequestsEach) {
-  vntest::TempRoot root(true);
+  testsupport::TempRoot root(true);
   std::string login = platform::paths::LoginName();
   constexpr int kClients = 8, kRequests = 200;
   std::atomic<int> wrong{0};
@@ -152,7 +155,7 @@ TEST(LoadTest, EightClientsTwoHundredRequestsEach) {
   for (auto& t : clients) t.join();
   EXPECT_EQ(wrong, 0);
   for (int k = 0; k < kClients; ++k) {
-    std::string bytes = ReadAll(root.folder() + login + "-M" + std::to_string(k) + "-profile.plist");
+    std::string bytes = ReadText(root.folder() + login + "-M" + std::to_string(k) + "-profile.plist");
     EXPECT_TRUE(IsPropertyList(bytes));
     EXPECT_EQ(bytes, last[k]);
   }
@@ -164,11 +167,11 @@ TEST(LoadTest, EightClientsTwoHundredRequestsEach) {
 TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
   auto a = FullLists(3), b = FullLists(4);
   ASSERT_EQ(Write(b.get()), 0);
-  const std::string bytes_b = ReadAll(profile_);
+  const std::string bytes_b = ReadText(profile_);
   auto start = std::chrono::steady_clock::now();
   ASSERT_EQ(Write(a.get()), 0);
   auto one_write = std::chrono::steady_clock::now() - start;
-  const std::string bytes_a = ReadAll(profile_);
+  const std::string bytes_a = ReadText(profile_);
   ASSERT_NE(bytes_a, bytes_b);
 
   std::mt19937 rng(7);
@@ -195,7 +198,7 @@ TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
     done = true;
     killer.join();
     ++writes;
-    std::string now = ReadAll(profile_);
+    std::string now = ReadText(profile_);
     ASSERT_TRUE(now == current || now == wanted) << "write " << i << " left " << now.size() << " bytes";
     if (rc == 0) {
       EXPECT_EQ(now, wanted);
@@ -204,7 +207,7 @@ TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
       ++failed;
       ASSERT_EQ(Write(even ? b.get() : a.get()), 0) << "the write after a killed one failed";
       ++writes;
-      now = ReadAll(profile_);
+      now = ReadText(profile_);
       ASSERT_EQ(now, wanted);
     }
     current = now;

@@ -3,11 +3,14 @@
 // touches nothing outside the preference folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 
+#include "files.h"
+#include "platform/paths.h"
 #include "prefservice/service_xpc.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "temp_root.h"
 
 namespace prefservice {
 namespace {
@@ -15,10 +18,10 @@ namespace {
 using protocol::Method;
 
 TEST(MalformedRequests, EveryOneGetsAPlainReply) {
-  vntest::TempRoot root;
+  testsupport::TempRoot root;
   std::string login = platform::paths::LoginName();
   std::string outside = root.base() + "/outside";
-  vntest::WriteAll(outside, "keep");
+  testsupport::WriteText(outside, "keep");
   WalkFunction previous = SetWalkFunction([](int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
       if (argv[i] == nullptr) return 99;
@@ -60,9 +63,9 @@ TEST(MalformedRequests, EveryOneGetsAPlainReply) {
     }
   }
   SetWalkFunction(previous);
-  EXPECT_EQ(vntest::ReadAll(outside), "keep");
+  EXPECT_EQ(testsupport::ReadText(outside), "keep");
   // Nothing was created outside the preference folder.
-  for (const auto& entry : vntest::fs::recursive_directory_iterator(root.base())) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root.base())) {
     std::string p = entry.path().string();
     if (entry.is_regular_file() && p != outside) {
       EXPECT_EQ(p.rfind(root.folder(), 0), 0u) << p;

@@ -3,22 +3,25 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
+#include "files.h"
 #include "platform/log.h"
+#include "platform/paths.h"
 #include "prefservice/own_files.h"
 #include "prefservice/service_xpc.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
-#include "test_root.h"
+#include "temp_root.h"
 
 namespace prefservice {
 namespace {
 
 using protocol::Method;
-using vntest::ReadAll;
-using vntest::WriteAll;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 constexpr const char* kPlist =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict><key>k</key>"
@@ -47,7 +50,7 @@ class ServiceTest : public ::testing::Test {
   // The staging files of the profile file's writes (at their unguessable names).
   std::vector<std::string> StagingFiles() const {
     std::vector<std::string> found;
-    for (const auto& entry : vntest::fs::directory_iterator(root_.folder()))
+    for (const auto& entry : std::filesystem::directory_iterator(root_.folder()))
       if (entry.path().string().rfind(profile_ + ".dummy.", 0) == 0) found.push_back(entry.path().string());
     return found;
   }
@@ -56,7 +59,7 @@ class ServiceTest : public ::testing::Test {
                                           ":ARG_cFooPrevString");
   }
 
-  vntest::TempRoot root_;
+  testsupport::TempRoot root_;
   std::string login_, profile_, prev_, url_;
   std::vector<std::string> log_;
   platform::log::Sink previous_sink_;
@@ -64,10 +67,10 @@ class ServiceTest : public ::testing::Test {
 
 TEST_F(ServiceTest, AdministratorTestLeavesNoFileAndKeepsAnExistingOne) {
   EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "TRUE");
-  EXPECT_FALSE(vntest::fs::exists(profile_));
-  WriteAll(profile_, "content");
+  EXPECT_FALSE(std::filesystem::exists(profile_));
+  WriteText(profile_, "content");
   EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "content");
+  EXPECT_EQ(ReadText(profile_), "content");
 }
 
 // Two service processes on one folder (each with its own lock): the
@@ -83,10 +86,10 @@ TEST_F(ServiceTest, AdministratorTestsNeverRemoveAFreshWrite) {
   }
   int lost = 0, written = 0;
   for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2); std::chrono::steady_clock::now() < until;) {
-    vntest::fs::remove(profile_);
+    std::filesystem::remove(profile_);
     if (Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist) != "TRUE") continue;
     ++written;
-    if (!vntest::fs::exists(profile_)) ++lost;
+    if (!std::filesystem::exists(profile_)) ++lost;
   }
   waitpid(tester, nullptr, 0);
   EXPECT_GT(written, 0);
@@ -99,9 +102,9 @@ TEST_F(ServiceTest, WalkUnderALongInstallationRoot) {
   std::string deep = root_.base() + "/" + std::string(200, 'r') + "/" + std::string(120, 'q');
   setenv("VN420P_ROOT", deep.c_str(), 1);
   std::string folder = platform::paths::PreferenceFolder();
-  vntest::fs::create_directories(folder);
+  std::filesystem::create_directories(folder);
   EXPECT_EQ(Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:ENDsnmpwalk:arg:"), "iRet=-1");
-  std::string written = ReadAll(folder + login_ + "-VN420P-profile.plist");
+  std::string written = ReadText(folder + login_ + "-VN420P-profile.plist");
   EXPECT_NE(written.find("</plist>"), std::string::npos);
   setenv("VN420P_ROOT", root_.root().c_str(), 1);
 }
@@ -110,28 +113,28 @@ TEST_F(ServiceTest, ExistenceAndRemoval) {
   EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
   EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
   EXPECT_EQ(log_, std::vector<std::string>{}) << "a missing file is an answer, not a failure";
-  WriteAll(profile_, "x");
+  WriteText(profile_, "x");
   EXPECT_EQ(Call(Method::kExistProfile, profile_), "TRUE");
   EXPECT_EQ(Call(Method::kRemove, profile_), "TRUE");
-  EXPECT_FALSE(vntest::fs::exists(profile_));
+  EXPECT_FALSE(std::filesystem::exists(profile_));
 }
 
 TEST_F(ServiceTest, WholeTextWriteReplacesTheFile) {
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), kPlist);
-  EXPECT_FALSE(vntest::fs::exists(profile_ + ".tmp"));
-  EXPECT_EQ(std::distance(vntest::fs::directory_iterator(root_.folder()), {}), 1)
+  EXPECT_EQ(ReadText(profile_), kPlist);
+  EXPECT_FALSE(std::filesystem::exists(profile_ + ".tmp"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root_.folder()), {}), 1)
       << "a temporary file was left";
   // Only the profile file itself: its previous copy and spool file are never written whole.
   for (const std::string& other : {prev_, root_.File(login_, "profile.spool.plist")}) {
-    WriteAll(other, "kept");
+    WriteText(other, "kept");
     log_.clear();
     EXPECT_EQ(
         Call(Method::kWriteDictionaryToPlistFile, protocol::FileURLFromPath(other) + ":AddURL:END" + kPlist),
         "FALSE")
         << other;
-    EXPECT_EQ(ReadAll(other), "kept");
+    EXPECT_EQ(ReadText(other), "kept");
     EXPECT_FALSE(log_.empty()) << "the refusal is logged";
   }
 }
@@ -143,18 +146,18 @@ TEST_F(ServiceTest, FilesTheServiceCreatesAreWritableByTheOwnerOnly) {
       {"whole write", [&] { Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist); }},
       {"chunks and rename", [&] { Chunk(kPlist), Rename(); }},
       {"staging file", [&] { Chunk(kPlist); }},
-      {"swap save", [&] { WriteAll(profile_, kPlist), Swap("2"); }},
+      {"swap save", [&] { WriteText(profile_, kPlist), Swap("2"); }},
       {"swap save without a profile file", [&] { Swap("2"); }},
   };
   for (mode_t mask : {mode_t{0}, mode_t{002}, mode_t{077}}) {
     for (const auto& [what, make] : ways) {
-      vntest::fs::remove_all(root_.folder());
-      vntest::fs::create_directories(root_.folder());
+      std::filesystem::remove_all(root_.folder());
+      std::filesystem::create_directories(root_.folder());
       mode_t old = umask(mask);
       make();
       umask(old);
       size_t files = 0;
-      for (const auto& entry : vntest::fs::directory_iterator(root_.folder())) {
+      for (const auto& entry : std::filesystem::directory_iterator(root_.folder())) {
         if (entry.path() == profile_ && std::string(what).rfind("swap", 0) == 0) continue;  // the test's own
         struct stat st {};
         ASSERT_EQ(lstat(entry.path().c_str(), &st), 0);
@@ -168,34 +171,34 @@ TEST_F(ServiceTest, FilesTheServiceCreatesAreWritableByTheOwnerOnly) {
 
 TEST_F(ServiceTest, ChunksThenRenameReplaceTheProfileFile) {
   std::string text = kPlist;
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   EXPECT_EQ(Chunk(text.substr(0, 40)), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "old");  // unchanged until the rename
+  EXPECT_EQ(ReadText(profile_), "old");  // unchanged until the rename
   EXPECT_EQ(Chunk(text.substr(40)), "TRUE");
   EXPECT_EQ(Rename(), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), text);
-  EXPECT_FALSE(vntest::fs::exists(profile_ + ".dummy"));
+  EXPECT_EQ(ReadText(profile_), text);
+  EXPECT_FALSE(std::filesystem::exists(profile_ + ".dummy"));
 }
 
 TEST_F(ServiceTest, RenameRefusesAStagingFileThatIsNoCompletePropertyList) {
   // "A" then "B" collect as "AB", which is no property list: the profile file stays.
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   EXPECT_EQ(Chunk("A"), "TRUE");
   EXPECT_EQ(Chunk("B"), "TRUE");
   ASSERT_EQ(StagingFiles().size(), 1u);
-  EXPECT_EQ(ReadAll(StagingFiles()[0]), "AB");
+  EXPECT_EQ(ReadText(StagingFiles()[0]), "AB");
   EXPECT_EQ(Rename(), "FALSE");
   EXPECT_TRUE(StagingFiles().empty()) << "a staging file that can never become valid stays";
-  EXPECT_EQ(ReadAll(profile_), "old");
+  EXPECT_EQ(ReadText(profile_), "old");
   // A cut-off document is refused as well.
   std::string text = kPlist;
   EXPECT_EQ(Chunk(text.substr(0, text.size() - 10)), "TRUE");
   EXPECT_EQ(Rename(), "FALSE");
-  EXPECT_EQ(ReadAll(profile_), "old");
+  EXPECT_EQ(ReadText(profile_), "old");
 }
 
 TEST_F(ServiceTest, RenameRefusesAStagingFileNestedPastTheProfileBound) {
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   // Values nested `depth` deep: the profile dictionary, then arrays inside it.
   for (int depth : {profilestore::kMaxElementDepth - 1, profilestore::kMaxElementDepth, 30000}) {
     std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>k</key>";
@@ -207,9 +210,9 @@ TEST_F(ServiceTest, RenameRefusesAStagingFileNestedPastTheProfileBound) {
 }
 
 TEST_F(ServiceTest, RenameWithoutStagingFileFailsAndKeepsTheProfile) {
-  WriteAll(profile_, "old");
+  WriteText(profile_, "old");
   EXPECT_EQ(Rename(), "FALSE");
-  EXPECT_EQ(ReadAll(profile_), "old");
+  EXPECT_EQ(ReadText(profile_), "old");
 }
 
 TEST_F(ServiceTest, LeftoverStagingFileNeverPrecedesTheNextWrite) {
@@ -218,7 +221,7 @@ TEST_F(ServiceTest, LeftoverStagingFileNeverPrecedesTheNextWrite) {
   EXPECT_EQ(Chunk(text.substr(0, 50)), "TRUE");  // the next write starts over
   EXPECT_EQ(Chunk(text.substr(50)), "TRUE");
   EXPECT_EQ(Rename(), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), text);
+  EXPECT_EQ(ReadText(profile_), text);
 }
 
 TEST_F(ServiceTest, OversizedStagingIsRefused) {
@@ -230,31 +233,31 @@ TEST_F(ServiceTest, OversizedStagingIsRefused) {
 TEST_F(ServiceTest, NonUTF8ChunkIsRefused) { EXPECT_EQ(Chunk("bad\xC3"), "FALSE"); }
 
 TEST_F(ServiceTest, SwapSaveRestoreAndDiscard) {
-  WriteAll(profile_, "saved");
+  WriteText(profile_, "saved");
   EXPECT_EQ(Swap("2"), "TRUE");
-  EXPECT_EQ(ReadAll(prev_), "saved");
-  WriteAll(profile_, "changed");
+  EXPECT_EQ(ReadText(prev_), "saved");
+  WriteText(profile_, "changed");
   EXPECT_EQ(Swap("0"), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "saved");
-  EXPECT_FALSE(vntest::fs::exists(prev_));
+  EXPECT_EQ(ReadText(profile_), "saved");
+  EXPECT_FALSE(std::filesystem::exists(prev_));
   // Restore without a previous copy keeps the profile file.
   EXPECT_EQ(Swap("0"), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "saved");
+  EXPECT_EQ(ReadText(profile_), "saved");
   EXPECT_EQ(Swap("2"), "TRUE");
   EXPECT_EQ(Swap("1"), "TRUE");
-  EXPECT_FALSE(vntest::fs::exists(prev_));
+  EXPECT_FALSE(std::filesystem::exists(prev_));
   // Unknown mode: nothing changes.
   EXPECT_EQ(Swap("7"), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "saved");
-  EXPECT_FALSE(vntest::fs::exists(prev_));
+  EXPECT_EQ(ReadText(profile_), "saved");
+  EXPECT_FALSE(std::filesystem::exists(prev_));
 }
 
 TEST_F(ServiceTest, SwapSaveThatCannotCopyKeepsTheOldPreviousCopy) {
-  WriteAll(prev_, "old backup");
-  WriteAll(profile_, "current");
-  vntest::fs::create_hard_link(profile_, root_.base() + "/second-link");  // refused as a source
+  WriteText(prev_, "old backup");
+  WriteText(profile_, "current");
+  std::filesystem::create_hard_link(profile_, root_.base() + "/second-link");  // refused as a source
   EXPECT_EQ(Swap("2"), "TRUE");
-  EXPECT_EQ(ReadAll(prev_), "old backup");
+  EXPECT_EQ(ReadText(prev_), "old backup");
 }
 
 // Interleaved chunk writes of two dialogs (1 and 2): the staging file is
@@ -279,14 +282,14 @@ TEST_F(ServiceTest, ChunkWritesOfTwoDialogsStayApart) {
       {{1, a.substr(0, cut), "TRUE"}, {2, b.substr(cut), "FALSE"}, {1, a.substr(cut), "TRUE"}, {1, "", "TRUE"}},
   };
   for (size_t o = 0; o < orders.size(); ++o) {
-    vntest::fs::remove(profile_);
+    std::filesystem::remove(profile_);
     std::string expected;
     for (const Step& step : orders[o]) {
       std::string reply = step.chunk.empty() ? Rename(step.dialog) : Chunk(step.chunk, step.dialog);
       EXPECT_EQ(reply, step.reply) << "order " << o;
       if (step.chunk.empty() && reply == "TRUE") expected = step.dialog == 1 ? a : b;
     }
-    EXPECT_EQ(ReadAll(profile_), expected) << "order " << o;
+    EXPECT_EQ(ReadText(profile_), expected) << "order " << o;
   }
 }
 
@@ -308,25 +311,25 @@ TEST(CompleteProfileDocument, OneDocumentWithADictionaryRootAndNothingAfter) {
 }
 
 TEST_F(ServiceTest, SwapSaveWithoutProfileLeavesAnEmptyPreviousCopy) {
-  WriteAll(prev_, "old copy");
+  WriteText(prev_, "old copy");
   EXPECT_EQ(Swap("2"), "TRUE");
-  ASSERT_TRUE(vntest::fs::exists(prev_));
-  EXPECT_EQ(ReadAll(prev_), "");
+  ASSERT_TRUE(std::filesystem::exists(prev_));
+  EXPECT_EQ(ReadText(prev_), "");
 }
 
 TEST_F(ServiceTest, SwapWithNullModeRestores) {
-  WriteAll(profile_, "now");
-  WriteAll(prev_, "before");
+  WriteText(profile_, "now");
+  WriteText(prev_, "before");
   EXPECT_EQ(Swap("NULL"), "TRUE");
-  EXPECT_EQ(ReadAll(profile_), "before");
+  EXPECT_EQ(ReadText(profile_), "before");
 }
 
 // Paths outside the caller's own files are refused and change nothing.
 TEST_F(ServiceTest, PathsOutsideTheCallersFilesAreRefused) {
   std::string outside = root_.base() + "/outside.plist";
-  WriteAll(outside, "keep");
+  WriteText(outside, "keep");
   std::string other = root_.File("someoneelse");
-  WriteAll(other, "theirs");
+  WriteText(other, "theirs");
   const std::vector<std::string> bad = {
       outside,
       other,
@@ -351,16 +354,16 @@ TEST_F(ServiceTest, PathsOutsideTheCallersFilesAreRefused) {
                                              ":ARG_cFooPrevString"),
               "TRUE");
   }
-  EXPECT_EQ(ReadAll(outside), "keep");
-  EXPECT_EQ(ReadAll(other), "theirs");
+  EXPECT_EQ(ReadText(outside), "keep");
+  EXPECT_EQ(ReadText(other), "theirs");
   EXPECT_FALSE(log_.empty());  // refusals are logged
 }
 
 TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
   std::string outside = root_.base() + "/target.plist";
-  WriteAll(outside, "keep");
-  vntest::fs::create_symlink(outside, profile_);
-  vntest::fs::create_symlink(outside, prev_);
+  WriteText(outside, "keep");
+  std::filesystem::create_symlink(outside, profile_);
+  std::filesystem::create_symlink(outside, prev_);
   // Each refusal is logged with the step, the whole path and the system's reason.
   const std::string cause = "openat " + profile_ + ": " + std::strerror(ELOOP);
   for (Method m : {Method::kIsAdminProfile, Method::kExistProfile}) {
@@ -378,37 +381,37 @@ TEST_F(ServiceTest, SymlinkAtTheProfilePathIsRefused) {
   EXPECT_EQ(Rename(), "FALSE");
   EXPECT_EQ(Swap("0"), "TRUE");
   EXPECT_EQ(Swap("2"), "TRUE");
-  EXPECT_EQ(ReadAll(outside), "keep");
-  EXPECT_TRUE(vntest::fs::is_symlink(profile_));
+  EXPECT_EQ(ReadText(outside), "keep");
+  EXPECT_TRUE(std::filesystem::is_symlink(profile_));
 }
 
 // A link at the staging file's fixed name of earlier versions is neither
 // followed nor in the way: staging files have unguessable names now.
 TEST_F(ServiceTest, SymlinkAtTheStagingPathIsRefused) {
   std::string outside = root_.base() + "/staging-target";
-  WriteAll(outside, "keep");
-  vntest::fs::create_symlink(outside, profile_ + ".dummy");
+  WriteText(outside, "keep");
+  std::filesystem::create_symlink(outside, profile_ + ".dummy");
   EXPECT_EQ(Chunk("more"), "TRUE");
   EXPECT_EQ(Chunk(kPlist), "TRUE");
   EXPECT_EQ(Rename(), "TRUE");
-  EXPECT_EQ(ReadAll(outside), "keep");
-  EXPECT_EQ(ReadAll(profile_), kPlist);
-  EXPECT_TRUE(vntest::fs::is_symlink(profile_ + ".dummy"));
+  EXPECT_EQ(ReadText(outside), "keep");
+  EXPECT_EQ(ReadText(profile_), kPlist);
+  EXPECT_TRUE(std::filesystem::is_symlink(profile_ + ".dummy"));
 }
 
 TEST_F(ServiceTest, HardLinkAndFolderAtTheProfilePathAreRefused) {
   std::string outside = root_.base() + "/linked.plist";
-  WriteAll(outside, "keep");
-  vntest::fs::create_hard_link(outside, profile_);
+  WriteText(outside, "keep");
+  std::filesystem::create_hard_link(outside, profile_);
   EXPECT_EQ(Call(Method::kIsAdminProfile, profile_), "FALSE");
   EXPECT_EQ(Call(Method::kWriteDictionaryToPlistFile, url_ + ":AddURL:END" + kPlist), "FALSE");
   EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
-  EXPECT_EQ(ReadAll(outside), "keep");
-  vntest::fs::remove(profile_);
-  vntest::fs::create_directory(profile_);
+  EXPECT_EQ(ReadText(outside), "keep");
+  std::filesystem::remove(profile_);
+  std::filesystem::create_directory(profile_);
   EXPECT_EQ(Call(Method::kExistProfile, profile_), "FALSE");
   EXPECT_EQ(Call(Method::kRemove, profile_), "FALSE");
-  EXPECT_TRUE(vntest::fs::is_directory(profile_));
+  EXPECT_TRUE(std::filesystem::is_directory(profile_));
 }
 
 class WalkTest : public ServiceTest {

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "child_process.h"
+#include "files.h"
 #include "net_sandbox.h"
 #include "platform/dnssd.h"
 #include "private_avahi.h"

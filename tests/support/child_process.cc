@@ -8,9 +8,9 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <thread>
+
+#include "files.h"
 
 extern char** environ;
 
@@ -82,13 +82,6 @@ int RunCommand(const std::vector<std::string>& argv) {
   int status = 0;
   if (pid <= 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 bool WaitForText(const std::string& path, const std::string& text, double seconds, ChildProcess* process) {

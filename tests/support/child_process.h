@@ -39,7 +39,4 @@ int RunCommand(const std::vector<std::string>& argv);
 bool WaitForText(const std::string& path, const std::string& text, double seconds,
                  ChildProcess* process = nullptr);
 
-// The file's whole text ("" when it cannot be read).
-std::string ReadText(const std::string& path);
-
 }  // namespace testsupport

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "files.h"
 #include "net_sandbox.h"
 
 namespace testsupport {
