@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
+#include "env.h"
 #include "platform/process.h"
+#include "scratch_dir.h"
 
 namespace platform {
 namespace {
@@ -31,19 +34,15 @@ class BundleTest : public ::testing::Test {
   }
   void SetUp() override {
     ASSERT_NE(module_, nullptr);
-    setenv("LC_ALL", "C.UTF-8", 1);
-    setenv("LANGUAGE", "ja", 1);
-    ASSERT_NE(setlocale(LC_ALL, ""), nullptr);
+    ASSERT_TRUE(japanese_.emplace("ja").ok());
     auto address = reinterpret_cast<const void* (*)()>(dlsym(module_, "FixtureCodeAddress"));
     ASSERT_NE(address, nullptr);
     bundle_ = std::make_unique<Bundle>(Bundle::ForAddress(address()));
   }
-  void TearDown() override {
-    setenv("LANGUAGE", "", 1);
-    setlocale(LC_ALL, "C");
-  }
+  void TearDown() override { japanese_.reset(); }
   static void* module_;
   std::unique_ptr<Bundle> bundle_;
+  std::optional<testsupport::ScopedLanguage> japanese_;
 };
 void* BundleTest::module_ = nullptr;
 
@@ -92,7 +91,8 @@ TEST_F(BundleTest, PlainCLocaleIgnoresLanguage) {
 
 TEST_F(BundleTest, BundlesWithOtherDomainsKeepTheirOwnTables) {
   // A second bundle, its catalogue compiled now with msgfmt.
-  fs::path dir = fs::temp_directory_path() / ("bundle_test_" + std::to_string(getpid()) + ".plugin");
+  testsupport::ScratchDir scratch("vn-bundle");
+  fs::path dir = scratch.MakeDir("other.plugin");
   fs::path messages = dir / "Resources" / "locale" / "ja" / "LC_MESSAGES";
   fs::create_directories(messages);
   fs::path po = dir / "other.po";
@@ -112,7 +112,6 @@ TEST_F(BundleTest, BundlesWithOtherDomainsKeepTheirOwnTables) {
   EXPECT_EQ(other.pathForResource("Missing", "ui"), "");
   EXPECT_EQ(other.pathForResource("PDEMain.ui", ""), (dir / "Resources" / "PDEMain.ui").string());
   EXPECT_EQ(other.pathForResource("", "ui"), "");
-  fs::remove_all(dir);
 }
 
 TEST(BundleForAddress, MainProgramAndNowhere) {

@@ -2,26 +2,29 @@
 // started on a Unix socket in a scratch folder, with one queue on the sample
 // PPD and one raw queue. Skipped where cupsd or lpadmin is not installed.
 #include <cups/cups.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
+#include "env.h"
 #include "platform/printing.h"
 #include "private_cupsd.h"
+#include "samples.h"
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 class CupsDestinationTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     cupsd_ = new testsupport::PrivateCupsd();
-    const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
+    const std::string ppd = testsupport::SamplePpd();
     cupsd_->addQueue("VN420Ptest", "file:///dev/null", ppd) && cupsd_->addQueue("VN420Praw", "file:///dev/null");
     skip_reason_ = cupsd_->skipReason();
     dir_ = cupsd_->dir();
@@ -39,24 +42,13 @@ class CupsDestinationTest : public ::testing::Test {
   // Points libcups' temporary files at a folder of our own for one test.
   class ClientTempDir {
    public:
-    ClientTempDir() : path_(dir_ + "/client-tmp") {
-      fs::create_directories(path_);
-      const char* old = getenv("TMPDIR");
-      if (old) old_ = old;
-      setenv("TMPDIR", path_.c_str(), 1);
-    }
-    ~ClientTempDir() {
-      if (old_)
-        setenv("TMPDIR", old_->c_str(), 1);
-      else
-        unsetenv("TMPDIR");
-    }
+    ClientTempDir() : path_(dir_ + "/client-tmp") { fs::create_directories(path_); }
     const std::string& path() const { return path_; }
     bool empty() const { return fs::is_empty(path_); }
 
    private:
     std::string path_;
-    std::optional<std::string> old_;
+    testsupport::ScopedEnv tmpdir_{"TMPDIR", path_};
   };
 
   static inline testsupport::PrivateCupsd* cupsd_ = nullptr;
@@ -89,7 +81,7 @@ TEST_F(CupsDestinationTest, QueueWithPPD) {
 TEST_F(CupsDestinationTest, RawQueueHasNoPPD) {
   std::string error;
   EXPECT_EQ(PrintSession::FromDestination("VN420Praw", &error), nullptr);
-  EXPECT_NE(error.find("\"VN420Praw\""), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr("\"VN420Praw\""));
 }
 
 TEST_F(CupsDestinationTest, UnknownQueue) {

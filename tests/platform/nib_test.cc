@@ -1,20 +1,21 @@
 // Interface descriptions: classes, properties, outlets, actions and errors.
 #include "platform/ui/nib.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/bundle.h"
 #include "platform/ui/window.h"
+#include "scratch_dir.h"
 
 namespace platform::ui {
 namespace {
+
+using ::testing::HasSubstr;
 
 // Takes the outlets it knows; records every action.
 class Owner : public Object {
@@ -344,19 +345,19 @@ std::string LoadError(const std::string& xml, Object* owner = nullptr) {
 TEST(NibErrors, SayWhatWentWrong) {
   std::string e = LoadError(R"(<ui><widget class="QWidget" name="top">
   <widget class="QFancyDial" name="dial"/></widget></ui>)");
-  EXPECT_NE(e.find("unknown class \"QFancyDial\""), std::string::npos) << e;
-  EXPECT_NE(e.find("\"dial\""), std::string::npos) << e;
-  EXPECT_NE(e.find("line 2"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("unknown class \"QFancyDial\""));
+  EXPECT_THAT(e, HasSubstr("\"dial\""));
+  EXPECT_THAT(e, HasSubstr("line 2"));
 
   e = LoadError("<ui><widget class=\"QWidget\" name=\"top\"><widget></ui>");
-  EXPECT_NE(e.find("malformed XML"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("malformed XML"));
   EXPECT_FALSE(LoadError("").empty());
-  EXPECT_NE(LoadError("<notui/>").find("<ui>"), std::string::npos);
-  EXPECT_NE(LoadError("<ui/>").find("top-level"), std::string::npos);
+  EXPECT_THAT(LoadError("<notui/>"), HasSubstr("<ui>"));
+  EXPECT_THAT(LoadError("<ui/>"), HasSubstr("top-level"));
 
   e = LoadError(R"(<ui><widget class="QWidget" name="top">
   <widget class="QCheckBox" name="a"/><widget class="QCheckBox" name="a"/></widget></ui>)");
-  EXPECT_NE(e.find("duplicate object name \"a\""), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("duplicate object name \"a\""));
 
   const char* kConnection =
       R"(<ui><widget class="QWidget" name="top"><widget class="QCheckBox" name="a"/></widget>
@@ -366,30 +367,29 @@ TEST(NibErrors, SayWhatWentWrong) {
     snprintf(buf, sizeof buf, kConnection, sender, receiver);
     return std::string(buf);
   };
-  EXPECT_NE(LoadError(with("ghost", "top")).find("unknown object \"ghost\""), std::string::npos);
-  EXPECT_NE(LoadError(with("a", "ghost")).find("unknown object \"ghost\""), std::string::npos);
-  EXPECT_NE(LoadError(with("top", "a")).find("no control"), std::string::npos);
-  EXPECT_NE(LoadError(with("a", "owner")).find("without one"), std::string::npos);
+  EXPECT_THAT(LoadError(with("ghost", "top")), HasSubstr("unknown object \"ghost\""));
+  EXPECT_THAT(LoadError(with("a", "ghost")), HasSubstr("unknown object \"ghost\""));
+  EXPECT_THAT(LoadError(with("top", "a")), HasSubstr("no control"));
+  EXPECT_THAT(LoadError(with("a", "owner")), HasSubstr("without one"));
 
   e = LoadError(R"(<ui><widget class="QWidget" name="top"><widget class="ProfileControl" name="pc">
     <widget class="QCheckBox" name="a"/></widget></widget></ui>)");
-  EXPECT_NE(e.find("cannot hold widgets"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("cannot hold widgets"));
   e = LoadError(R"(<ui><widget class="Matrix" name="m"><widget class="QCheckBox" name="a"/></widget></ui>)");
-  EXPECT_NE(e.find("only QRadioButton"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("only QRadioButton"));
   e = LoadError(R"(<ui><widget class="ProfileControl" name="pc"/></ui>)");
-  EXPECT_NE(e.find("no view"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("no view"));
   e = LoadError(R"(<ui><widget class="QWidget" name="top"><widget class="QTableView" name="t">
     <property name="dataSource"><string>top</string></property></widget></widget></ui>)");
-  EXPECT_NE(e.find("no table data source"), std::string::npos) << e;
+  EXPECT_THAT(e, HasSubstr("no table data source"));
 }
 
 TEST(NibLoad, ReadsDescriptionsFromTheBundleByName) {
-  auto dir = std::filesystem::temp_directory_path() / ("nib_test_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir / "Resources");
-  std::ofstream(dir / "Resources" / "Small.ui")
-      << R"(<ui><widget class="QWidget" name="top"><widget class="QCheckBox" name="c"/></widget></ui>)";
-  std::ofstream(dir / "Resources" / "Broken.ui") << "<ui><widget";
-  Bundle bundle(dir.string(), "nibtest");
+  testsupport::ScratchDir dir("vn-nib");
+  dir.Write("Resources/Small.ui",
+            R"(<ui><widget class="QWidget" name="top"><widget class="QCheckBox" name="c"/></widget></ui>)");
+  dir.Write("Resources/Broken.ui", "<ui><widget");
+  Bundle bundle(dir.path(), "nibtest");
   ClassRegistry classes;
   std::string error;
   auto nib = Nib::Load(bundle, "Small", nullptr, classes, &error);
@@ -397,10 +397,9 @@ TEST(NibLoad, ReadsDescriptionsFromTheBundleByName) {
   EXPECT_NE(nib->find<Button>("c"), nullptr);
 
   EXPECT_EQ(Nib::Load(bundle, "Missing", nullptr, classes, &error), nullptr);
-  EXPECT_NE(error.find("Missing.ui"), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr("Missing.ui"));
   EXPECT_EQ(Nib::Load(bundle, "Broken", nullptr, classes, &error), nullptr);
-  EXPECT_NE(error.find("Broken.ui: malformed XML"), std::string::npos) << error;
-  std::filesystem::remove_all(dir);
+  EXPECT_THAT(error, HasSubstr("Broken.ui: malformed XML"));
 }
 
 }  // namespace

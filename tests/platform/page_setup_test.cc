@@ -1,12 +1,15 @@
 // The host's page set-up and the page format's data representation.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/printing_page_setup.h"
+#include "samples.h"
 
 namespace platform {
 namespace {
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using ::testing::HasSubstr;
+using testsupport::SamplePpd;
 
 TEST(PageSetupTest, ParsesSizesAndOrientations) {
   const struct {
@@ -34,7 +37,7 @@ TEST(PageSetupTest, ParsesSizesAndOrientations) {
 
 TEST(PageSetupTest, AppliesToFormatAndSettings) {
   std::string error;
-  auto session = PrintSession::FromPPDFile(SamplePPD(), "", &error);
+  auto session = PrintSession::FromPPDFile(SamplePpd(), "", &error);
   ASSERT_NE(session, nullptr) << error;
   PageFormat format = session->defaultPageFormat();
   PrintSettings settings;
@@ -43,7 +46,7 @@ TEST(PageSetupTest, AppliesToFormatAndSettings) {
   bad.paper = "Tabloid";
   bad.orientation = kPMLandscape;
   EXPECT_FALSE(ApplyPageSetup(*session, bad, &format, &settings, &error));
-  EXPECT_NE(error.find("Tabloid"), std::string::npos);
+  EXPECT_THAT(error, HasSubstr("Tabloid"));
   EXPECT_EQ(format.paper().id, "Letter");  // unchanged
   EXPECT_EQ(format.orientation(), kPMPortrait);
 

@@ -6,33 +6,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <optional>
 #include <string>
+
+#include "env.h"
 
 namespace platform::paths {
 namespace {
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testsupport::ScopedEnv;
 
 TEST(Paths, FixedPathsVerbatimWithoutARoot) {
   ScopedEnv root("VN420P_ROOT", nullptr);

@@ -98,6 +98,16 @@ std::string CyclicBinary() {
   return b.Bytes(self);
 }
 
+// An XML property list of exactly `size` bytes: one string of `*length`
+// bytes padded to fit.
+std::string XmlOfSize(size_t size, size_t* length = nullptr) {
+  const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><string>",
+                    tail = "</string></plist>";
+  const size_t n = size - head.size() - tail.size();
+  if (length != nullptr) *length = n;
+  return head + std::string(n, 'x') + tail;
+}
+
 TEST(PlistDoor, BoundsHoldForEveryForm) {
   const Limits limits;  // depth counts <plist> and the innermost array
   struct Case {
@@ -119,6 +129,8 @@ TEST(PlistDoor, BoundsHoldForEveryForm) {
       {"unterminated comment", "<plist><!-- <array>", false},
       {"unterminated tag", "<plist><dict", false},
       {"over the size bound", std::string(limits.maxBytes + 1, ' '), false},
+      {"xml of exactly the size bound", XmlOfSize(limits.maxBytes), true},
+      {"xml one byte past the size bound", XmlOfSize(limits.maxBytes + 1), false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(WithinBounds(c.bytes, limits), c.within) << c.what;
@@ -128,6 +140,10 @@ TEST(PlistDoor, BoundsHoldForEveryForm) {
   }
   EXPECT_TRUE(Parse(XmlNest(limits.maxDepth - 1)));
   EXPECT_TRUE(Parse(NestedArrays(limits.maxDepth - 1)));
+  size_t length = 0;
+  auto largest = Parse(XmlOfSize(limits.maxBytes, &length));
+  ASSERT_TRUE(largest);
+  EXPECT_EQ(*largest, Value(std::string(length, 'x')));
   // Values are counted in both forms.
   std::string many = "<plist><array>";
   for (int i = 0; i < 9; ++i) many += i % 2 ? "<true/>" : "<dict><key>k</key><string>v</string></dict>";

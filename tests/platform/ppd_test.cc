@@ -2,27 +2,28 @@
 // colour and security panes.
 #include "platform/ppd.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <vector>
+
+#include "files.h"
+#include "samples.h"
+#include "scratch_dir.h"
 
 namespace platform::ppd {
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
-std::string TestPPD(const std::string& name) {
-  return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + name;
-}
+using ::testing::HasSubstr;
+using testsupport::ReadText;
+using testsupport::SamplePpd;
+using testsupport::ScratchDir;
+using testsupport::TestPpd;
 
 std::unique_ptr<PpdFile> OpenOrFail(const std::string& path) {
   std::string error;
@@ -36,27 +37,6 @@ std::string ChoiceText(ppd_file_t* ppd, const char* keyword, const char* choice)
   if (!c) return "<missing " + std::string(keyword) + " " + choice + ">";
   return Decode(c->text, EncodingForPPD(ppd)).value_or("<undecodable>");
 }
-
-// A scratch folder removed again at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "vn-ppd-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data()) ? tmpl : "";
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  std::string Write(const std::string& name, const std::string& bytes) const {
-    std::string p = path_ + "/" + name;
-    std::ofstream(p, std::ios::binary) << bytes;
-    return p;
-  }
-
- private:
-  std::string path_;
-};
 
 TEST(PpdEncodingTest, LanguageEncodingNames) {
   EXPECT_EQ(EncodingForLanguageEncoding("ISOLatin1"), TextEncoding::kISOLatin1);
@@ -78,7 +58,7 @@ TEST(PpdEncodingTest, ParsedPPDsReportUTF8) {
   // libcups has converted the texts of every parsed PPD to UTF-8, whatever
   // the file declares, and the same must hold for a file that declares nothing.
   for (const char* name : {"VN420P-sjis.ppd", "encoding-windowsansi.ppd", "encoding-none.ppd"}) {
-    auto file = OpenOrFail(TestPPD(name));
+    auto file = OpenOrFail(TestPpd(name));
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(EncodingForPPD(file->get()), TextEncoding::kUTF8) << name;
   }
@@ -126,13 +106,13 @@ TEST(PpdFileTest, MissingFileNamesPathAndReason) {
   std::string error;
   const std::string path = "/nonexistent/vn420p/none.ppd";
   EXPECT_EQ(PpdFile::Open(path, &error), nullptr);
-  EXPECT_NE(error.find(path), std::string::npos) << error;
-  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr(path));
+  EXPECT_THAT(error, HasSubstr("No such file"));
   EXPECT_EQ(PpdFile::Open(path, nullptr), nullptr);
 }
 
 TEST(PpdFileTest, GarbageNamesPathLineAndReason) {
-  TempDir dir;
+  ScratchDir dir("vn-ppd");
   const std::string path = dir.Write("garbage.ppd", "This is not a PPD.\n\x01\x02\x03\n");
   std::string error;
   EXPECT_EQ(PpdFile::Open(path, &error), nullptr);
@@ -142,21 +122,21 @@ TEST(PpdFileTest, GarbageNamesPathLineAndReason) {
 }
 
 TEST(PpdFileTest, BrokenOptionReportsItsLine) {
-  TempDir dir;
+  ScratchDir dir("vn-ppd");
   const std::string path =
       dir.Write("broken.ppd",
                 "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*OpenUI *HVEdgeType: PickOne\n"
                 "*CloseUI: *HVEdgeType\n*UIConstraints: *HVEdgeType\n");
   std::string error;
   EXPECT_EQ(PpdFile::Open(path, &error), nullptr);
-  EXPECT_NE(error.find(":5: "), std::string::npos) << error;
-  EXPECT_NE(error.find("UIConstraints"), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr(":5: "));
+  EXPECT_THAT(error, HasSubstr("UIConstraints"));
 }
 
 TEST(PpdFileTest, OpenMarksDefaults) {
-  auto file = OpenOrFail(SamplePPD());
+  auto file = OpenOrFail(SamplePpd());
   ASSERT_NE(file, nullptr);
-  EXPECT_EQ(file->path(), SamplePPD());
+  EXPECT_EQ(file->path(), SamplePpd());
   ppd_file_t* ppd = file->get();
   EXPECT_TRUE(IsMarked(ppd, "HVQuickColor", "Standard"));
   EXPECT_TRUE(IsMarked(ppd, "PrintModeVN420P", "Normal"));
@@ -169,7 +149,7 @@ TEST(PpdFileTest, OpenMarksDefaults) {
 }
 
 TEST(PpdWrapperTest, NullInNothingOut) {
-  auto file = OpenOrFail(SamplePPD());
+  auto file = OpenOrFail(SamplePpd());
   ASSERT_NE(file, nullptr);
   ppd_file_t* ppd = file->get();
   EXPECT_EQ(FindOption(nullptr, "HVQuickColor"), nullptr);
@@ -192,7 +172,7 @@ TEST(PpdWrapperTest, NullInNothingOut) {
 }
 
 TEST(PpdWrapperTest, MarkingReportsConstraints) {
-  auto file = OpenOrFail(SamplePPD());
+  auto file = OpenOrFail(SamplePpd());
   ASSERT_NE(file, nullptr);
   ppd_file_t* ppd = file->get();
   EXPECT_EQ(MarkOption(ppd, "PrintModeVN420P", "SecurePrint"), 0);
@@ -216,7 +196,7 @@ TEST(PpdWrapperTest, MarkingReportsConstraints) {
 }
 
 TEST(PpdWrapperTest, PageSizeAndAttributes) {
-  auto file = OpenOrFail(SamplePPD());
+  auto file = OpenOrFail(SamplePpd());
   ASSERT_NE(file, nullptr);
   ppd_file_t* ppd = file->get();
   ppd_size_t* a4 = PageSize(ppd, "A4");
@@ -240,7 +220,7 @@ TEST(PpdWrapperTest, PageSizeAndAttributes) {
 class SamplePPDTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    file_ = OpenOrFail(SamplePPD());
+    file_ = OpenOrFail(SamplePpd());
     ASSERT_NE(file_, nullptr);
     ppd_ = file_->get();
   }
@@ -439,14 +419,14 @@ TEST_F(SamplePPDTest, ConstraintsNameRealOptionsAndChoices) {
 
 TEST(SampleConformanceTest, CupsTestPPDPasses) {
   if (std::system("command -v cupstestppd >/dev/null 2>&1") != 0) GTEST_SKIP() << "cupstestppd not installed";
-  const std::string cmd = "cupstestppd -q '" + SamplePPD() + "'";
+  const std::string cmd = "cupstestppd -q '" + SamplePpd() + "'";
   int rc = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(rc));
-  EXPECT_EQ(WEXITSTATUS(rc), 0) << "run: cupstestppd -v " << SamplePPD();
+  EXPECT_EQ(WEXITSTATUS(rc), 0) << "run: cupstestppd -v " << SamplePpd();
 }
 
 TEST(ShiftJISPPDTest, TextsDecodeToJapanese) {
-  auto file = OpenOrFail(TestPPD("VN420P-sjis.ppd"));
+  auto file = OpenOrFail(TestPpd("VN420P-sjis.ppd"));
   ASSERT_NE(file, nullptr);
   ppd_file_t* ppd = file->get();
   EXPECT_STREQ(ppd->lang_version, "Japanese");
@@ -473,8 +453,7 @@ TEST(ShiftJISPPDTest, TextsDecodeToJapanese) {
 
 TEST(ShiftJISPPDTest, FileBytesAreShiftJIS) {
   // The file itself holds Shift-JIS, which libcups converted above.
-  std::ifstream in(TestPPD("VN420P-sjis.ppd"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string bytes = ReadText(TestPpd("VN420P-sjis.ppd"));
   const std::string standard = "\x95\x57\x8F\x80";  // 標準
   size_t at = bytes.find("*HVQuickColor Standard/");
   ASSERT_NE(at, std::string::npos);
@@ -495,7 +474,7 @@ TEST(EncodingPPDTest, EachDeclaredEncodingDecodes) {
       {"encoding-none.ppd", "Photo \u00e9"},
   };
   for (const auto& c : cases) {
-    auto file = OpenOrFail(TestPPD(c.file));
+    auto file = OpenOrFail(TestPpd(c.file));
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(ChoiceText(file->get(), "HVQuickColor", "Photo"), c.photo) << c.file;
   }
@@ -503,12 +482,11 @@ TEST(EncodingPPDTest, EachDeclaredEncodingDecodes) {
 
 TEST(EncodingPPDTest, InvalidUTF8TranslationIsUntranslatable) {
   // libcups passes the bytes of a UTF-8 PPD through unchecked.
-  std::ifstream in(TestPPD("encoding-utf8.ppd"), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes = ReadText(TestPpd("encoding-utf8.ppd"));
   size_t at = bytes.find("Photo/Photo ");
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at + 12, 2, "\xFF\xFE");
-  TempDir dir;
+  ScratchDir dir("vn-ppd");
   auto file = OpenOrFail(dir.Write("bad-utf8.ppd", bytes));
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(ChoiceText(file->get(), "HVQuickColor", "Photo"), "<undecodable>");

@@ -1,15 +1,21 @@
 // Print session, page format and paper over the shipped PPD.
 #include "platform/printing.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "samples.h"
+#include "scratch_dir.h"
+
 namespace platform {
 namespace {
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
-std::string SjisPPD() { return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/VN420P-sjis.ppd"; }
+using ::testing::HasSubstr;
+using testsupport::SamplePpd;
+
+std::string SjisPpd() { return testsupport::TestPpd("VN420P-sjis.ppd"); }
 
 std::unique_ptr<PrintSession> SessionOrFail(const std::string& path,
                                             const std::string& uri = "socket://192.0.2.7") {
@@ -20,29 +26,26 @@ std::unique_ptr<PrintSession> SessionOrFail(const std::string& path,
 }
 
 TEST(PrintSessionTest, FromPPDFileNamesPrinterAfterFile) {
-  auto session = SessionOrFail(SamplePPD(), "socket://192.0.2.7:9100");
+  auto session = SessionOrFail(SamplePpd(), "socket://192.0.2.7:9100");
   ASSERT_NE(session, nullptr);
   EXPECT_EQ(session->currentPrinter().id(), "VN420P");
   EXPECT_EQ(session->currentPrinter().deviceURI(), "socket://192.0.2.7:9100");
   ASSERT_NE(session->ppd(), nullptr);
   EXPECT_NE(ppd::FindOption(session->ppd(), "HVQuickColor"), nullptr);
 
-  auto sjis = SessionOrFail(SjisPPD());
+  auto sjis = SessionOrFail(SjisPpd());
   ASSERT_NE(sjis, nullptr);
   EXPECT_EQ(sjis->currentPrinter().id(), "VN420P-sjis");
 }
 
 TEST(PrintSessionTest, OnlyTheLastPpdSuffixIsDropped) {
-  namespace fs = std::filesystem;
-  std::string tmpl = (fs::temp_directory_path() / "vn-session-XXXXXX").string();
-  ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-  const std::string copy = tmpl + "/Office.ppd.ppd";
-  fs::copy_file(SamplePPD(), copy);
-  const std::string bare = tmpl + "/Office-2";
-  fs::copy_file(SamplePPD(), bare);
+  testsupport::ScratchDir dir("vn-session");
+  const std::string copy = dir.File("Office.ppd.ppd");
+  std::filesystem::copy_file(SamplePpd(), copy);
+  const std::string bare = dir.File("Office-2");
+  std::filesystem::copy_file(SamplePpd(), bare);
   auto a = SessionOrFail(copy);
   auto b = SessionOrFail(bare);
-  fs::remove_all(tmpl);
   ASSERT_TRUE(a && b);
   EXPECT_EQ(a->currentPrinter().id(), "Office.ppd");
   EXPECT_EQ(b->currentPrinter().id(), "Office-2");
@@ -51,18 +54,18 @@ TEST(PrintSessionTest, OnlyTheLastPpdSuffixIsDropped) {
 TEST(PrintSessionTest, FromPPDFileFailureNamesFile) {
   std::string error;
   EXPECT_EQ(PrintSession::FromPPDFile("/nonexistent/VN420P.ppd", "socket://x", &error), nullptr);
-  EXPECT_NE(error.find("/nonexistent/VN420P.ppd"), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr("/nonexistent/VN420P.ppd"));
 }
 
 TEST(PrintSessionTest, UnknownDestinationIsNamedInError) {
   const std::string name = "vn420p-test-no-such-queue";
   std::string error;
   EXPECT_EQ(PrintSession::FromDestination(name, &error), nullptr);
-  EXPECT_NE(error.find("\"" + name + "\""), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr("\"" + name + "\""));
 }
 
 TEST(PrintSessionTest, DefaultPageFormatIsPPDDefault) {
-  auto session = SessionOrFail(SamplePPD());
+  auto session = SessionOrFail(SamplePpd());
   ASSERT_NE(session, nullptr);
   PageFormat format = session->defaultPageFormat();
   EXPECT_EQ(format.paper().id, "Letter");
@@ -70,7 +73,7 @@ TEST(PrintSessionTest, DefaultPageFormatIsPPDDefault) {
   EXPECT_EQ(format.orientation(), kPMPortrait);
   EXPECT_EQ(format.unadjustedPaperRect(), (PMRect{0, 0, 792, 612}));
 
-  auto sjis = SessionOrFail(SjisPPD());
+  auto sjis = SessionOrFail(SjisPpd());
   ASSERT_NE(sjis, nullptr);
   EXPECT_EQ(sjis->defaultPageFormat().paper().id, "A4");
 
@@ -80,7 +83,7 @@ TEST(PrintSessionTest, DefaultPageFormatIsPPDDefault) {
 }
 
 TEST(PrintSessionTest, PaperForName) {
-  auto session = SessionOrFail(SamplePPD());
+  auto session = SessionOrFail(SamplePpd());
   ASSERT_NE(session, nullptr);
   auto a4 = session->paperForName("A4");
   ASSERT_TRUE(a4.has_value());
@@ -109,7 +112,7 @@ TEST(PrintSessionTest, PaperForName) {
   EXPECT_DOUBLE_EQ(custom->width, 300);
   EXPECT_DOUBLE_EQ(custom->height, 500);
 
-  auto sjis = SessionOrFail(SjisPPD());
+  auto sjis = SessionOrFail(SjisPpd());
   ASSERT_NE(sjis, nullptr);
   auto jletter = sjis->paperForName("Letter");
   ASSERT_TRUE(jletter.has_value());
@@ -133,7 +136,7 @@ TEST(PageFormatTest, RectTurnsWithOrientation) {
 }
 
 TEST(PrintCallsTest, AnswerWhatTheObjectsHold) {
-  auto session = SessionOrFail(SamplePPD(), "usb://HALVERN/VN420P");
+  auto session = SessionOrFail(SamplePpd(), "usb://HALVERN/VN420P");
   ASSERT_NE(session, nullptr);
   const Printer* printer = nullptr;
   ASSERT_EQ(PMSessionGetCurrentPrinter(session.get(), &printer), noErr);
@@ -165,7 +168,7 @@ TEST(PrintCallsTest, AnswerWhatTheObjectsHold) {
 }
 
 TEST(PrintCallsTest, NullArgumentsAreParamErr) {
-  auto session = SessionOrFail(SamplePPD());
+  auto session = SessionOrFail(SamplePpd());
   ASSERT_NE(session, nullptr);
   const Printer* printer = &session->currentPrinter();
   PageFormat format = session->defaultPageFormat();

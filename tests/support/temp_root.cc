@@ -33,8 +33,8 @@ TempRoot::TempRoot(bool install) : base_("vn-ipc", 0755) {
   root_ = base_.MakeDir("root");
   runtime_ = base_.MakeDir("run");
   chmod(runtime_.c_str(), 0700);
-  setenv("VN420P_ROOT", root_.c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
+  root_env_.emplace("VN420P_ROOT", root_);
+  runtime_env_.emplace("XDG_RUNTIME_DIR", runtime_);
   folder_ = platform::paths::PreferenceFolder();
   fs::create_directories(folder_);
   if (install) Install();
@@ -43,8 +43,6 @@ TempRoot::TempRoot(bool install) : base_("vn-ipc", 0755) {
 TempRoot::~TempRoot() {
   service_.reset();
   StopService();
-  unsetenv("VN420P_ROOT");
-  unsetenv("XDG_RUNTIME_DIR");
 }
 
 void TempRoot::Install() {

@@ -7,10 +7,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "child_process.h"
+#include "env.h"
 #include "platform/process.h"
 #include "scratch_dir.h"
 
@@ -20,7 +22,8 @@ namespace testsupport {
 bool UserIds(const char* name, uid_t* uid, gid_t* gid);
 
 // Sets VN420P_ROOT and XDG_RUNTIME_DIR to fresh folders for the object's
-// lifetime (one root at a time) and creates the preference folder. When
+// lifetime (one root at a time; the old values come back after) and creates
+// the preference folder. When
 // `install` is set, copies the build's bridgetool and prefservice to the
 // launch path.
 class TempRoot {
@@ -61,6 +64,7 @@ class TempRoot {
  private:
   ScratchDir base_;
   std::string root_, runtime_, folder_;
+  std::optional<ScopedEnv> root_env_, runtime_env_;
   std::unique_ptr<ChildProcess> service_;
 };
 

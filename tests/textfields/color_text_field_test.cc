@@ -99,10 +99,7 @@ TEST(ColorTextField, PasteOverTheLimitRestoresInOneStepWithTheCaretMovedBack) {
   };
   for (const Case& c : cases) {
     Fields f;
-    f.fileName.setStringValue(c.before);
-    ASSERT_TRUE(f.fileName.beginEditing());
-    f.fileName.currentEditor()->setSelectedRange({c.caret, 0});
-    f.fileName.insertText(c.pasted);
+    ASSERT_TRUE(PasteAt(f.fileName, c.before, c.caret, c.pasted));
     EXPECT_EQ(f.fileName.stringValue(), c.want) << c.pasted;
     EXPECT_EQ(f.fileName.currentEditor()->selectedRange(), (FieldEditor::Range{c.wantCaret, 0})) << c.pasted;
     EXPECT_EQ(f.fileName.oldValue(), std::u16string(c.want.begin(), c.want.end()));

@@ -127,10 +127,7 @@ TEST(SecurityTextField, PasteOverTheLimitRestoresInOneStepWithTheCaretMovedBack)
   };
   for (const Case& c : cases) {
     Bound<HVTextField> b(kSectionName);
-    b.field.setStringValue(c.before);
-    ASSERT_TRUE(b.field.beginEditing());
-    b.field.currentEditor()->setSelectedRange({c.caret, 0});
-    b.field.insertText(c.pasted);
+    ASSERT_TRUE(PasteAt(b.field, c.before, c.caret, c.pasted));
     EXPECT_EQ(b.field.stringValue(), c.want) << c.pasted;
     EXPECT_EQ(b.field.currentEditor()->selectedRange(), (FieldEditor::Range{c.wantCaret, 0})) << c.pasted;
   }

@@ -1,4 +1,5 @@
-// Typing as a user does: one character per change.
+// Typing and pasting as a user does: one character per change, or one
+// paste at the caret.
 #pragma once
 
 #include <string>
@@ -16,5 +17,16 @@ inline bool TypeAtEnd(platform::ui::TextField& field, const std::string& utf8) {
     field.insertText(utf8.substr(i, n));
     i += n;
   }
+  return true;
+}
+
+// Sets the field's text, begins editing with the caret at `caret` and pastes
+// `text` there as one change. False when editing does not begin.
+inline bool PasteAt(platform::ui::TextField& field, const std::string& before, int caret,
+                    const std::string& text) {
+  field.setStringValue(before);
+  if (!field.beginEditing()) return false;
+  field.currentEditor()->setSelectedRange({caret, 0});
+  field.insertText(text);
   return true;
 }
