@@ -1,13 +1,15 @@
 // The pane control table and the control data table over the sample PPD.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
+#include <optional>
 
+#include "env.h"
 #include "generated_ppd.h"
 #include "layers_host.h"
 #include "platform/log.h"
 #include "platform/ui/window.h"
+#include "samples.h"
 #include "securitypane/ui_constraints.h"
 
 namespace securitypane::testing {
@@ -15,13 +17,14 @@ namespace {
 
 namespace ui = platform::ui;
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using ::testing::Contains;
+using testsupport::SamplePpd;
 
 class ControlTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    host = std::make_unique<LayersHost>(SamplePPD(), &error);
+    host = std::make_unique<LayersHost>(SamplePpd(), &error);
     ASSERT_TRUE(host->ok()) << error;
     host->build();
   }
@@ -37,17 +40,15 @@ struct LogLines {
 };
 
 TEST_F(ControlTablesTest, InitializeFromPPDAndBundle) {
-  setenv("LC_ALL", "C.UTF-8", 1);
-  setenv("LANGUAGE", "ja", 1);
-  ASSERT_NE(setlocale(LC_ALL, ""), nullptr);
+  std::optional<testsupport::ScopedLanguage> japanese;
+  ASSERT_TRUE(japanese.emplace("ja").ok());
   platform::Bundle bundle(SP_TEST_BUNDLE, "securitytest");
   // The host built its tables without a bundle, which hid both check boxes.
   host->userAuthenticationCheckBox.setHidden(false);
   host->sectionManagementCheckBox.setHidden(false);
   LogLines log;
   initializeUI(host->ppdFile(), &host->table, &bundle);
-  setenv("LANGUAGE", "", 1);
-  setlocale(LC_ALL, "C");
+  japanese.reset();
 
   ASSERT_EQ(host->waitModePopUp.numberOfItems(), 2);
   EXPECT_EQ(host->waitModePopUp.itemAtIndex(1)->title, "Secure Print");
@@ -131,7 +132,7 @@ TEST(ControlTablesGeneratedTest, DefaultMissingFromTheMenu) {
   host.build();
   EXPECT_EQ(*host.record("PrintModeVN420P")->value, "Draft");
   EXPECT_EQ(host.waitModePopUp.indexOfSelectedItem(), 0);
-  EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), "[PopUp] index is Not Found"), log.lines.end());
+  EXPECT_THAT(log.lines, Contains("[PopUp] index is Not Found"));
 }
 
 TEST_F(ControlTablesTest, SummaryTextsKeysAndSearch) {

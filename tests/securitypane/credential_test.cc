@@ -2,6 +2,7 @@
 // (checked against an independent OpenSSL derivation) and malformed input.
 #include "securitypane/credential.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/sha.h>
@@ -16,6 +17,8 @@
 
 namespace securitypane {
 namespace {
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using securitypane_test::FromHex;
 using securitypane_test::ToHex;
@@ -282,7 +285,7 @@ TEST(Malformed, WrongKeysAndJunkStayWithinBounds) {
       auto out = HVCFStringDecodeWithDecrypt(junk, first, second);
       if (out) {
         EXPECT_LE(out->size(), 255u);
-        EXPECT_EQ(out->find('+'), std::string::npos);
+        EXPECT_THAT(*out, Not(HasSubstr("+")));
       }
     }
     auto plain = HVCFStringDecode(junk.substr(0, 255));

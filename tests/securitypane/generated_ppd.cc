@@ -1,10 +1,5 @@
 #include "generated_ppd.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-
 namespace securitypane::testing {
 
 std::string GeneratePPD(const GeneratedPPD& shape) {
@@ -45,19 +40,6 @@ std::string GeneratePPD(const GeneratedPPD& shape) {
          std::to_string(b == a ? (b + 1) % fillers : b) + " " + (i % 2 ? "A" : "B") + "\n";
   }
   return t;
-}
-
-ScopedPPDFile::ScopedPPDFile(const std::string& text) {
-  namespace fs = std::filesystem;
-  dir_ = (fs::temp_directory_path() / "vn-genppd-XXXXXX").string();
-  if (!mkdtemp(dir_.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = dir_ + "/generated.ppd";
-  std::ofstream(path_) << text;
-}
-
-ScopedPPDFile::~ScopedPPDFile() {
-  std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
 }
 
 }  // namespace securitypane::testing

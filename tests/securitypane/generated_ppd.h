@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "scratch_dir.h"
+
 namespace securitypane::testing {
 
 struct GeneratedPPD {
@@ -19,14 +21,12 @@ std::string GeneratePPD(const GeneratedPPD& shape);
 // The text in a file of a fresh temporary folder, removed with the object.
 class ScopedPPDFile {
  public:
-  explicit ScopedPPDFile(const std::string& text);
-  ~ScopedPPDFile();
-  ScopedPPDFile(const ScopedPPDFile&) = delete;
-  ScopedPPDFile& operator=(const ScopedPPDFile&) = delete;
+  explicit ScopedPPDFile(const std::string& text) : path_(dir_.Write("generated.ppd", text)) {}
   const std::string& path() const { return path_; }
 
  private:
-  std::string dir_, path_;
+  testsupport::ScratchDir dir_{"vn-genppd"};
+  std::string path_;
 };
 
 }  // namespace securitypane::testing

@@ -9,9 +9,9 @@ namespace securitypane::testing {
 
 namespace ui = platform::ui;
 
-LayersHost::LayersHost(const std::string& ppd_path, std::string* error) {
-  session_ = platform::PrintSession::FromPPDFile(ppd_path, "socket://192.0.2.7", error);
-  if (session_) format = session_->defaultPageFormat();
+LayersHost::LayersHost(const std::string& ppd_path, std::string* error)
+    : FakeHost({.ppd = ppd_path, .deviceUri = "socket://192.0.2.7", .ppdPageFormat = true}) {
+  if (!ok() && error != nullptr) *error = FakeHost::error();
   userRadioButton.cells() = {{"Public user", true, 0}, {"Private user", true, 1}};
   userRadioButton.selectCellAtRow(0);
   for (ui::TextField* label :

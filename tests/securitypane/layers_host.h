@@ -1,8 +1,8 @@
-// A host for the layers under the Security pane, without the pane: it opens a
-// PPD, owns the print settings and page format, creates the pane's sixteen
-// controls in code (no interface description), and builds the pane control
-// table, the control data table, the core context and the constraint lists
-// over them. refresh() runs what the pane does on every change: write the
+// A host for the layers under the Security pane, without the pane: the fake
+// host on a PPD (its print settings, its default page format); it creates the
+// pane's sixteen controls in code (no interface description), and builds the
+// pane control table, the control data table, the core context and the
+// constraint lists over them. refresh() runs what the pane does on every change: write the
 // values to the print settings, re-enable, apply the constraints, read back,
 // show.
 #pragma once
@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_api.h"
+#include "fake_host.h"
 #include "platform/ui/view.h"
 #include "securitypane/control_data.h"
 #include "securitypane/pane_table.h"
@@ -19,19 +19,11 @@
 
 namespace securitypane::testing {
 
-class LayersHost : public pde::HostCallback {
+class LayersHost : public testsupport::FakeHost {
  public:
-  // nullptr-equivalent (ok() false) and *error when the PPD cannot be opened.
+  // ok() false and *error when the PPD cannot be opened.
   LayersHost(const std::string& ppd_path, std::string* error);
   ~LayersHost() override;
-
-  bool ok() const { return session_ != nullptr; }
-
-  // pde::HostCallback
-  platform::PrintSettings* printSettings() override { return &settings; }
-  platform::PrintSession* printSession() override { return session_.get(); }
-  platform::PageFormat* pageFormat() override { return &format; }
-  ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
 
   // Builds every layer: tables, defaults, core context, constraint list.
   void build();
@@ -45,9 +37,6 @@ class LayersHost : public pde::HostCallback {
 
   PaneControlRecord* record(const char* settings_key);
   PDEControlData* data(int32_t id) { return PDEControlDataGetByID(controlData.get(), id); }
-
-  platform::PrintSettings settings;
-  platform::PageFormat format;
 
   // The pane's controls.
   platform::ui::PopUpButton waitModePopUp;
@@ -68,9 +57,6 @@ class LayersHost : public pde::HostCallback {
   HVPDESession session;
   const PPDConstraint* constraintList = nullptr;
   int32_t constraintCount = 0;
-
- private:
-  std::unique_ptr<platform::PrintSession> session_;
 };
 
 }  // namespace securitypane::testing

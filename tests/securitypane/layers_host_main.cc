@@ -9,6 +9,7 @@
 
 #include "layers_host.h"
 #include "platform/printing_page_setup.h"
+#include "samples.h"
 #include "securitypane/paper_query.h"
 
 namespace {
@@ -36,7 +37,7 @@ std::string Describe(const securitypane::PaneControlRecord& r) {
 }  // namespace
 
 int main(int argc, char** argv) try {
-  std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
+  std::string ppd = testsupport::SamplePpd();
   std::vector<std::string> sets;
   std::string custom, orientation;
   platform::PageSetup page;

@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "env.h"
 #include "generated_ppd.h"
 #include "layers_host.h"
 #include "platform/printing_page_setup.h"
+#include "samples.h"
+#include "scratch_dir.h"
 #include "securitypane/paper_query.h"
 #include "securitypane/ticket_model.h"
 
@@ -21,7 +24,9 @@ namespace plist = platform::plist;
 using platform::kPMLandscape;
 using platform::kPMPortrait;
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using testsupport::SamplePpd;
+using testsupport::ScopedEnv;
+using testsupport::ScratchDir;
 
 class CountingHost : public LayersHost {
  public:
@@ -33,37 +38,9 @@ class CountingHost : public LayersHost {
   int sessionCalls = 0;
 };
 
-// Sets an environment variable for the test's duration.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-struct TempDir {
-  TempDir() {
-    path = (fs::temp_directory_path() / "vn-pdecore-XXXXXX").string();
-    EXPECT_NE(mkdtemp(path.data()), nullptr);
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string path;
-};
-
 TEST(PDECoreTest, SessionIsCachedAndContextFilled) {
   std::string error;
-  CountingHost host(SamplePPD(), &error);
+  CountingHost host(SamplePpd(), &error);
   ASSERT_TRUE(host.ok()) << error;
   PDECoreContext core;
   HVPDESession s{nullptr, &host, &core, nullptr};
@@ -131,7 +108,7 @@ TEST(PDECoreTest, OrientationKeyOnly) {
 
 TEST(PDECoreTest, ModelDictionaryAndTicketCopies) {
   std::string error;
-  LayersHost host(SamplePPD(), &error);
+  LayersHost host(SamplePpd(), &error);
   ASSERT_TRUE(host.ok()) << error;
   host.build();
   auto model = PDECoreGetModelDictionary(&host.session);
@@ -185,7 +162,7 @@ TEST(PaperQueryTest, PaperForTheDocument) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::string error;
-    LayersHost host(SamplePPD(), &error);
+    LayersHost host(SamplePpd(), &error);
     ASSERT_TRUE(host.ok()) << error;
     platform::PageSetup setup;
     if (c.paper) setup.paper = c.paper;
@@ -229,15 +206,16 @@ TEST(PaperQueryTest, DuplicateSizeFirstWinsAndDestinationNames) {
 }
 
 TEST(PaperQueryTest, CustomPaperNames) {
-  TempDir dir;
-  ScopedEnv config("XDG_CONFIG_HOME", dir.path);
+  ScratchDir dir("vn-pdecore");
+  ScopedEnv config("XDG_CONFIG_HOME", dir.path());
   std::string out;
   int created = 0;
   EXPECT_EQ(GetCustomPaperNameFromPlist("Paper1", &out, &created), platform::noErr);  // no file
   EXPECT_EQ(out, "Paper1");
   EXPECT_EQ(created, 0);
-  std::ofstream(dir.path + "/com.apple.print.custompapers.plist")
-      << plist::ToXml(plist::Dict{{"Paper1", plist::Dict{{"name", "Postcard"}}}, {"Paper2", plist::Dict{}}});
+  dir.Write(
+      "com.apple.print.custompapers.plist",
+      plist::ToXml(plist::Dict{{"Paper1", plist::Dict{{"name", "Postcard"}}}, {"Paper2", plist::Dict{}}}));
   EXPECT_EQ(GetCustomPaperNameFromPlist("Paper1", &out, &created), platform::noErr);
   EXPECT_EQ(out, "Postcard");
   EXPECT_EQ(created, 1);
@@ -248,9 +226,9 @@ TEST(PaperQueryTest, CustomPaperNames) {
 }
 
 TEST(ModelPreferenceTest, WritableTestLeavesNoFileAndSetGet) {
-  TempDir root;
-  ScopedEnv env("VN420P_ROOT", root.path);
-  const std::string folder = root.path + "/Library/Preferences";
+  ScratchDir root("vn-pdecore");
+  ScopedEnv env("VN420P_ROOT", root.path());
+  const std::string folder = root.File("Library/Preferences");
   EXPECT_FALSE(HVPropertyIsWritable());  // no folder
   EXPECT_FALSE(HVPropertySetString("k", "v"));
   fs::create_directories(folder);

@@ -6,6 +6,7 @@
 #include "generated_ppd.h"
 #include "layers_host.h"
 #include "platform/log.h"
+#include "samples.h"
 #include "securitypane/ppd_ticket.h"
 #include "securitypane/ppd_ui_option.h"
 
@@ -15,10 +16,8 @@ namespace {
 namespace ppd = platform::ppd;
 namespace plist = platform::plist;
 
-std::string DataPPD(const std::string& name) {
-  return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + name;
-}
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using testsupport::SamplePpd;
+using testsupport::TestPpd;
 
 std::unique_ptr<ppd::PpdFile> Open(const std::string& path) {
   std::string error;
@@ -50,7 +49,7 @@ TEST(PPDUIOptionTest, DisplayTextsInEachEncoding) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    auto file = Open(DataPPD(c.file));
+    auto file = Open(TestPpd(c.file));
     ASSERT_NE(file, nullptr);
     auto record = CreatePPDUIOption(file->get(), c.option);
     ASSERT_NE(record, nullptr);
@@ -61,7 +60,7 @@ TEST(PPDUIOptionTest, DisplayTextsInEachEncoding) {
 }
 
 TEST(PPDUIOptionTest, ConversionsOnTheSample) {
-  auto file = Open(SamplePPD());
+  auto file = Open(SamplePpd());
   ASSERT_NE(file, nullptr);
   auto record = CreatePPDUIOption(file->get(), "PageSize");
   ASSERT_NE(record, nullptr);
@@ -194,7 +193,7 @@ TEST(PPDUIOptionTest, TinyVariantCutsTextsWithinItsFields) {
 }
 
 TEST(PPDUIOptionTest, ConstraintsAndInstalledOptions) {
-  auto file = Open(SamplePPD());
+  auto file = Open(SamplePpd());
   ASSERT_NE(file, nullptr);
   auto constraints = CreatePPDConstraintsArray(file->get());
   ASSERT_TRUE(constraints);
@@ -220,7 +219,7 @@ TEST(PPDUIOptionTest, ConstraintsAndInstalledOptions) {
 
 TEST(PPDTicketTest, WritesMarkAndRead) {
   std::string error;
-  LayersHost host(SamplePPD(), &error);
+  LayersHost host(SamplePpd(), &error);
   ASSERT_TRUE(host.ok()) << error;
   host.build();
   HVPDESession* s = &host.session;

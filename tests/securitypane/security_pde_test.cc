@@ -2,13 +2,16 @@
 // bundle's interface description and string tables.
 #include "securitypane/security_pde.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstdlib>
+#include <optional>
 
+#include "env.h"
+#include "fake_host.h"
 #include "platform/paths.h"
 #include "platform/ui/window.h"
+#include "samples.h"
 
 namespace securitypane {
 namespace {
@@ -16,7 +19,9 @@ namespace {
 namespace ui = platform::ui;
 namespace plist = platform::plist;
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class AlertRecorder : public ui::ModalHost {
  public:
@@ -29,31 +34,12 @@ class AlertRecorder : public ui::ModalHost {
   std::vector<std::string> alerts;
 };
 
-class Host : public pde::HostCallback {
- public:
-  Host() {
-    std::string error;
-    session_ = platform::PrintSession::FromPPDFile(SamplePPD(), "socket://192.0.2.7", &error);
-    EXPECT_NE(session_, nullptr) << error;
-    format_ = session_->defaultPageFormat();
-  }
-  platform::PrintSettings* printSettings() override { return &settings; }
-  platform::PrintSession* printSession() override { return session_.get(); }
-  platform::PageFormat* pageFormat() override { return &format_; }
-  ppd_file_t* ppdFile() override { return session_->ppd(); }
-  ui::ModalHost* panelModalHost() override { return &modal; }
-
-  platform::PrintSettings settings;
-  AlertRecorder modal;
-
- private:
-  std::unique_ptr<platform::PrintSession> session_;
-  platform::PageFormat format_;
-};
-
 class SecurityPaneTest : public ::testing::Test {
  protected:
-  void SetUp() override { Open(); }
+  void SetUp() override {
+    ASSERT_TRUE(host.ok()) << host.error();
+    Open();
+  }
 
   void Open() {
     pane.reset();
@@ -93,8 +79,12 @@ class SecurityPaneTest : public ::testing::Test {
     return host.settings.getValue(key, &v) == platform::noErr && v->string() ? *v->string() : "(none)";
   }
 
-  platform::Bundle bundle{std::string(VN_PLUGIN_DIR) + "/securitypane.plugin", "securitypane"};
-  Host host;
+  platform::Bundle bundle{testsupport::PluginDir() + "/securitypane.plugin", "securitypane"};
+  AlertRecorder modal;
+  testsupport::FakeHost host{{.ppd = testsupport::SamplePpd(),
+                              .deviceUri = "socket://192.0.2.7",
+                              .ppdPageFormat = true,
+                              .modal = &modal}};
   std::unique_ptr<SecurityPDE> pane;
   std::map<std::string, ui::Object*> objects;
 };
@@ -139,29 +129,29 @@ TEST_F(SecurityPaneTest, RequiredEntries) {
     Open();
     Choose("waitModePopUp", 1);
     if (c.password[0]) Type("securePasswordEditText", c.password);
-    host.modal.alerts.clear();
+    modal.alerts.clear();
     EXPECT_EQ(pane->shouldPrint(), c.prints);
-    EXPECT_EQ(host.modal.alerts.size(), c.prints ? 0u : 1u);
+    EXPECT_EQ(modal.alerts.size(), c.prints ? 0u : 1u);
     EXPECT_EQ(Ticket("PrintModeVN420P"), "SecurePrint");  // refusing to print resets nothing
   }
   // On save, a missing secure password switches secure print back to the default.
   host.settings = platform::PrintSettings();
   Open();
   Choose("waitModePopUp", 1);
-  host.modal.alerts.clear();
+  modal.alerts.clear();
   std::string error;
   pane->saveValuesAndReturnError(&error);
-  ASSERT_EQ(host.modal.alerts.size(), 1u);
-  EXPECT_NE(host.modal.alerts.back().find("Secure Print"), std::string::npos) << host.modal.alerts.back();
+  ASSERT_EQ(modal.alerts.size(), 1u);
+  EXPECT_THAT(modal.alerts.back(), HasSubstr("Secure Print"));
   EXPECT_EQ(Ticket("PrintModeVN420P"), "Normal");
 
   // A private user without a name: refused at print with the box still on; switched off on save.
   Open();
   Check("userAuthenticationCheckBox", true);
   Row(1);
-  host.modal.alerts.clear();
+  modal.alerts.clear();
   EXPECT_FALSE(pane->shouldPrint());
-  EXPECT_NE(host.modal.alerts.back().find("User Name"), std::string::npos);
+  ASSERT_THAT(modal.alerts, ElementsAre(HasSubstr("User Name")));
   EXPECT_EQ(Get<ui::Button>("userAuthenticationCheckBox")->state(), 1);
   pane->saveValuesAndReturnError(&error);
   EXPECT_EQ(Ticket("HVAuthenticationVN420P"), "False");
@@ -186,7 +176,7 @@ TEST_F(SecurityPaneTest, CredentialsRoundTripAndStayHidden) {
     const std::string stored = Ticket(key);
     EXPECT_FALSE(stored.empty()) << key;
     for (const char* clear : {"Yamada", "p@ss", "SALES", "12345678"})
-      EXPECT_EQ(stored.find(clear), std::string::npos);
+      EXPECT_THAT(stored, Not(HasSubstr(clear)));
   }
   EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.loginName"), platform::paths::FullUserName());
 
@@ -215,11 +205,11 @@ TEST_F(SecurityPaneTest, NameTooLongForItsStoredFormIsTold) {
   Type("userNameEditText", name);
   const std::string typed = Get<ui::TextField>("userNameEditText")->stringValue();
   ASSERT_GT(typed.size(), 127u) << "the field took " << typed.size() << " bytes";
-  host.modal.alerts.clear();
+  modal.alerts.clear();
   std::string error;
   pane->saveValuesAndReturnError(&error);
-  ASSERT_EQ(host.modal.alerts.size(), 1u);
-  EXPECT_NE(host.modal.alerts[0].find("User Name is too long"), std::string::npos) << host.modal.alerts[0];
+  ASSERT_EQ(modal.alerts.size(), 1u);
+  EXPECT_THAT(modal.alerts[0], HasSubstr("User Name is too long"));
   EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.userName"), "(none)");  // nothing stale, nothing cut
   EXPECT_EQ(Get<ui::TextField>("userNameEditText")->stringValue(), typed);
   EXPECT_FALSE(pane->shouldPrint());
@@ -230,11 +220,10 @@ TEST_F(SecurityPaneTest, PasswordThatWouldComeBackChangedIsNotStored) {
   Type("sectionPasswordEditText", "ab+cd");
   EXPECT_EQ(Get<ui::TextField>("sectionPasswordEditText")->stringValue(), "ab+cd");  // never cut silently
   EXPECT_EQ(Ticket("jp.halvern.printers.VN420P.sectionKey"), "(none)");
-  host.modal.alerts.clear();
+  modal.alerts.clear();
   EXPECT_FALSE(pane->shouldPrint());
-  ASSERT_EQ(host.modal.alerts.size(), 1u);
-  EXPECT_NE(host.modal.alerts[0].find("Section Password cannot be stored"), std::string::npos)
-      << host.modal.alerts[0];
+  ASSERT_EQ(modal.alerts.size(), 1u);
+  EXPECT_THAT(modal.alerts[0], HasSubstr("Section Password cannot be stored"));
   Type("sectionPasswordEditText", "abcd");
   EXPECT_TRUE(pane->shouldPrint());
   EXPECT_NE(Ticket("jp.halvern.printers.VN420P.sectionKey"), "(none)");
@@ -245,14 +234,12 @@ TEST_F(SecurityPaneTest, SummaryWithAuthenticationOffAndInJapanese) {
   EXPECT_EQ(*summary.at("User Authentication").string(), "Public User");
   EXPECT_EQ(summary.count("User Name"), 0u);
 
-  setenv("LC_ALL", "C.UTF-8", 1);
-  setenv("LANGUAGE", "ja", 1);
-  ASSERT_NE(setlocale(LC_ALL, ""), nullptr);
+  std::optional<testsupport::ScopedLanguage> japanese;
+  ASSERT_TRUE(japanese.emplace("ja").ok());
   Open();
   summary = pane->summaryInfo();
   const std::string title = pane->panelName();
-  setenv("LANGUAGE", "", 1);
-  setlocale(LC_ALL, "C");
+  japanese.reset();
   EXPECT_EQ(title, "セキュリティ");
   EXPECT_EQ(*summary.at("ユーザー認証").string(), "パブリックユーザー");
   EXPECT_EQ(*summary.at("印刷モード").string(), "Normal Print");  // the PPD's own text

@@ -8,13 +8,14 @@
 #include "generated_ppd.h"
 #include "layers_host.h"
 #include "platform/ppd.h"
+#include "samples.h"
 
 namespace securitypane::testing {
 namespace {
 
 namespace ui = platform::ui;
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using testsupport::SamplePpd;
 
 std::string Ticket(LayersHost& h, const char* key) {
   const std::string* v = nullptr;
@@ -39,7 +40,7 @@ struct Host {
 };
 
 TEST(UIConstraintsSampleTest, PicksOutThePaneConstraintsInPPDOrder) {
-  Host host(SamplePPD());
+  Host host(SamplePpd());
   std::vector<std::string> got;
   for (int i = 0; i < host.h.constraintCount; ++i) {
     const PPDConstraint& c = host.h.constraintList[i];
@@ -132,7 +133,7 @@ TEST(UIConstraintsSampleTest, BothDirectionsOfEachConstraint) {
   };
   for (const SampleCase& c : cases) {
     SCOPED_TRACE(c.name);
-    Host host(SamplePPD());
+    Host host(SamplePpd());
     if (c.markHardDiskAbsentInPPD) platform::ppd::MarkOption(host.h.ppdFile(), "OptionHardDisk", "False");
     for (auto [k, v] : c.settings) host.Set(k, v);
     host.h.refresh();
@@ -150,7 +151,7 @@ TEST(UIConstraintsSampleTest, BothDirectionsOfEachConstraint) {
 }
 
 TEST(UIConstraintsSampleTest, LiftingTheFirstSettingReenables) {
-  Host host(SamplePPD());
+  Host host(SamplePpd());
   host.Set("HVAuthenticationVN420P", "True");
   host.h.refresh();
   ASSERT_FALSE(host.h.waitModePopUp.isEnabled());
@@ -163,7 +164,7 @@ TEST(UIConstraintsSampleTest, LiftingTheFirstSettingReenables) {
 }
 
 TEST(UIConstraintsSampleTest, ChoosingSecurePrintSwitchesAuthenticationOff) {
-  Host host(SamplePPD());
+  Host host(SamplePpd());
   host.Set("HVAuthenticationVN420P", "False");
   host.h.refresh();
   host.h.waitModePopUp.selectItemAtIndex(1);
@@ -301,7 +302,7 @@ TEST(UIConstraintsGeneratedTest, RelatedListsUseAtMostSixteenIds) {
 }
 
 TEST(UIConstraintsStateTest, ListsFollowRegistrationAndMissingArguments) {
-  Host host(SamplePPD());
+  Host host(SamplePpd());
   UIConstraintsPPDState& state = host.h.core.uiConstraints;
   const UIConstraintsKeyEntry empty[1] = {{"", 0, nullptr}};
   int32_t count = -1;
