@@ -3,11 +3,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "colorpane/color_preset.h"
 #include "colorpane/diag_log.h"
+#include "fake_tasks.h"
+#include "files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "temp_root.h"
 #include "test_panel.h"
 
 namespace colorpane::testing {
@@ -17,7 +21,8 @@ using platform::plist::Value;
 
 TEST_F(PanelTest, PanelsOnlyForThePrinterDriverType) {
   PDEPlugIn plugin;
-  TestHost h(SamplePPD());
+  testsupport::FakeHost h;
+  ASSERT_TRUE(h.ok()) << h.error();
   auto panels = plugin.PDEPanelsForType(pde::kPrinterDriverPaneType, &h);
   ASSERT_TRUE(panels.has_value());
   ASSERT_EQ(panels->size(), 1u);
@@ -27,7 +32,7 @@ TEST_F(PanelTest, PanelsOnlyForThePrinterDriverType) {
 }
 
 TEST_F(PanelTest, SupportedKeysLoadThePanelOnceAndListAdvancedFirst) {
-  host = std::make_unique<TestHost>(SamplePPD());
+  host = std::make_unique<testsupport::FakeHost>();
   panel = std::make_unique<PDEPlugInInterface>(host.get());
   EXPECT_EQ(panel->compoundTable(), nullptr);
   auto keys = panel->supportedPPDOptionKeys();
@@ -318,7 +323,7 @@ TEST(PresetRuleTable, ShapeOfTheRules) {
 }
 
 TEST_F(PanelTest, ShiftJISPPDWithoutBrightness) {
-  Open(TestPPD("VN420P-sjis.ppd"));
+  Open(TestPpd("VN420P-sjis.ppd"));
   auto* brightness = ColorPopUp(color->menu_Brightness);
   EXPECT_EQ(brightness->numberOfItems(), 0) << "a missing option keeps the description's items";
   EXPECT_FALSE(color->getControlData()[1].choiceRows);
@@ -342,29 +347,18 @@ namespace colorpane::testing {
 namespace {
 
 TEST_F(PanelTest, DownloadManagerOpensOnlyWhenInstalled) {
-  char tmpl[] = "/tmp/download-manager-XXXXXX";
-  std::string root = mkdtemp(tmpl);
-  setenv("VN420P_ROOT", root.c_str(), 1);
-  std::vector<std::vector<std::string>> calls;
-  auto previous = platform::SetTaskRunner([&](const std::string&, const std::vector<std::string>& argv,
-                                              platform::TaskResult* r) {
-    calls.push_back(argv);
-    r->exitStatus = 0;
-    return platform::noErr;
-  });
+  testsupport::TempRoot root;
+  testsupport::FakeTasks tasks;
   Open();
   auto* button = Check(advanced->button_DownloadManager);
   button->performClick();
-  EXPECT_TRUE(calls.empty()) << "not installed: nothing is opened";
+  EXPECT_TRUE(tasks.calls().empty()) << "not installed: nothing is opened";
   std::string app = platform::paths::DownloadManagerApp();
   std::filesystem::create_directories(app);
   button->performClick();
-  platform::SetTaskRunner(previous);
-  unsetenv("VN420P_ROOT");
-  std::filesystem::remove_all(root);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0], (std::vector<std::string>{"xdg-open", app}));
-  EXPECT_EQ(app, root + "/Applications/Download Manager VN420P/HALVERN Download Manager.app");
+  ASSERT_EQ(tasks.calls().size(), 1u);
+  EXPECT_EQ(tasks.calls()[0], (std::vector<std::string>{"xdg-open", app}));
+  EXPECT_EQ(app, root.root() + "/Applications/Download Manager VN420P/HALVERN Download Manager.app");
 }
 
 }  // namespace
@@ -379,39 +373,29 @@ class PanelViewRequestTest : public PanelTest {
  protected:
   void SetUp() override {
     PanelTest::SetUp();
-    char tmpl[] = "/tmp/panel-view-XXXXXX";
-    root_ = mkdtemp(tmpl);
-    setenv("VN420P_ROOT", root_.c_str(), 1);
-    std::filesystem::create_directories(platform::paths::PreferenceFolder());
+    root_.emplace();
     std::filesystem::create_directories(std::filesystem::path(platform::paths::BridgeToolPath()).parent_path());
-    std::ofstream(platform::paths::BridgeToolPath()) << "";
-    previous_ = platform::SetTaskRunner([this](const std::string&, const std::vector<std::string>& argv,
-                                               platform::TaskResult* r) {
-      methods.push_back(argv.size() > 1 ? argv[1] : "");
-      r->exitStatus = 0;
-      if (methods.back() == "mibwalk_XPC")
-        r->output = "mibwalk_XPC=iRet=0\n";
-      else
-        r->output = methods.back() + (admin ? "=TRUE\n" : "=FALSE\n");
-      return platform::noErr;
+    testsupport::WriteText(platform::paths::BridgeToolPath(), "");
+    tasks_.emplace([this](const std::vector<std::string>& argv, platform::TaskResult* r) {
+      const std::string method = argv.size() > 1 ? argv[1] : "";
+      r->output =
+          method == "mibwalk_XPC" ? "mibwalk_XPC=iRet=0\n" : method + (admin ? "=TRUE\n" : "=FALSE\n");
     });
   }
   void TearDown() override {
-    platform::SetTaskRunner(previous_);
+    tasks_.reset();
     PanelTest::TearDown();
-    unsetenv("VN420P_ROOT");
-    std::filesystem::remove_all(root_);
+    root_.reset();
   }
-  int Count(const std::string& method) { return static_cast<int>(std::count(methods.begin(), methods.end(), method)); }
+  int Count(const std::string& method) { return tasks_->Count(method); }
 
   bool admin = true;
-  std::vector<std::string> methods;
-  std::string root_;
-  platform::TaskRunner previous_;
+  std::optional<testsupport::TempRoot> root_;
+  std::optional<testsupport::FakeTasks> tasks_;
 };
 
 TEST_F(PanelViewRequestTest, DiscoveryRunsOnEveryViewForAnAdministrator) {
-  Open(SamplePPD(), "lpd://127.0.0.1:515/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1:515/queue");
   EXPECT_TRUE(Enabled(advanced->button_ManageProfile));
   int walks = Count("mibwalk_XPC");
   EXPECT_EQ(walks, 1);
@@ -422,7 +406,7 @@ TEST_F(PanelViewRequestTest, DiscoveryRunsOnEveryViewForAnAdministrator) {
 
 TEST_F(PanelViewRequestTest, NoDiscoveryWithoutAdministratorRights) {
   admin = false;
-  Open(SamplePPD(), "lpd://127.0.0.1:515/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1:515/queue");
   EXPECT_FALSE(Enabled(advanced->button_ManageProfile));
   panel->panelView();
   EXPECT_EQ(Count("mibwalk_XPC"), 0);
@@ -430,7 +414,7 @@ TEST_F(PanelViewRequestTest, NoDiscoveryWithoutAdministratorRights) {
 }
 
 TEST_F(PanelViewRequestTest, NoWalkForOtherConnections) {
-  Open(SamplePPD(), "usb://HALVERN/VN420P");
+  Open(SamplePpd(), "usb://HALVERN/VN420P");
   EXPECT_EQ(Count("mibwalk_XPC"), 0);
   EXPECT_GE(Count("hvPListIsAdminProfile_XPC"), 2);
 }

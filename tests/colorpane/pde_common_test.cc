@@ -10,6 +10,7 @@
 #include "colorpane/diag_log.h"
 #include "platform/log.h"
 #include "platform/ui/view.h"
+#include "samples.h"
 
 namespace colorpane {
 namespace {
@@ -50,7 +51,7 @@ class CommonTest : public ::testing::Test {
     return settings.getValue(key, &v) == 0 && v->string() ? *v->string() : "<absent>";
   }
 
-  platform::Bundle bundle{std::string(VN_PLUGIN_DIR) + "/colorpane.plugin", "colorpane"};
+  platform::Bundle bundle{testsupport::PluginDir() + "/colorpane.plugin", "colorpane"};
   ui::PopUpButton popup, dest;
   ui::Button check{ui::Button::Type::kSwitch};
   ui::TextField label;
@@ -266,7 +267,7 @@ class ChoiceRowEncodingTest : public ::testing::TestWithParam<EncodedPPD> {};
 
 TEST_P(ChoiceRowEncodingTest, ChoiceTextsArriveAsUTF8) {
   std::string error;
-  auto ppd = platform::ppd::PpdFile::Open(std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + GetParam().file, &error);
+  auto ppd = platform::ppd::PpdFile::Open(testsupport::TestPpd(GetParam().file), &error);
   ASSERT_TRUE(ppd) << error;
   std::shared_ptr<ChoiceRows> rows;
   ASSERT_EQ(PDECommon::commonGetPPDArrayForUIOption(ppd->get(), "HVQuickColor", &rows), 0);

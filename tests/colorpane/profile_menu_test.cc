@@ -1,23 +1,20 @@
 // Profiles of the user's profile file in the profile pop-ups and the ticket.
 #include "colorpane/profile_menu.h"
 
+#include <optional>
+
 #include "colorpane/profile_hooks.h"
-
-#include <sys/stat.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-
 #include "platform/paths.h"
-#include "profilestore/direct_variant.h"
+#include "profile_lists.h"
 #include "profilestore/profile_store.h"
+#include "temp_root.h"
 #include "test_panel.h"
 
 namespace colorpane::testing {
 namespace {
 
 using profilestore::HVProfileList;
+using testsupport::AddItem;
 
 TEST(NibbleTest, EncodesEachByteAsTwoCharacters) {
   EXPECT_EQ(NibbleEncode("/"), "2?");
@@ -32,54 +29,31 @@ TEST(NibbleTest, EncodesEachByteAsTwoCharacters) {
 class ProfileMenuTest : public PanelTest {
  protected:
   void SetUp() override {
+    root_.emplace();
     PanelTest::SetUp();
-    char tmpl[] = "/tmp/profile-menu-XXXXXX";
-    root_ = mkdtemp(tmpl);
-    setenv("VN420P_ROOT", root_.c_str(), 1);
-    std::filesystem::create_directories(platform::paths::PreferenceFolder());
   }
   void TearDown() override {
     PanelTest::TearDown();
-    unsetenv("VN420P_ROOT");
-    std::filesystem::remove_all(root_);
-  }
-
-  static void Put(HVProfileList* l, const char* file, const char* name, int state, int location) {
-    auto& item = l->litem[l->iNum++];
-    strncpy(item.FileName, file, sizeof item.FileName - 1);
-    strncpy(item.ProfileName, name, sizeof item.ProfileName - 1);
-    item.iInMenu = state;
-    item.iLocation = location;
-    item.iIndexOnDevice = l->iNum;
+    root_.reset();
   }
 
   // Writes the lists as this user's profile file, with the store's own writer.
-  void WriteProfiles(const HVProfileList& rgb, const HVProfileList& sim, const HVProfileList& dst) {
-    profilestore::DirectVariant direct;
-    profilestore::ProfilePaths paths;
-    profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
-    profilestore::SetProfilePathGlobals(&paths);
-    profilestore::FileVariant* previous = profilestore::SetFileVariant(&direct);
-    ASSERT_EQ(profilestore::HVPListWriteProfile_All(&rgb, &sim, &dst), 0);
-    profilestore::SetFileVariant(previous);
-    profilestore::SetProfilePathGlobals(nullptr);
-  }
+  void WriteProfiles() { ASSERT_TRUE(testsupport::WriteUserProfiles(platform::paths::LoginName(), lists_)); }
 
-  std::unique_ptr<HVProfileList[]> lists_ = std::make_unique<HVProfileList[]>(3);
+  testsupport::ProfileLists lists_;
   HVProfileList& rgb = lists_[0];
   HVProfileList& sim = lists_[1];
   HVProfileList& dst = lists_[2];
-  std::string root_;
+  std::optional<testsupport::TempRoot> root_;
 };
 
 TEST_F(ProfileMenuTest, ShownProfilesFollowThePPDChoices) {
-  for (int i = 0; i < 3; ++i) profilestore::ClearProfileList(&lists_[i]);
-  Put(&dst, "A.ICC", "First", 4, profilestore::kLocationDisk);
-  Put(&dst, "B.ICC", "Hidden", 2, profilestore::kLocationDisk);
-  Put(&dst, "C.ICC", "Third", 6, profilestore::kLocationCard);
-  Put(&dst, "A.ICC", "Twin", 3, profilestore::kLocationCard);
-  Put(&sim, "S.ICC", "Sim", 3, 0);
-  WriteProfiles(rgb, sim, dst);
+  AddItem(&dst, "A.ICC", "First", 4, profilestore::kLocationDisk);
+  AddItem(&dst, "B.ICC", "Hidden", 2, profilestore::kLocationDisk);
+  AddItem(&dst, "C.ICC", "Third", 6, profilestore::kLocationCard);
+  AddItem(&dst, "A.ICC", "Twin", 3, profilestore::kLocationCard);
+  AddItem(&sim, "S.ICC", "Sim", 3, 0);
+  WriteProfiles();
   Open();
   auto* dest = Adv(kIDest);
   size_t n = advanced->getControlData()[kIDest].choiceRows->size();
@@ -103,7 +77,7 @@ TEST_F(ProfileMenuTest, ShownProfilesFollowThePPDChoices) {
 
   // Hidden since: the restore falls back to the PPD default.
   dst.litem[3].iInMenu = 2;
-  WriteProfiles(rgb, sim, dst);
+  WriteProfiles();
   panel->restoreValuesAndReturnError(&error);
   EXPECT_EQ(dest->indexOfSelectedItem(), 0);
 }

@@ -2,16 +2,16 @@
 // string tables, with the real bridge tool and service behind every write.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
 
 #include "colorpane/profile_control.h"
 #include "colorpane/profile_discovery.h"
+#include "env.h"
 #include "files.h"
 #include "platform/paths.h"
+#include "profile_lists.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/merge.h"
@@ -49,27 +49,17 @@ class WindowHost : public ui::ModalHost {
     answers.pop_front();
     return ui::kModalResponseOK;
   }
+  // Whether a control of the window asked its run to end.
+  static bool Stopped(const ui::Window& w) { return stopRequested(w); }
   std::function<void()> steps;
   std::vector<std::string> alerts, directories;
   std::deque<std::string> answers;
 };
 
-struct Lists {
-  std::unique_ptr<HVProfileList[]> l = std::make_unique<HVProfileList[]>(3);
-  Lists() {
-    for (int c = 0; c < 3; ++c) profilestore::ClearProfileList(&l[c]);
-  }
-  HVProfileList& operator[](int c) { return l[c]; }
-};
+using Lists = testsupport::ProfileLists;
 
 void Put(HVProfileList* l, const char* file, const char* name, int state, int location) {
-  HVProfileItem& item = l->litem[l->iNum++];
-  strncpy(item.FileName, file, sizeof item.FileName - 1);
-  strncpy(item.ProfileName, name, sizeof item.ProfileName - 1);
-  item.iInMenu = state;
-  item.iLocation = location;
-  item.iIndexOnDevice = l->iNum;
-  item.iProfileClass = 1;
+  testsupport::AddItem(l, file, name, state, location, 1);
 }
 
 class WindowTest : public PanelTest {
@@ -87,23 +77,10 @@ class WindowTest : public PanelTest {
   }
 
   // This user's profile file, read and written with the store's direct variant.
-  template <class Fn>
-  void Direct(Fn fn) {
-    profilestore::DirectVariant direct;
-    profilestore::ProfilePaths paths;
-    profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths);
-    profilestore::SetProfilePathGlobals(&paths);
-    profilestore::FileVariant* previous = profilestore::SetFileVariant(&direct);
-    fn();
-    profilestore::SetFileVariant(previous);
-    profilestore::SetProfilePathGlobals(nullptr);
-  }
-  void WriteFile(Lists& l) {
-    Direct([&] { ASSERT_EQ(profilestore::HVPListWriteProfile_All(&l[0], &l[1], &l[2]), 0); });
-  }
+  void WriteFile(Lists& l) { ASSERT_TRUE(testsupport::WriteUserProfiles(platform::paths::LoginName(), l)); }
   Lists ReadFile() {
     Lists l;
-    Direct([&] { EXPECT_EQ(profilestore::HVPListReadProfile_All(&l[0], &l[1], &l[2]), 0); });
+    EXPECT_TRUE(testsupport::ReadUserProfiles(platform::paths::LoginName(), l));
     return l;
   }
   std::string FileBytes() { return testsupport::ReadText(root.File(platform::paths::LoginName())); }
@@ -163,7 +140,7 @@ TEST_F(WindowTest, CheckBoxTogglesAndOkWritesAndRebuildsTheMenus) {
   const char* names[] = {"S1.ICC", "S2.ICC", "S3.ICC", "S4.ICC", "S5.ICC", "S6.ICC", "S7.ICC"};
   for (int i = 0; i < 7; ++i) Put(&l[0], names[i], names[i], states[i], kDisk);
   WriteFile(l);
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   const int ppdItems = Adv(kIRGBSource)->numberOfItems() - 3;  // S3, S4, S6 shown now
   InWindow([&] {
     EXPECT_EQ(Column("inmenu"), (std::vector<std::string>{"0", "0", "1", "1", "0", "1", "0"}));
@@ -193,7 +170,7 @@ TEST_F(WindowTest, SelectionRulesAndTheEditGroup) {
   Put(&l[0], "CONF.ICC", "Confirmed", 2, kCard);
   Put(&l[0], "TYPED.ICC", "Typed", 5, kDisk);
   WriteFile(l);
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     struct Case {
       int row;
@@ -254,7 +231,7 @@ TEST_F(WindowTest, AddingFillsTheFirstFreeSlotAndRefusesDuplicatesAndAFullList) 
   for (int i = 0; i < profilestore::kProfileMax; ++i)
     Put(&l[2], ("D" + std::to_string(i) + ".ICC").c_str(), "x", 5, kDisk);
   WriteFile(l);
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     Choose("_profileMenu", 1);
     Add("MYPROF.ICC", "Mine");
@@ -296,7 +273,7 @@ TEST_F(WindowTest, DeleteMovesLaterItemsUpAndFreesTheLastSlot) {
   Lists l;
   for (const char* f : {"A.ICC", "B.ICC", "C.ICC"}) Put(&l[0], f, f, 5, kDisk);
   WriteFile(l);
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     Table()->selectRow(0);
     Press("_deleteButton");
@@ -326,7 +303,7 @@ TEST_F(WindowTest, DeleteListsOnlyForUsbAndPapPrintersCappedAt500) {
     Put(&l[0], "KEEP.ICC", "Confirmed", 2, kDisk);  // not in the window for usb and pap, kept by the merge
     Put(&l[0], "GONE.ICC", "Typed", 5, kDisk);
     WriteFile(l);
-    Open(SamplePPD(), c.uri);
+    Open(SamplePpd(), c.uri);
     InWindow([&] {
       int row = Column("filename").back() == "GONE.ICC" ? Table()->numberOfRows() - 1 : -1;
       ASSERT_GE(row, 0);
@@ -345,7 +322,7 @@ TEST_F(WindowTest, DeleteListsOnlyForUsbAndPapPrintersCappedAt500) {
   for (int i = 0; i < profilestore::kProfileMax; ++i)
     Put(&l[0], ("T" + std::to_string(i) + ".ICC").c_str(), "t", 5, kDisk);
   WriteFile(l);
-  Open(SamplePPD(), "usb://HALVERN/VN420P");
+  Open(SamplePpd(), "usb://HALVERN/VN420P");
   InWindow([&] {
     while (Table()->numberOfRows() > 0) {
       Table()->selectRow(0);
@@ -380,7 +357,7 @@ TEST_F(WindowTest, BrowsingTakesOnlyNamesTheFieldAndTheMergeAccept) {
       {dir + ".ICC", ""},
       {dir, ""},
   };
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     Press("_addButton");
     for (const Case& c : cases) {
@@ -410,7 +387,7 @@ TEST_F(WindowTest, CancelLeavesTheFileByteIdentical) {
   Put(&l[1], "S.ICC", "S", 5, kCard);
   WriteFile(l);
   const std::string before = FileBytes();
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     Table()->editCell("inmenu", 0, platform::plist::Value(int64_t{1}));
     Table()->selectRow(1);
@@ -431,15 +408,16 @@ TEST_F(WindowTest, AFailedWriteIsReportedAndTheWindowStaysOpen) {
   Put(&l[0], "A.ICC", "A", 1, kDisk);
   WriteFile(l);
   const std::string before = FileBytes();
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     Table()->editCell("inmenu", 0, platform::plist::Value(int64_t{1}));
     std::filesystem::remove(platform::paths::BridgeToolPath());  // the service cannot be reached
     Press("_windowOK");
     ASSERT_EQ(modal.alerts.size(), 1u);
     EXPECT_EQ(modal.alerts[0], "The profile changes could not be saved.");
-    EXPECT_TRUE(Get<ui::Window>("_profileManagementWindow")->isModal())
-        << "still open for another try or Cancel";
+    ui::Window* window = Get<ui::Window>("_profileManagementWindow");
+    EXPECT_TRUE(window->isVisible()) << "still open for another try or Cancel";
+    EXPECT_FALSE(modal.Stopped(*window)) << "the OK press must not end the window's run";
     Press("_windowCancel");
   });
   EXPECT_EQ(FileBytes(), before);
@@ -452,7 +430,7 @@ TEST_F(WindowTest, IconColumnCellsAndTexts) {
   Put(&l[0], "ODD.ICC", "o", 3, 9);
   WriteFile(l);
   for (const char* uri : {"lpd://127.0.0.1/queue", "usb://HALVERN/VN420P"}) {
-    Open(SamplePPD(), uri);
+    Open(SamplePpd(), uri);
     const bool network = std::string(uri).starts_with("lpd");
     InWindow([&] {
       EXPECT_EQ(Get<ui::Window>("_profileManagementWindow")->title(), "Management Profile");
@@ -475,12 +453,12 @@ TEST_F(WindowTest, IconColumnCellsAndTexts) {
 }
 
 TEST_F(WindowTest, JapaneseTexts) {
-  setlocale(LC_ALL, "");
-  setenv("LANGUAGE", "ja", 1);
+  testsupport::ScopedLanguage japanese("ja");
+  ASSERT_TRUE(japanese.ok());
   Lists l;
   Put(&l[0], "A.ICC", "A", 1, kCard);
   WriteFile(l);
-  Open(SamplePPD(), "lpd://127.0.0.1/queue");
+  Open(SamplePpd(), "lpd://127.0.0.1/queue");
   InWindow([&] {
     EXPECT_EQ(Get<ui::Window>("_profileManagementWindow")->title(), "プロファイル管理");
     EXPECT_EQ(Cell("location", 0), "カード");
@@ -489,7 +467,6 @@ TEST_F(WindowTest, JapaneseTexts) {
     EXPECT_EQ(Get<ui::TextField>("_fileNameText")->stringValue(), "ファイル名:");
     Press("_windowCancel");
   });
-  unsetenv("LANGUAGE");
 }
 
 }  // namespace

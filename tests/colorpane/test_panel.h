@@ -9,30 +9,13 @@
 
 #include "colorpane/pde_common.h"
 #include "colorpane/pde_plugin_interface.h"
-#include "host/plugin_api.h"
+#include "fake_host.h"
+#include "samples.h"
 
 namespace colorpane::testing {
 
-inline std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
-inline std::string TestPPD(const std::string& name) { return std::string(VN_SOURCE_DIR) + "/tests/data/ppd/" + name; }
-
-class TestHost : public pde::HostCallback {
- public:
-  explicit TestHost(const std::string& ppd, const std::string& device_uri = "") {
-    std::string error;
-    session_ = platform::PrintSession::FromPPDFile(ppd, device_uri, &error);
-    EXPECT_TRUE(session_) << error;
-  }
-  platform::PrintSettings* printSettings() override { return &settings; }
-  platform::PrintSession* printSession() override { return session_.get(); }
-  platform::PageFormat* pageFormat() override { return &format_; }
-  ppd_file_t* ppdFile() override { return session_ ? session_->ppd() : nullptr; }
-  platform::PrintSettings settings;
-
- private:
-  std::unique_ptr<platform::PrintSession> session_;
-  platform::PageFormat format_;
-};
+using testsupport::SamplePpd;
+using testsupport::TestPpd;
 
 class PanelTest : public ::testing::Test {
  protected:
@@ -43,8 +26,10 @@ class PanelTest : public ::testing::Test {
   }
 
   // Creates the panel for the PPD and shows it (loads and restores).
-  void Open(const std::string& ppd = SamplePPD(), const std::string& device_uri = "") {
-    host = std::make_unique<TestHost>(ppd, device_uri);
+  void Open(const std::string& ppd = SamplePpd(), const std::string& device_uri = "") {
+    host = std::make_unique<testsupport::FakeHost>(
+        testsupport::FakeHost::Options{.ppd = ppd, .deviceUri = device_uri});
+    ASSERT_TRUE(host->ok()) << host->error();
     panel = std::make_unique<PDEPlugInInterface>(host.get());
     ASSERT_NE(panel->panelView(), nullptr);
     std::string error;
@@ -63,8 +48,8 @@ class PanelTest : public ::testing::Test {
     return *v->string();
   }
 
-  platform::Bundle bundle_{std::string(VN_PLUGIN_DIR) + "/colorpane.plugin", "colorpane"};
-  std::unique_ptr<TestHost> host;
+  platform::Bundle bundle_{testsupport::PluginDir() + "/colorpane.plugin", "colorpane"};
+  std::unique_ptr<testsupport::FakeHost> host;
   std::unique_ptr<PDEPlugInInterface> panel;
   ColorOptions* color = nullptr;
   AdvancedColorOptions* advanced = nullptr;
