@@ -11,21 +11,22 @@
 #include <string>
 #include <vector>
 
+#include "files.h"
+#include "profile_lists.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/file_variant.h"
 #include "profilestore/profile_format.h"
 #include "profilestore/profile_store.h"
-#include "store_fixture.h"
 
 namespace profilestore {
 namespace {
 
-using testing::Exists;
-using testing::NewList;
-using testing::ReadAll;
-using testing::ScopedRoot;
-using testing::SetItem;
-using testing::WriteAll;
+using testsupport::Exists;
+using testsupport::NewList;
+using testsupport::ProfileRoot;
+using testsupport::PutItem;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 constexpr uid_t kNobody = 65534;
 
@@ -60,7 +61,7 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 
 class DirectOps : public ::testing::Test {
  protected:
-  ScopedRoot root;
+  ProfileRoot root;
 };
 
 TEST_F(DirectOps, PathsAreFormedUnderTheInstallationRoot) {
@@ -80,9 +81,9 @@ TEST_F(DirectOps, AdministratorTestLeavesNoFileBehind) {
   EXPECT_FALSE(Exists(root.profile()));
   EXPECT_TRUE(FolderEntries(root.folder()).empty());
 
-  WriteAll(root.profile(), "kept");
+  WriteText(root.profile(), "kept");
   EXPECT_EQ(HVPListIsAdminProfile(), 1);
-  EXPECT_EQ(ReadAll(root.profile()), "kept");
+  EXPECT_EQ(ReadText(root.profile()), "kept");
 }
 
 TEST_F(DirectOps, AdministratorTestAnswers0WhenTheFolderIsNotWritable) {
@@ -109,49 +110,49 @@ TEST_F(DirectOps, AdministratorTestWithoutPathsFails) {
 }
 
 TEST_F(DirectOps, SaveThenRestoreBringsBackTheSavedContent) {
-  WriteAll(root.profile(), "saved");
-  WriteAll(root.prev(), "old backup");
+  WriteText(root.profile(), "saved");
+  WriteText(root.prev(), "old backup");
   HVPListSwapProfile(kSwapSave);
-  EXPECT_EQ(ReadAll(root.prev()), "saved");
+  EXPECT_EQ(ReadText(root.prev()), "saved");
   struct stat st {};
   ASSERT_EQ(stat(root.prev().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0664u);
 
-  WriteAll(root.profile(), "changed");
+  WriteText(root.profile(), "changed");
   HVPListSwapProfile(kSwapRestore);
-  EXPECT_EQ(ReadAll(root.profile()), "saved");
+  EXPECT_EQ(ReadText(root.profile()), "saved");
   EXPECT_FALSE(Exists(root.prev()));
 }
 
 TEST_F(DirectOps, SaveWithoutProfileFileLeavesAnEmptyPreviousCopy) {
-  WriteAll(root.prev(), "old backup");
+  WriteText(root.prev(), "old backup");
   HVPListSwapProfile(kSwapSave);
   ASSERT_TRUE(Exists(root.prev()));
-  EXPECT_EQ(ReadAll(root.prev()), "");
+  EXPECT_EQ(ReadText(root.prev()), "");
 }
 
 TEST_F(DirectOps, RestoreWithoutPreviousCopyKeepsTheProfileFile) {
-  WriteAll(root.profile(), "profiles");
+  WriteText(root.profile(), "profiles");
   HVPListSwapProfile(kSwapRestore);
-  EXPECT_EQ(ReadAll(root.profile()), "profiles");
+  EXPECT_EQ(ReadText(root.profile()), "profiles");
 }
 
 TEST_F(DirectOps, DiscardAndUnknownModes) {
-  WriteAll(root.profile(), "profiles");
-  WriteAll(root.prev(), "backup");
+  WriteText(root.profile(), "profiles");
+  WriteText(root.prev(), "backup");
   HVPListSwapProfile(7);
-  EXPECT_EQ(ReadAll(root.profile()), "profiles");
-  EXPECT_EQ(ReadAll(root.prev()), "backup");
+  EXPECT_EQ(ReadText(root.profile()), "profiles");
+  EXPECT_EQ(ReadText(root.prev()), "backup");
   EXPECT_EQ(FolderEntries(root.folder()).size(), 2u);
   HVPListSwapProfile(kSwapDiscard);
   EXPECT_FALSE(Exists(root.prev()));
-  EXPECT_EQ(ReadAll(root.profile()), "profiles");
+  EXPECT_EQ(ReadText(root.profile()), "profiles");
 }
 
 TEST_F(DirectOps, ExistenceAndRemoval) {
   EXPECT_EQ(HVPListExistProfile(), 0);
-  WriteAll(root.profile(), "profiles");
-  WriteAll(root.prev(), "backup");
+  WriteText(root.profile(), "profiles");
+  WriteText(root.prev(), "backup");
   EXPECT_EQ(HVPListExistProfile(), 1);
 
   EXPECT_EQ(HVPListRemove(1), 0);
@@ -169,11 +170,11 @@ TEST_F(DirectOps, ExistenceAndRemoval) {
 }
 
 TEST_F(DirectOps, WriteReplacesTheFileWholeAndLeavesNoTemporaryFile) {
-  WriteAll(root.profile(), "old");
+  WriteText(root.profile(), "old");
   auto list = NewList();
   ASSERT_EQ(HVPListWriteProfile_All(list.get(), list.get(), list.get()), 0);
   EXPECT_EQ(FolderEntries(root.folder()), std::vector<std::string>{"alice-VN420P-profile.plist"});
-  EXPECT_NE(ParseProfileBytes(ReadAll(root.profile())), nullptr);
+  EXPECT_NE(ParseProfileBytes(ReadText(root.profile())), nullptr);
   struct stat st {};
   ASSERT_EQ(stat(root.profile().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0664u);
@@ -183,10 +184,10 @@ TEST_F(DirectOps, FailedWriteLeavesTheTargetAsItWas) {
   // A non-empty folder where the file should be: the rename fails.
   std::string target = root.folder() + "blocked";
   ASSERT_EQ(mkdir(target.c_str(), 0755), 0);
-  WriteAll(target + "/inside", "data");
+  WriteText(target + "/inside", "data");
   DirectVariant direct;
   EXPECT_FALSE(direct.WriteData("<plist/>", target));
-  EXPECT_EQ(ReadAll(target + "/inside"), "data");
+  EXPECT_EQ(ReadText(target + "/inside"), "data");
   EXPECT_EQ(FolderEntries(root.folder()), std::vector<std::string>{"blocked"});
 }
 
@@ -230,7 +231,7 @@ class SharedGates : public ::testing::Test {
   void SetUp() override { previous_ = SetFileVariant(&fake); }
   void TearDown() override { SetFileVariant(previous_); }
 
-  ScopedRoot root;
+  ProfileRoot root;
   RecordingVariant fake{root.folder() + "bob-VN420P-profile.plist"};
 
  private:
@@ -263,7 +264,7 @@ TEST_F(SharedGates, EachOperationStartsWithItsOwnAdministratorTest) {
 
 TEST_F(SharedGates, WritesAndReadsUseTheVariantsPath) {
   auto dst = NewList();
-  SetItem(dst.get(), 0, 4, "CARD.ICC", 3, kLocationCard);
+  PutItem(dst.get(), 0, 4, "CARD.ICC", kLocationCard, 3);
   dst->iNum = 1;
   auto empty = NewList();
   ASSERT_EQ(HVPListWriteProfile_All(empty.get(), empty.get(), dst.get()), 0);
@@ -271,7 +272,7 @@ TEST_F(SharedGates, WritesAndReadsUseTheVariantsPath) {
   EXPECT_FALSE(Exists(fake.ProfilePath()));
 
   // Reading needs no privilege: it reads the variant's path directly.
-  WriteAll(fake.ProfilePath(), fake.written);
+  WriteText(fake.ProfilePath(), fake.written);
   auto read = NewList();
   ASSERT_EQ(HVPListReadProfile_Dict(read.get(), kClassDST), 0);
   EXPECT_STREQ(read->litem[0].FileName, "CARD.ICC");

@@ -10,18 +10,19 @@
 #include <thread>
 #include <vector>
 
+#include "files.h"
+#include "profile_lists.h"
 #include "profilestore/profile_format.h"
 #include "profilestore/profile_store.h"
-#include "store_fixture.h"
 
 namespace profilestore {
 namespace {
 
-using testing::NewList;
-using testing::ReadAll;
-using testing::ScopedRoot;
-using testing::SetItem;
-using testing::WriteAll;
+using testsupport::NewList;
+using testsupport::ProfileRoot;
+using testsupport::PutItem;
+using testsupport::ReadText;
+using testsupport::WriteText;
 
 class ProfileFile : public ::testing::Test {
  protected:
@@ -32,7 +33,7 @@ class ProfileFile : public ::testing::Test {
   }
   // Parses the file, lets `edit` change it and writes it back.
   void EditFile(const std::function<void(plist_t root)>& edit) {
-    std::string bytes = ReadAll(root.profile());
+    std::string bytes = ReadText(root.profile());
     plist_t tree = nullptr;
     plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
     ASSERT_NE(tree, nullptr);
@@ -40,7 +41,7 @@ class ProfileFile : public ::testing::Test {
     char* xml = nullptr;
     uint32_t length = 0;
     plist_to_xml(tree, &xml, &length);
-    WriteAll(root.profile(), std::string(xml, length));
+    WriteText(root.profile(), std::string(xml, length));
     plist_to_xml_free(xml);
     plist_free(tree);
   }
@@ -48,14 +49,14 @@ class ProfileFile : public ::testing::Test {
     return plist_dict_get_item(plist_dict_get_item(tree, cls), field);
   }
 
-  ScopedRoot root;
+  ProfileRoot root;
 };
 
 TEST_F(ProfileFile, EmptyListsWriteAllSlotsAndReadBackZeroed) {
   auto rgb = NewList(), sim = NewList(), dst = NewList();
   ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
 
-  std::string bytes = ReadAll(root.profile());
+  std::string bytes = ReadText(root.profile());
   plist_t tree = nullptr;
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
   ASSERT_NE(tree, nullptr);
@@ -98,8 +99,8 @@ TEST_F(ProfileFile, EmptyListsWriteAllSlotsAndReadBackZeroed) {
 TEST_F(ProfileFile, FullListsRoundTripExceptDriver) {
   auto rgb = NewList(), sim = NewList(), dst = NewList();
   for (int i = 0; i < kProfileMax; ++i) {
-    SetItem(rgb.get(), i, 1 + i % 6, ("R" + std::to_string(i) + "&<x>.icc").c_str(), i + 1, 4 + i % 2);
-    SetItem(dst.get(), i, 4, ("Ü-" + std::to_string(i)).c_str(), -i);
+    PutItem(rgb.get(), i, 1 + i % 6, "R" + std::to_string(i) + "&<x>.icc", 4 + i % 2, i + 1);
+    PutItem(dst.get(), i, 4, "Ü-" + std::to_string(i), kLocationDisk, -i);
     rgb->litem[i].iDriver = 3;
   }
   rgb->iNum = dst->iNum = kProfileMax;
@@ -115,7 +116,7 @@ TEST_F(ProfileFile, FullListsRoundTripExceptDriver) {
 
 TEST_F(ProfileFile, ReadersRecount) {
   auto dst = NewList();
-  for (int i : {0, 1, 2, 7}) SetItem(dst.get(), i, 4, "A.ICC", i + 1);
+  for (int i : {0, 1, 2, 7}) PutItem(dst.get(), i, 4, "A.ICC", kLocationDisk, i + 1);
   dst->iNum = 4;
   WriteDst(*dst);
   EditFile([](plist_t tree) {
@@ -148,7 +149,8 @@ TEST_F(ProfileFile, ThirtyOneByteCutsKeepWholeCharacters) {
     }
   }
   auto dst = NewList();
-  for (size_t i = 0; i < cases.size(); ++i) SetItem(dst.get(), static_cast<int>(i), 3, "F.ICC");
+  for (size_t i = 0; i < cases.size(); ++i)
+    PutItem(dst.get(), static_cast<int>(i), 3, "F.ICC", kLocationDisk, 0);
   dst->iNum = static_cast<int32_t>(cases.size());
   WriteDst(*dst);
   EditFile([&](plist_t tree) {
@@ -173,13 +175,13 @@ TEST_F(ProfileFile, ThirtyOneByteCutsKeepWholeCharacters) {
 
 TEST_F(ProfileFile, InvalidTextGetsNoEntry) {
   auto dst = NewList();
-  SetItem(dst.get(), 0, 3, "A.ICC");
-  SetItem(dst.get(), 1, 3, "B.ICC");
+  PutItem(dst.get(), 0, 3, "A.ICC", kLocationDisk, 0);
+  PutItem(dst.get(), 1, 3, "B.ICC", kLocationDisk, 0);
   std::strcpy(dst->litem[1].ProfileName, "bad \xC3 name");
   dst->iNum = 2;
   WriteDst(*dst);
   plist_t tree = nullptr;
-  std::string bytes = ReadAll(root.profile());
+  std::string bytes = ReadText(root.profile());
   plist_from_xml(bytes.data(), static_cast<uint32_t>(bytes.size()), &tree);
   EXPECT_EQ(plist_dict_get_item(Field(tree, "DST", "ProfileName"), "ProfileName0001"), nullptr);
   EXPECT_EQ(plist_dict_get_size(Field(tree, "DST", "ProfileName")), 499u);
@@ -192,9 +194,9 @@ TEST_F(ProfileFile, InvalidTextGetsNoEntry) {
 
 TEST_F(ProfileFile, WindowReadingDropsState2AndShowsState4As6) {
   auto dst = NewList();
-  SetItem(dst.get(), 0, 3, "A.ICC", 1);
-  SetItem(dst.get(), 1, 2, "HIDDEN.ICC", 2);
-  SetItem(dst.get(), 2, 4, "C.ICC", 3);
+  PutItem(dst.get(), 0, 3, "A.ICC", kLocationDisk, 1);
+  PutItem(dst.get(), 1, 2, "HIDDEN.ICC", kLocationDisk, 2);
+  PutItem(dst.get(), 2, 4, "C.ICC", kLocationDisk, 3);
   dst->iNum = 3;
   WriteDst(*dst);
   auto w = NewList();
@@ -210,13 +212,13 @@ TEST_F(ProfileFile, WindowReadingDropsState2AndShowsState4As6) {
 
 TEST_F(ProfileFile, ReplacingOneListKeepsTheOthersAndFillsOutLists) {
   auto rgb = NewList(), sim = NewList(), dst = NewList();
-  SetItem(rgb.get(), 0, 3, "RGB.ICC");
+  PutItem(rgb.get(), 0, 3, "RGB.ICC", kLocationDisk, 0);
   rgb->iNum = 1;
-  SetItem(sim.get(), 0, 4, "SIM.ICC", 8);
+  PutItem(sim.get(), 0, 4, "SIM.ICC", kLocationDisk, 8);
   sim->iNum = 1;
   ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
   auto new_sim = NewList();
-  SetItem(new_sim.get(), 0, 6, "NEW.ICC");
+  PutItem(new_sim.get(), 0, 6, "NEW.ICC", kLocationDisk, 0);
   new_sim->iNum = 1;
   auto out_rgb = NewList(), out_sim = NewList();
   ASSERT_EQ(HVPListWriteProfile_Dict(new_sim.get(), kClassSIM, out_rgb.get(), out_sim.get(), nullptr), 0);
@@ -231,15 +233,15 @@ TEST_F(ProfileFile, ReplacingOneListKeepsTheOthersAndFillsOutLists) {
 
 TEST_F(ProfileFile, WindowSaveMergesWithConfirmedItemsOfTheFile) {
   auto rgb = NewList(), sim = NewList(), dst = NewList();
-  SetItem(dst.get(), 0, 2, "DELETED.ICC", 1);
-  SetItem(dst.get(), 1, 4, "KEPT.ICC", 2);
-  SetItem(dst.get(), 2, 2, "EDITED.ICC", 3);
+  PutItem(dst.get(), 0, 2, "DELETED.ICC", kLocationDisk, 1);
+  PutItem(dst.get(), 1, 4, "KEPT.ICC", kLocationDisk, 2);
+  PutItem(dst.get(), 2, 2, "EDITED.ICC", kLocationDisk, 3);
   dst->iNum = 3;
   ASSERT_EQ(HVPListWriteProfile_All(rgb.get(), sim.get(), dst.get()), 0);
   auto edited = NewList(), deleted = NewList(), empty = NewList();
-  SetItem(edited.get(), 0, 6, "EDITED.ICC", 3);
+  PutItem(edited.get(), 0, 6, "EDITED.ICC", kLocationDisk, 3);
   edited->iNum = 1;
-  SetItem(deleted.get(), 0, 2, "DELETED.ICC", 1);
+  PutItem(deleted.get(), 0, 2, "DELETED.ICC", kLocationDisk, 1);
   deleted->iNum = 1;
   ASSERT_EQ(HVPListWriteProfile_All_Pap(empty.get(), empty.get(), edited.get(), empty.get(), empty.get(),
                                         deleted.get()),
@@ -254,7 +256,7 @@ TEST_F(ProfileFile, WindowSaveMergesWithConfirmedItemsOfTheFile) {
 
 TEST_F(ProfileFile, ClassDictionariesAndTheirFields) {
   auto dst = NewList();
-  SetItem(dst.get(), 0, 3, "A.ICC", 0, kLocationCard);
+  PutItem(dst.get(), 0, 3, "A.ICC", kLocationCard, 0);
   dst->iNum = 1;
   plist_t class_dict = nullptr;
   PropsFields fields{};
@@ -290,7 +292,7 @@ class RejectedFile : public ProfileFile {
   // A reader must fail and leave the list exactly as it was.
   void ExpectRejected() {
     auto r = NewList(), s = NewList(), d = NewList();
-    SetItem(d.get(), 0, 3, "MINE.ICC");
+    PutItem(d.get(), 0, 3, "MINE.ICC", kLocationDisk, 0);
     d->iNum = 1;
     auto before = NewList();
     *before = *d;
@@ -302,13 +304,13 @@ class RejectedFile : public ProfileFile {
 
 TEST_F(RejectedFile, MissingFileOrNotAPropertyList) {
   ExpectRejected();
-  WriteAll(root.profile(), "");
+  WriteText(root.profile(), "");
   ExpectRejected();
-  WriteAll(root.profile(), "this is not a property list");
+  WriteText(root.profile(), "this is not a property list");
   ExpectRejected();
-  WriteAll(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>DST</key><dict>");
+  WriteText(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>DST</key><dict>");
   ExpectRejected();
-  WriteAll(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
+  WriteText(root.profile(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>");
   ExpectRejected();
 }
 
@@ -332,8 +334,8 @@ TEST_F(RejectedFile, MissingOrMistypedClassOrFieldDictionary) {
 
 TEST_F(ProfileFile, WrongTypedEntriesCountAsAbsent) {
   auto dst = NewList();
-  SetItem(dst.get(), 0, 3, "A.ICC", 5);
-  SetItem(dst.get(), 1, 3, "B.ICC", 6);
+  PutItem(dst.get(), 0, 3, "A.ICC", kLocationDisk, 5);
+  PutItem(dst.get(), 1, 3, "B.ICC", kLocationDisk, 6);
   dst->iNum = 2;
   WriteDst(*dst);
   EditFile([](plist_t tree) {
@@ -368,7 +370,7 @@ TEST_F(ProfileFile, WrongTypedEntriesCountAsAbsent) {
 
 TEST_F(ProfileFile, EntriesAreFoundInAnyKeyOrder) {
   auto dst = NewList();
-  for (int i = 0; i < 3; ++i) SetItem(dst.get(), i, 3, "A.ICC", i + 1);
+  for (int i = 0; i < 3; ++i) PutItem(dst.get(), i, 3, "A.ICC", kLocationDisk, i + 1);
   dst->iNum = 3;
   WriteDst(*dst);
   EditFile([](plist_t tree) {
@@ -387,6 +389,48 @@ TEST_F(ProfileFile, EntriesAreFoundInAnyKeyOrder) {
   EXPECT_EQ(d->litem[499].iIndexOnDevice, 1499);
 }
 
+// A field's keys name slots 0000 to 0499. The last slot's key is taken
+// wherever it stands; a key past the last slot, or of another shape, is
+// ignored in any field (it must not reach into the next field's slots or
+// past the last field's).
+TEST_F(ProfileFile, SlotKeysAtTheLastSlotAndPastIt) {
+  struct Case {
+    const char* field;
+    const char* key;
+    bool taken;  // slot 499 holds the value
+  } cases[] = {
+      {"IndexOnDevice", "IndexOnDevice0499", true},  {"Location", "Location0499", true},
+      {"IndexOnDevice", "IndexOnDevice0500", false}, {"Location", "Location0500", false},
+      {"ProfileClass", "ProfileClass9999", false},   {"InMenu", "InMenu00002", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    auto dst = NewList();
+    PutItem(dst.get(), 0, 3, "A.ICC", kLocationDisk, 5);
+    dst->iNum = 1;
+    WriteDst(*dst);
+    EditFile([&](plist_t tree) {
+      plist_t field = Field(tree, "DST", c.field);
+      plist_dict_remove_item(field, c.key);  // the key comes last, out of slot order
+      plist_dict_set_item(field, c.key, plist_new_uint(77));
+    });
+    auto d = NewList();
+    ASSERT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), 0);
+    EXPECT_EQ(d->iNum, 1);
+    EXPECT_EQ(d->litem[0].iInMenu, 3);
+    EXPECT_EQ(d->litem[0].iIndexOnDevice, 5);
+    EXPECT_EQ(d->litem[0].iProfileClass, 2);
+    EXPECT_EQ(d->litem[0].iLocation, kLocationDisk);
+    std::vector<int> holders;
+    for (int i = 0; i < kProfileMax; ++i) {
+      const HVProfileItem& item = d->litem[i];
+      if (item.iIndexOnDevice == 77 || item.iInMenu == 77 || item.iProfileClass == 77 || item.iLocation == 77)
+        holders.push_back(i);
+    }
+    EXPECT_EQ(holders, c.taken ? std::vector<int>{kProfileMax - 1} : std::vector<int>{});
+  }
+}
+
 TEST(ProfileSerialisation, SuccessiveWritesCarryOnlyTheirOwnContent) {
   auto empty = NewList(), dst = NewList();
   auto texts_of = [](const XmlBytes& xml, const char* field) {
@@ -403,7 +447,7 @@ TEST(ProfileSerialisation, SuccessiveWritesCarryOnlyTheirOwnContent) {
     return list;
   };
 
-  SetItem(dst.get(), 0, 3, "FIRST.ICC", 9);
+  PutItem(dst.get(), 0, 3, "FIRST.ICC", kLocationDisk, 9);
   dst->iNum = 1;
   EXPECT_STREQ(read_back(SerialiseProfileLists(*empty, *empty, *dst))->litem[0].FileName, "FIRST.ICC");
 
@@ -413,7 +457,7 @@ TEST(ProfileSerialisation, SuccessiveWritesCarryOnlyTheirOwnContent) {
   EXPECT_EQ(texts_of(broken, "ProfileName"), 500u);
 
   dst->litem[0].FileName[0] = '\0';
-  SetItem(dst.get(), 1, 4, "SECOND.ICC", 10);
+  PutItem(dst.get(), 1, 4, "SECOND.ICC", kLocationDisk, 10);
   dst->iNum = 2;
   XmlBytes next = SerialiseProfileLists(*empty, *empty, *dst);
   EXPECT_EQ(texts_of(next, "FileName"), 500u);
@@ -428,7 +472,8 @@ TEST(ProfileSerialisation, ConcurrentWritersEachGetTheirOwnFile) {
   std::vector<std::unique_ptr<HVProfileList>> lists;
   for (int t = 0; t < 4; ++t) {
     lists.push_back(NewList());
-    for (int i = 0; i <= t; ++i) SetItem(lists.back().get(), i, 3, ("T" + std::to_string(t)).c_str(), t + 1);
+    for (int i = 0; i <= t; ++i)
+      PutItem(lists.back().get(), i, 3, "T" + std::to_string(t), kLocationDisk, t + 1);
     lists.back()->iNum = t + 1;
   }
   std::vector<std::thread> threads;
@@ -475,7 +520,7 @@ TEST_F(ProfileFile, NestingAtTheBoundReadsPastItIsRefused) {
                        std::string(1u << 20, 'p') + "</string><key>deep</key>";
     for (int i = 0; i < arrays; ++i) text += "<array>";
     for (int i = 0; i < arrays; ++i) text += "</array>";
-    WriteAll(root.profile(), text + "</dict></plist>");
+    WriteText(root.profile(), text + "</dict></plist>");
     EXPECT_EQ(ReadProfileFile(root.profile()) != nullptr, arrays + 2 <= kMaxElementDepth) << arrays;
   }
 }
@@ -483,9 +528,9 @@ TEST_F(ProfileFile, NestingAtTheBoundReadsPastItIsRefused) {
 TEST_F(ProfileFile, OversizedFileIsRejected) {
   auto d = NewList();
   WriteDst(*d);
-  std::string bytes = ReadAll(root.profile());
+  std::string bytes = ReadText(root.profile());
   bytes.insert(bytes.find("<plist"), std::string(kMaxProfileFileBytes, ' '));
-  WriteAll(root.profile(), bytes);
+  WriteText(root.profile(), bytes);
   EXPECT_EQ(HVPListReadProfile_Dict(d.get(), kClassDST), -1);
 }
 

@@ -5,17 +5,17 @@
 
 #include <cstring>
 
-#include "store_fixture.h"
+#include "profile_lists.h"
 
 namespace profilestore {
 namespace {
 
-using testing::NewList;
-using testing::SetItem;
+using testsupport::NewList;
+using testsupport::PutItem;
 
 TEST(Recount, MatchingCountChangesNothing) {
   auto list = NewList();
-  for (int i = 0; i < 4; ++i) SetItem(list.get(), i, 3, "A.ICC");
+  for (int i = 0; i < 4; ++i) PutItem(list.get(), i, 3, "A.ICC", kLocationDisk, 0);
   list->litem[10].iProfileClass = 7;  // stray data behind the items survives
   list->iNum = 4;
   HVPlistCheckWithInMenu_Dict(list.get());
@@ -25,7 +25,7 @@ TEST(Recount, MatchingCountChangesNothing) {
 
 TEST(Recount, ItemBehindAGapIsLostWhenTheCountDisagrees) {
   auto list = NewList();
-  for (int i : {0, 1, 2, 7}) SetItem(list.get(), i, 4, "B.ICC");
+  for (int i : {0, 1, 2, 7}) PutItem(list.get(), i, 4, "B.ICC", kLocationDisk, 0);
   list->iNum = 3;
   HVPlistCheckWithInMenu_Dict(list.get());
   EXPECT_EQ(list->iNum, 4);
@@ -37,10 +37,10 @@ TEST(Recount, ItemBehindAGapIsLostWhenTheCountDisagrees) {
 
 TEST(Clean, ShownItemWithoutPrinterRowIsKeptOthersErased) {
   auto list = NewList();
-  SetItem(list.get(), 0, 4, "KEEP.ICC");
-  SetItem(list.get(), 1, 1, "DROP.ICC");
-  SetItem(list.get(), 2, 1, "ROW.ICC", 12);  // has a printer row: untouched
-  SetItem(list.get(), 3, 5, "");             // no file name: untouched
+  PutItem(list.get(), 0, 4, "KEEP.ICC", kLocationDisk, 0);
+  PutItem(list.get(), 1, 1, "DROP.ICC", kLocationDisk, 0);
+  PutItem(list.get(), 2, 1, "ROW.ICC", kLocationDisk, 12);  // has a printer row: untouched
+  PutItem(list.get(), 3, 5, "", kLocationDisk, 0);          // no file name: untouched
   list->iNum = 4;
   HVPListCleanProfile_Dict(list.get());
   EXPECT_EQ(list->litem[0].iIndexOnDevice, kKeptItemMarker);
@@ -54,10 +54,10 @@ TEST(Clean, ShownItemWithoutPrinterRowIsKeptOthersErased) {
 
 TEST(Salvage, OnlyState3WithPrinterRowAndNameBecomes6) {
   auto list = NewList();
-  SetItem(list.get(), 0, 3, "A.ICC", 5);
-  SetItem(list.get(), 1, 3, "B.ICC", 0);
-  SetItem(list.get(), 2, 4, "C.ICC", 6);
-  SetItem(list.get(), 3, 3, "", 7);
+  PutItem(list.get(), 0, 3, "A.ICC", kLocationDisk, 5);
+  PutItem(list.get(), 1, 3, "B.ICC", kLocationDisk, 0);
+  PutItem(list.get(), 2, 4, "C.ICC", kLocationDisk, 6);
+  PutItem(list.get(), 3, 3, "", kLocationDisk, 7);
   HVPListSalvage_Dict(list.get());
   EXPECT_EQ(list->litem[0].iInMenu, 6);
   EXPECT_EQ(list->litem[1].iInMenu, 3);
@@ -67,8 +67,8 @@ TEST(Salvage, OnlyState3WithPrinterRowAndNameBecomes6) {
 
 TEST(Padding, CompactsInOrderAndLeavesProfileClassBehind) {
   auto list = NewList();
-  SetItem(list.get(), 1, 3, "A.ICC");
-  SetItem(list.get(), 3, 6, "B.ICC");
+  PutItem(list.get(), 1, 3, "A.ICC", kLocationDisk, 0);
+  PutItem(list.get(), 3, 6, "B.ICC", kLocationDisk, 0);
   list->litem[3].iProfileClass = 9;
   list->iNum = 2;
   HVPListPaddingProfile_Dict(list.get());
@@ -90,15 +90,15 @@ class WindowMerge : public ::testing::Test {
 };
 
 TEST_F(WindowMerge, KeepsUntouchedConfirmedItemsAheadOfEditedOnes) {
-  SetItem(file.get(), 0, 2, "GONE.ICC", 1);                 // deleted by the user
-  SetItem(file.get(), 1, 4, "KEPT.ICC", 2);                 // untouched
-  SetItem(file.get(), 2, 2, "EDIT.ICC", 3);                 // replaced by the edited copy
-  SetItem(file.get(), 3, 6, "TYPED.ICC", 0);                // not confirmed: comes from the window only
-  SetItem(file.get(), 4, 4, "EDIT.ICC", 4, kLocationCard);  // same name on the card: kept
+  PutItem(file.get(), 0, 2, "GONE.ICC", kLocationDisk, 1);   // deleted by the user
+  PutItem(file.get(), 1, 4, "KEPT.ICC", kLocationDisk, 2);   // untouched
+  PutItem(file.get(), 2, 2, "EDIT.ICC", kLocationDisk, 3);   // replaced by the edited copy
+  PutItem(file.get(), 3, 6, "TYPED.ICC", kLocationDisk, 0);  // not confirmed: comes from the window only
+  PutItem(file.get(), 4, 4, "EDIT.ICC", kLocationCard, 4);   // same name on the card: kept
   file->iNum = 5;
-  SetItem(deleted.get(), 0, 2, "GONE.ICC", 1);
+  PutItem(deleted.get(), 0, 2, "GONE.ICC", kLocationDisk, 1);
   deleted->iNum = 1;
-  SetItem(edited.get(), 0, 3, "EDIT.ICC", 3);
+  PutItem(edited.get(), 0, 3, "EDIT.ICC", kLocationDisk, 3);
   std::strcpy(edited->litem[0].ProfileName, "Renamed");
   edited->iNum = 1;
 
@@ -112,9 +112,10 @@ TEST_F(WindowMerge, KeepsUntouchedConfirmedItemsAheadOfEditedOnes) {
 }
 
 TEST_F(WindowMerge, NeverExceeds500Items) {
-  for (int i = 0; i < 10; ++i) SetItem(file.get(), i, 4, ("F" + std::to_string(i)).c_str(), i + 1);
+  for (int i = 0; i < 10; ++i) PutItem(file.get(), i, 4, "F" + std::to_string(i), kLocationDisk, i + 1);
   file->iNum = 10;
-  for (int i = 0; i < kProfileMax; ++i) SetItem(edited.get(), i, 3, ("E" + std::to_string(i)).c_str());
+  for (int i = 0; i < kProfileMax; ++i)
+    PutItem(edited.get(), i, 3, "E" + std::to_string(i), kLocationDisk, 0);
   edited->iNum = kProfileMax;
   HVPListMapping_Pap(edited.get(), file.get(), out.get(), deleted.get());
   EXPECT_EQ(out->iNum, kProfileMax);
@@ -123,7 +124,7 @@ TEST_F(WindowMerge, NeverExceeds500Items) {
 }
 
 TEST_F(WindowMerge, CorruptCountsStayInsideTheList) {
-  SetItem(edited.get(), 0, 3, "E.ICC");
+  PutItem(edited.get(), 0, 3, "E.ICC", kLocationDisk, 0);
   edited->iNum = 100000;
   file->iNum = -3;
   HVPListMapping_Pap(edited.get(), file.get(), out.get(), deleted.get());

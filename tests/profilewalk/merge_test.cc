@@ -6,9 +6,10 @@
 
 #include <cstring>
 
+#include "files.h"
+#include "profile_lists.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/spool.h"
-#include "tests/profilestore/store_fixture.h"
 #include "tests/profilewalk/walk_test_util.h"
 
 namespace profilewalk {
@@ -174,7 +175,7 @@ class SpoolMerge : public ::testing::Test {
     return nullptr;
   }
 
-  profilestore::testing::ScopedRoot root_;
+  testsupport::ProfileRoot root_;
   std::unique_ptr<HVProfileList> rgb_, sim_, dst_;
 };
 
@@ -284,11 +285,11 @@ TEST_F(SpoolMerge, FullListDropsNewRowsButStillConfirmsKnownOnes) {
 
 TEST_F(SpoolMerge, UnwritableFolderIsTheMergeResult) {
   WriteFile();
-  const std::string before = profilestore::testing::ReadAll(root_.profile());
+  const std::string before = testsupport::ReadText(root_.profile());
   SpoolRow(1, "OK.ICC", kLocationDisk, 1);
   profilestore::SetProfilePathGlobals(nullptr);
   EXPECT_EQ(vRestructPlistSpool2Current(0), -1);
-  EXPECT_EQ(profilestore::testing::ReadAll(root_.profile()), before);
+  EXPECT_EQ(testsupport::ReadText(root_.profile()), before);
 }
 
 // ---- the spool table's column layout ----

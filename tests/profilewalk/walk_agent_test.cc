@@ -11,12 +11,13 @@
 #include <thread>
 #include <vector>
 
+#include "files.h"
+#include "profile_lists.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/mib_walk.h"
 #include "profilewalk/snmp_state.h"
 #include "profilewalk/spool.h"
 #include "profilewalk/walk_state.h"
-#include "tests/profilestore/store_fixture.h"
 #include "tests/profilewalk/snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
 #include "tests/support/loopback_listener.h"
@@ -91,7 +92,7 @@ class WalkTest : public ::testing::Test {
     EXPECT_NE(Find(*dst_, "LOCAL.ICC"), nullptr);
   }
 
-  profilestore::testing::ScopedRoot root_;
+  testsupport::ProfileRoot root_;
   std::unique_ptr<HVProfileList> rgb_, sim_, dst_;
 };
 
@@ -303,7 +304,7 @@ TEST_F(WalkTest, TheWholeWalkEndsWithinItsBoundOrWhenItsCallerHangsUp) {
   ExpectAgedAsFailure();
 
   WriteStartingFile();
-  std::string before = profilestore::testing::ReadAll(root_.profile());
+  std::string before = testsupport::ReadText(root_.profile());
   int ends[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
   std::thread caller([&] {
@@ -318,7 +319,7 @@ TEST_F(WalkTest, TheWholeWalkEndsWithinItsBoundOrWhenItsCallerHangsUp) {
   caller.join();
   close(ends[0]);
   EXPECT_LT(took, std::chrono::milliseconds(2500)) << "the walk outlived its caller";
-  EXPECT_EQ(profilestore::testing::ReadAll(root_.profile()), before)
+  EXPECT_EQ(testsupport::ReadText(root_.profile()), before)
       << "a walk whose caller hung up was merged";
   EXPECT_TRUE(NetSnmpStateIsPristine());
 }

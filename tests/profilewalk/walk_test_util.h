@@ -4,41 +4,21 @@
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
 
-#include <cstring>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "profile_lists.h"
 #include "profilestore/profile_list.h"
 #include "profilewalk/spool.h"
 
 namespace profilewalk::testing {
 
-using profilestore::HVProfileItem;
-using profilestore::HVProfileList;
-
-inline std::unique_ptr<HVProfileList> NewList() {
-  auto list = std::make_unique<HVProfileList>();
-  profilestore::ClearProfileList(list.get());
-  return list;
-}
-
-inline void SetText(char (&field)[profilestore::kProfileTextSize], const std::string& text) {
-  std::memset(field, 0, sizeof field);
-  std::memcpy(field, text.data(), std::min(text.size(), sizeof field - 1));
-}
-
-inline void PutItem(HVProfileList* list, int slot, int32_t in_menu, const std::string& file, int32_t location,
-                    int32_t index_on_device, int32_t klass = 2) {
-  HVProfileItem& item = list->litem[slot];
-  item.iInMenu = in_menu;
-  item.iIndexOnDevice = index_on_device;
-  item.iLocation = location;
-  item.iProfileClass = klass;
-  SetText(item.FileName, file);
-  SetText(item.ProfileName, file);
-}
+using testsupport::HVProfileItem;
+using testsupport::HVProfileList;
+using testsupport::NewList;
+using testsupport::PutItem;
+using testsupport::SetText;
 
 // Spool row `row` (1-based, like the printer's numbering), counted.
 inline void SpoolRow(int row, const std::string& file, int32_t location, int32_t klass) {
