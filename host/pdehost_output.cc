@@ -1,5 +1,9 @@
 #include "host/pdehost_output.h"
 
+#include <iostream>
+
+#include "host/display_text.h"
+
 namespace host {
 
 using nlohmann::ordered_json;
@@ -48,6 +52,13 @@ ordered_json Rows(const ControlState& s) {
 }
 
 }  // namespace
+
+void Out(const std::string& text) { std::cout << ShowableText(text); }
+
+int Fail(const std::string& message) {
+  std::cerr << "pdehost: " << ShowableText(message) << "\n";
+  return 2;
+}
 
 ordered_json DescribeControl(const ControlState& s, std::optional<bool> onScreen) {
   ordered_json j;
@@ -145,6 +156,47 @@ std::string DescribeControlText(const ordered_json& d) {
   list("cells", "title");
   list("tabs", "");
   return line;
+}
+
+void PrintPanels(const ordered_json& panels, bool json) {
+  if (json) {
+    std::cout << ShowableJson(panels);
+    return;
+  }
+  for (const auto& p : panels) {
+    Out(p["name"].get<std::string>() + "\t" + p["kind"].get<std::string>() + "\n");
+    for (const auto& k : p["supportedPPDOptionKeys"]) Out("  " + k.get<std::string>() + "\n");
+  }
+}
+
+void PrintControls(const std::string& paneOnScreen, const ordered_json& controls, bool json) {
+  if (json) {
+    std::cout << ShowableJson(controls);
+    return;
+  }
+  Out("on screen: " + paneOnScreen + "\n");
+  for (const auto& d : controls) Out(DescribeControlText(d) + "\n");
+}
+
+void PrintWindow(const std::string& title, const ordered_json& controls, bool json) {
+  if (json) {
+    std::cout << ShowableJson({{"title", title}, {"controls", controls}});
+    return;
+  }
+  Out("window \"" + title + "\"\n");
+  for (const auto& d : controls) Out("  " + DescribeControlText(d) + "\n");
+}
+
+void PrintSummary(const ordered_json& summary, bool json) {
+  if (json) {
+    std::cout << ShowableJson(summary);
+    return;
+  }
+  for (const auto& p : summary) {
+    Out(p["panel"].get<std::string>() + "\n");
+    for (const auto& i : p["items"])
+      Out("  " + i["name"].get<std::string>() + ": " + i["value"].get<std::string>() + "\n");
+  }
 }
 
 }  // namespace host
