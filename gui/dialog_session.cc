@@ -18,27 +18,11 @@ class DialogSession::ModalHost : public ui::ModalHost {
   explicit ModalHost(DialogSession* s) : s_(s) {}
 
   int runAlert(const ui::Alert& alert) override {
-    s_->publish();
-    int answer = ui::kAlertFirstButtonReturn;
-    s_->thread_->waitingForUser(true);
-    s_->ask_([&] {
-      answer = s_->ui_->showAlert(alert);
-      s_->thread_->userAnswered();
-    });
-    s_->thread_->waitingForUser(false);
-    return answer;
+    return askUser(ui::kAlertFirstButtonReturn, [&] { return s_->ui_->showAlert(alert); });
   }
 
   int runOpenPanel(ui::OpenPanel& panel) override {
-    s_->publish();
-    int answer = ui::kModalResponseCancel;
-    s_->thread_->waitingForUser(true);
-    s_->ask_([&] {
-      answer = s_->ui_->showOpenPanel(panel);
-      s_->thread_->userAnswered();
-    });
-    s_->thread_->waitingForUser(false);
-    return answer;
+    return askUser(ui::kModalResponseCancel, [&] { return s_->ui_->showOpenPanel(panel); });
   }
 
   int runModalForWindow(ui::Window& window) override {
@@ -51,6 +35,20 @@ class DialogSession::ModalHost : public ui::ModalHost {
   }
 
  private:
+  // Asks on the window's thread while the plug-in thread waits; `answer`
+  // stands when the question is never shown.
+  template <class Show>
+  int askUser(int answer, Show show) {
+    s_->publish();
+    s_->thread_->waitingForUser(true);
+    s_->ask_([&] {
+      answer = show();
+      s_->thread_->userAnswered();
+    });
+    s_->thread_->waitingForUser(false);
+    return answer;
+  }
+
   DialogSession* s_;
 };
 
