@@ -100,16 +100,15 @@ PDEControlTable AdvancedColorOptions::buildRows() {
   return rows;
 }
 
-ui::Object** AdvancedColorOptions::outletSlot(std::string_view name) {
-  for (int i = 0; i < kPopUpCount; ++i) {
-    if (name == kPopUps[i].menu) return &menus[i];
-    if (name == kPopUps[i].label) return &labels[i];
-  }
-  if (name == "tab_SwitchVew") return &tab_SwitchVew;
-  if (name == "button_ManageProfile") return &button_ManageProfile;
-  if (name == "button_DownloadManager") return &button_DownloadManager;
-  if (name == "button_HideAdvancedOptions") return &button_HideAdvancedOptions;
-  return nullptr;
+bool AdvancedColorOptions::setOutlet(std::string_view name, ui::Object* object) {
+  for (int i = 0; i < kPopUpCount; ++i)
+    if (ui::TakeOutlet(name, object, ui::Outlet(kPopUps[i].menu, menus[i]),
+                       ui::Outlet(kPopUps[i].label, labels[i])))
+      return true;
+  return ui::TakeOutlet(name, object, ui::Outlet("tab_SwitchVew", tab_SwitchVew),
+                        ui::Outlet("button_ManageProfile", button_ManageProfile),
+                        ui::Outlet("button_DownloadManager", button_DownloadManager),
+                        ui::Outlet("button_HideAdvancedOptions", button_HideAdvancedOptions));
 }
 
 void AdvancedColorOptions::createPDEControlTable() {
@@ -161,11 +160,9 @@ void AdvancedColorOptions::downloadManagerButton(ui::Object* /*sender*/) {
 }
 
 bool AdvancedColorOptions::performAction(std::string_view selector, ui::Object* sender) {
-  if (selector == "downloadManagerButton:") {
-    downloadManagerButton(sender);
-    return true;
-  }
-  return false;
+  static constexpr ui::ActionEntry<AdvancedColorOptions> kActions[] = {
+      {"downloadManagerButton:", &AdvancedColorOptions::downloadManagerButton}};
+  return ui::PerformFromTable(this, kActions, selector, sender);
 }
 
 }  // namespace colorpane

@@ -30,6 +30,7 @@ class AdvancedColorOptions : public ColorPane {
   // Opens the download application when it is installed.
   void downloadManagerButton(platform::ui::Object* sender);
 
+  bool setOutlet(std::string_view name, platform::ui::Object* object) override;
   bool performAction(std::string_view selector, platform::ui::Object* sender) override;
 
   // Outlets: the 21 pop-ups (menu_i…, menu_t…, menu_g…, menu_s…) and their
@@ -43,7 +44,6 @@ class AdvancedColorOptions : public ColorPane {
 
  protected:
   PDEControlTable buildRows() override;
-  platform::ui::Object** outletSlot(std::string_view name) override;
 
  private:
   void setPopUpIndex(int popup, int index);

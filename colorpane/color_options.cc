@@ -20,25 +20,15 @@ PDEControlTable ColorOptions::buildRows() {
   };
 }
 
-ui::Object** ColorOptions::outletSlot(std::string_view name) {
-  struct Entry {
-    std::string_view name;
-    ui::Object* ColorOptions::*field;
-  };
-  static constexpr Entry kOutlets[] = {
-      {"menu_QuickColor", &ColorOptions::menu_QuickColor},
-      {"menu_Brightness", &ColorOptions::menu_Brightness},
-      {"check_ColorAsGrayscale", &ColorOptions::check_ColorAsGrayscale},
-      {"check_EconomyPrint", &ColorOptions::check_EconomyPrint},
-      {"menu_EdgeStrength", &ColorOptions::menu_EdgeStrength},
-      {"text_QuickColor", &ColorOptions::text_QuickColor},
-      {"text_Brightness", &ColorOptions::text_Brightness},
-      {"text_Strength", &ColorOptions::text_Strength},
-      {"button_AdvanceColorOptions", &ColorOptions::button_AdvanceColorOptions},
-  };
-  for (const Entry& e : kOutlets)
-    if (e.name == name) return &(this->*e.field);
-  return nullptr;
+bool ColorOptions::setOutlet(std::string_view name, ui::Object* object) {
+  return ui::TakeOutlet(
+      name, object, ui::Outlet("menu_QuickColor", menu_QuickColor),
+      ui::Outlet("menu_Brightness", menu_Brightness),
+      ui::Outlet("check_ColorAsGrayscale", check_ColorAsGrayscale),
+      ui::Outlet("check_EconomyPrint", check_EconomyPrint),
+      ui::Outlet("menu_EdgeStrength", menu_EdgeStrength), ui::Outlet("text_QuickColor", text_QuickColor),
+      ui::Outlet("text_Brightness", text_Brightness), ui::Outlet("text_Strength", text_Strength),
+      ui::Outlet("button_AdvanceColorOptions", button_AdvanceColorOptions));
 }
 
 int16_t ColorOptions::getQuickColorValue() const {

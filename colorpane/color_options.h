@@ -17,6 +17,8 @@ class ColorOptions : public ColorPane {
   // State of the EconoMode check box (0 off, 1 on).
   int16_t getEconoModeValue() const;
 
+  bool setOutlet(std::string_view name, platform::ui::Object* object) override;
+
   platform::ui::Object* menu_QuickColor = nullptr;
   platform::ui::Object* menu_Brightness = nullptr;
   platform::ui::Object* check_ColorAsGrayscale = nullptr;
@@ -29,7 +31,6 @@ class ColorOptions : public ColorPane {
 
  protected:
   PDEControlTable buildRows() override;
-  platform::ui::Object** outletSlot(std::string_view name) override;
 };
 
 }  // namespace colorpane

@@ -7,27 +7,17 @@ namespace colorpane {
 namespace ui = platform::ui;
 
 bool PainChangeController::setOutlet(std::string_view name, ui::Object* object) {
-  if (name == "onColorView") {
-    onColorView = dynamic_cast<ColorOptions*>(object);
-  } else if (name == "onAdvancedView") {
-    onAdvancedView = dynamic_cast<AdvancedColorOptions*>(object);
-  } else if (name == "onMainCustomView") {
-    onMainCustomView = dynamic_cast<ui::View*>(object);
-  } else {
-    return false;
-  }
-  return true;
+  return ui::TakeOutlet(name, object, ui::Outlet("onColorView", onColorView),
+                        ui::Outlet("onAdvancedView", onAdvancedView),
+                        ui::Outlet("onMainCustomView", onMainCustomView));
 }
 
 bool PainChangeController::performAction(std::string_view selector, ui::Object* sender) {
-  if (selector == "ColorToAdvancedView:") {
-    ColorToAdvancedView(sender);
-  } else if (selector == "AdvancedToColorView:") {
-    AdvancedToColorView(sender);
-  } else {
-    return false;
-  }
-  return true;
+  static constexpr ui::ActionEntry<PainChangeController> kActions[] = {
+      {"ColorToAdvancedView:", &PainChangeController::ColorToAdvancedView},
+      {"AdvancedToColorView:", &PainChangeController::AdvancedToColorView},
+  };
+  return ui::PerformFromTable(this, kActions, selector, sender);
 }
 
 void PainChangeController::creatPDEControlTableEachView() {

@@ -37,11 +37,4 @@ void ColorPane::getSummaryText(platform::plist::Dict* dict, platform::plist::Arr
   PDECommon::commonGetSummaryText(getControlData(), dict, array);
 }
 
-bool ColorPane::setOutlet(std::string_view name, platform::ui::Object* object) {
-  platform::ui::Object** slot = outletSlot(name);
-  if (!slot) return false;
-  *slot = object;
-  return true;
-}
-
 }  // namespace colorpane

@@ -37,13 +37,9 @@ class ColorPane : public platform::ui::View {
   void setControlValueToTicket();
   void getSummaryText(platform::plist::Dict* dict, platform::plist::Array* array);
 
-  bool setOutlet(std::string_view name, platform::ui::Object* object) override;
-
  protected:
   // The pane's rows, in table order, without the end row.
   virtual PDEControlTable buildRows() = 0;
-  // Outlet storage by name; nullptr for names the pane does not have.
-  virtual platform::ui::Object** outletSlot(std::string_view name) = 0;
 
   ppd_file_t* ppd_ = nullptr;
   PDEControlTable ctrlTable_;

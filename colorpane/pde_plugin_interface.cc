@@ -73,31 +73,18 @@ PDEPlugInInterface::~PDEPlugInInterface() {
 }
 
 bool PDEPlugInInterface::setOutlet(std::string_view name, ui::Object* object) {
-  if (name == "onColorView") {
-    onColorView_ = dynamic_cast<ColorOptions*>(object);
-  } else if (name == "onAdvancedView") {
-    onAdvancedView_ = dynamic_cast<AdvancedColorOptions*>(object);
-  } else if (name == "profileControl") {
-    profileControl_ = dynamic_cast<ProfileControl*>(object);
-  } else if (name == "pdeMainView") {
-    pdeMainView_ = dynamic_cast<ui::View*>(object);
-  } else if (name == "painChange") {
-    painChange_ = dynamic_cast<PainChangeController*>(object);
-  } else {
-    return false;
-  }
-  return true;
+  return ui::TakeOutlet(name, object, ui::Outlet("onColorView", onColorView_),
+                        ui::Outlet("onAdvancedView", onAdvancedView_),
+                        ui::Outlet("profileControl", profileControl_),
+                        ui::Outlet("pdeMainView", pdeMainView_), ui::Outlet("painChange", painChange_));
 }
 
 bool PDEPlugInInterface::performAction(std::string_view selector, ui::Object* sender) {
-  if (selector == "selectItem:") {
-    selectItem(sender);
-  } else if (selector == "constraints:") {
-    constraints(sender);
-  } else {
-    return false;
-  }
-  return true;
+  static constexpr ui::ActionEntry<PDEPlugInInterface> kActions[] = {
+      {"selectItem:", &PDEPlugInInterface::selectItem},
+      {"constraints:", &PDEPlugInInterface::constraints},
+  };
+  return ui::PerformFromTable(this, kActions, selector, sender);
 }
 
 void PDEPlugInInterface::selectItem(ui::Object*) {

@@ -70,32 +70,18 @@ ProfileControl::ProfileControl() : lists_(std::make_unique<Lists>()) { lists_->c
 ProfileControl::~ProfileControl() = default;
 
 bool ProfileControl::setOutlet(std::string_view name, ui::Object* object) {
-  auto take = [&](auto*& slot) {
-    slot = dynamic_cast<std::remove_reference_t<decltype(slot)>>(object);
-    return true;
-  };
-  if (name == "_profileManagementWindow") return take(_profileManagementWindow);
-  if (name == "onAdvancedView") return take(onAdvancedView_);
-  if (name == "_addButton") return take(_addButton);
-  if (name == "_editButton") return take(_editButton);
-  if (name == "_deleteButton") return take(_deleteButton);
-  if (name == "_browse") return take(_browse);
-  if (name == "_editGroupBox") return take(_editGroupBox);
-  if (name == "_fileNameEdit") return take(_fileNameEdit);
-  if (name == "_fileNameText") return take(_fileNameText);
-  if (name == "_profileNameEdit") return take(_profileNameEdit);
-  if (name == "_profileNameText") return take(_profileNameText);
-  if (name == "_locationMenu") return take(_locationMenu);
-  if (name == "_locationText") return take(_locationText);
-  if (name == "_localOK") return take(_localOK);
-  if (name == "_localCancel") return take(_localCancel);
-  if (name == "_profileTableView") {
-    take(_profileTableView);
-    if (_profileTableView) _profileTableView->setDataSource(this);
-    return true;
-  }
-  if (name == "_profileMenu") return take(_profileMenu);
-  return false;
+  const bool taken = ui::TakeOutlet(
+      name, object, ui::Outlet("_profileManagementWindow", _profileManagementWindow),
+      ui::Outlet("onAdvancedView", onAdvancedView_), ui::Outlet("_addButton", _addButton),
+      ui::Outlet("_editButton", _editButton), ui::Outlet("_deleteButton", _deleteButton),
+      ui::Outlet("_browse", _browse), ui::Outlet("_editGroupBox", _editGroupBox),
+      ui::Outlet("_fileNameEdit", _fileNameEdit), ui::Outlet("_fileNameText", _fileNameText),
+      ui::Outlet("_profileNameEdit", _profileNameEdit), ui::Outlet("_profileNameText", _profileNameText),
+      ui::Outlet("_locationMenu", _locationMenu), ui::Outlet("_locationText", _locationText),
+      ui::Outlet("_localOK", _localOK), ui::Outlet("_localCancel", _localCancel),
+      ui::Outlet("_profileTableView", _profileTableView), ui::Outlet("_profileMenu", _profileMenu));
+  if (taken && name == "_profileTableView" && _profileTableView) _profileTableView->setDataSource(this);
+  return taken;
 }
 
 void ProfileControl::awakeFromNib() {
@@ -118,8 +104,7 @@ void ProfileControl::awakeFromNib() {
 }
 
 bool ProfileControl::performAction(std::string_view selector, ui::Object* sender) {
-  using Action = void (ProfileControl::*)(ui::Object*);
-  static constexpr std::pair<std::string_view, Action> kActions[] = {
+  static constexpr ui::ActionEntry<ProfileControl> kActions[] = {
       {"showProfileManagementWindow:", &ProfileControl::showProfileManagementWindow},
       {"profileWindowOK:", &ProfileControl::profileWindowOK},
       {"profileWindowCancel:", &ProfileControl::profileWindowCancel},
@@ -131,12 +116,7 @@ bool ProfileControl::performAction(std::string_view selector, ui::Object* sender
       {"profileOK:", &ProfileControl::profileOK},
       {"profileCancel:", &ProfileControl::profileCancel},
   };
-  for (const auto& [name, action] : kActions) {
-    if (selector != name) continue;
-    (this->*action)(sender);
-    return true;
-  }
-  return false;
+  return ui::PerformFromTable(this, kActions, selector, sender);
 }
 
 // ---- Lists ----

@@ -132,54 +132,29 @@ ui::View* SecurityPDE::panelView() {
 }
 
 bool SecurityPDE::setOutlet(std::string_view name, ui::Object* object) {
-  ui::Object** const outlets[] = {&waitModePopUp,
-                                  &userAuthenticationCheckBox,
-                                  &sectionManagementCheckBox,
-                                  &userRadioButton,
-                                  &securePasswordEditText,
-                                  &userNameEditText,
-                                  &userPasswordEditText,
-                                  &sectionNameEditText,
-                                  &sectionPasswordEditText,
-                                  &waitModeStaticText,
-                                  &secureTitleStaticText,
-                                  &securePasswordStaticText,
-                                  &userNameStaticText,
-                                  &userPasswordStaticText,
-                                  &sectionNameStaticText,
-                                  &sectionPasswordStaticText};
-  static constexpr const char* kNames[] = {"waitModePopUp",
-                                           "userAuthenticationCheckBox",
-                                           "sectionManagementCheckBox",
-                                           "userRadioButton",
-                                           "securePasswordEditText",
-                                           "userNameEditText",
-                                           "userPasswordEditText",
-                                           "sectionNameEditText",
-                                           "sectionPasswordEditText",
-                                           "waitModeStaticText",
-                                           "secureTitleStaticText",
-                                           "securePasswordStaticText",
-                                           "userNameStaticText",
-                                           "userPasswordStaticText",
-                                           "sectionNameStaticText",
-                                           "sectionPasswordStaticText"};
-  for (size_t i = 0; i < std::size(kNames); ++i) {
-    if (name != kNames[i]) continue;
-    *outlets[i] = object;
-    return true;
-  }
-  if (name == "pdeView") {
-    pdeView = dynamic_cast<ui::View*>(object);
-    return true;
-  }
-  return false;
+  return ui::TakeOutlet(name, object, ui::Outlet("waitModePopUp", waitModePopUp),
+                        ui::Outlet("userAuthenticationCheckBox", userAuthenticationCheckBox),
+                        ui::Outlet("sectionManagementCheckBox", sectionManagementCheckBox),
+                        ui::Outlet("userRadioButton", userRadioButton),
+                        ui::Outlet("securePasswordEditText", securePasswordEditText),
+                        ui::Outlet("userNameEditText", userNameEditText),
+                        ui::Outlet("userPasswordEditText", userPasswordEditText),
+                        ui::Outlet("sectionNameEditText", sectionNameEditText),
+                        ui::Outlet("sectionPasswordEditText", sectionPasswordEditText),
+                        ui::Outlet("waitModeStaticText", waitModeStaticText),
+                        ui::Outlet("secureTitleStaticText", secureTitleStaticText),
+                        ui::Outlet("securePasswordStaticText", securePasswordStaticText),
+                        ui::Outlet("userNameStaticText", userNameStaticText),
+                        ui::Outlet("userPasswordStaticText", userPasswordStaticText),
+                        ui::Outlet("sectionNameStaticText", sectionNameStaticText),
+                        ui::Outlet("sectionPasswordStaticText", sectionPasswordStaticText),
+                        ui::Outlet("pdeView", pdeView));
 }
 
 bool SecurityPDE::performAction(std::string_view selector, ui::Object* sender) {
-  if (selector != "SecurityAction:") return false;
-  SecurityAction(sender);
-  return true;
+  static constexpr ui::ActionEntry<SecurityPDE> kActions[] = {
+      {"SecurityAction:", &SecurityPDE::SecurityAction}};
+  return ui::PerformFromTable(this, kActions, selector, sender);
 }
 
 bool SecurityPDE::ControlTable() {

@@ -2,8 +2,10 @@
 // contract between a description and the objects it connects.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform::ui {
 
@@ -33,5 +35,48 @@ class Object {
  private:
   std::string name_;
 };
+
+// The one way a class lists its outlets and actions.
+//
+//   bool setOutlet(std::string_view name, Object* object) override {
+//     return TakeOutlet(name, object, Outlet("onColorView", onColorView_), ...);
+//   }
+//   bool performAction(std::string_view selector, Object* sender) override {
+//     static constexpr ActionEntry<Self> kActions[] = {{"selectItem:", &Self::selectItem}, ...};
+//     return PerformFromTable(this, kActions, selector, sender);
+//   }
+
+// An outlet: its name in the description and the member that takes it.
+template <class T>
+struct OutletSlot {
+  std::string_view name;
+  T*& member;
+};
+template <class T>
+OutletSlot<T> Outlet(std::string_view name, T*& member) {
+  return {name, member};
+}
+
+// The outlet named `name` takes `object`, cast to the member's type (an object
+// of another type leaves the member nullptr). False when none has that name.
+template <class... T>
+bool TakeOutlet(std::string_view name, Object* object, OutletSlot<T>... outlets) {
+  return ((name == outlets.name && (outlets.member = dynamic_cast<T*>(object), true)) || ...);
+}
+
+template <class Self>
+using ActionEntry = std::pair<std::string_view, void (Self::*)(Object*)>;
+
+// Calls the member the table names for `selector`; false when none.
+template <class Self, size_t N>
+bool PerformFromTable(Self* self, const ActionEntry<Self> (&table)[N], std::string_view selector,
+                      Object* sender) {
+  for (const auto& [name, action] : table) {
+    if (selector != name) continue;
+    (self->*action)(sender);
+    return true;
+  }
+  return false;
+}
 
 }  // namespace platform::ui
