@@ -37,6 +37,31 @@ bool MarkedMatches(const ppd_choice_t* marked, const char* choice) {
   return marked && !std::strncmp(marked->choice, choice, std::strlen(choice));
 }
 
+// The option `keyword` when its choices fit a record (1 to INT16_MAX).
+ppd_option_t* FindRecordableOption(ppd_file_t* ppd, const char* keyword) {
+  ppd_option_t* option = platform::ppd::FindOption(ppd, keyword);
+  if (!option || option->num_choices <= 0 || option->num_choices > std::numeric_limits<int16_t>::max())
+    return nullptr;
+  return option;
+}
+
+// The indexes of the option's default choice (0 when none matches) and of its
+// marked one (-1 when none does); the last match counts.
+struct ChoiceIndexes {
+  int16_t defaultIndex = 0;
+  int16_t currentIndex = -1;
+};
+ChoiceIndexes FindChoiceIndexes(ppd_file_t* ppd, const ppd_option_t* option) {
+  ChoiceIndexes at;
+  const ppd_choice_t* marked = platform::ppd::FindMarkedChoice(ppd, option->keyword);
+  for (int i = 0; i < option->num_choices; ++i) {
+    const char* choice = option->choices[i].choice;
+    if (!std::strcmp(option->defchoice, choice)) at.defaultIndex = static_cast<int16_t>(i);
+    if (MarkedMatches(marked, choice)) at.currentIndex = static_cast<int16_t>(i);
+  }
+  return at;
+}
+
 // Bounded copy with NUL; at most `limit` bytes of text.
 template <size_t N>
 void CopyRaw(char (&out)[N], const char* text, size_t limit) {
@@ -104,29 +129,23 @@ std::optional<plist::Dict> CreatePPDInstallableOptionDict(ppd_file_t* ppd) {
 
 bool SetupPPDUIOption(PPDUIOption* record, ppd_file_t* ppd, const char* keyword) {
   if (!record) return false;
-  ppd_option_t* option = ppd::FindOption(ppd, keyword);
-  if (!option || option->num_choices <= 0 || option->num_choices > std::numeric_limits<int16_t>::max())
-    return false;
+  ppd_option_t* option = FindRecordableOption(ppd, keyword);
+  if (!option) return false;
 
   record->items.clear();
   record->items.resize(static_cast<size_t>(option->num_choices));
   record->selfKey = option->keyword;
   record->selfAlias = DecodeText(option->text, ppd);
   record->itemCount = static_cast<int16_t>(option->num_choices);
-  record->defaultIndex = -1;
-  record->currentIndex = -1;
-
-  const ppd_choice_t* marked = ppd::FindMarkedChoice(ppd, option->keyword);
   for (int i = 0; i < option->num_choices; ++i) {
-    const ppd_choice_t& choice = option->choices[i];
     PPDUIOptionItem& item = record->items[static_cast<size_t>(i)];
     item.owner = record;
-    item.key = choice.choice;
-    item.alias = DecodeText(choice.text, ppd);
-    if (!std::strcmp(option->defchoice, choice.choice)) record->defaultIndex = static_cast<int16_t>(i);
-    if (MarkedMatches(marked, choice.choice)) record->currentIndex = static_cast<int16_t>(i);
+    item.key = option->choices[i].choice;
+    item.alias = DecodeText(option->choices[i].text, ppd);
   }
-  if (record->defaultIndex < 0) record->defaultIndex = 0;
+  const ChoiceIndexes at = FindChoiceIndexes(ppd, option);
+  record->defaultIndex = at.defaultIndex;
+  record->currentIndex = at.currentIndex;
 
   bool result = true;
   if (record->currentIndex < 0) {
@@ -164,29 +183,23 @@ std::unique_ptr<PPDUIOption> CreatePPDUIOptionWithCFKey(ppd_file_t* ppd, std::st
 
 bool SetupPPDUIOptionTiny(PPDUIOptionTiny* record, ppd_file_t* ppd, const char* keyword) {
   if (!record) return false;
-  ppd_option_t* option = ppd::FindOption(ppd, keyword);
-  if (!option || option->num_choices <= 0 || option->num_choices > std::numeric_limits<int16_t>::max())
-    return false;
+  ppd_option_t* option = FindRecordableOption(ppd, keyword);
+  if (!option) return false;
   record->items.assign(static_cast<size_t>(option->num_choices), PPDUIOptionTinyItem{});
   if (!option->keyword[0] || !option->text[0]) return false;
 
   CopyRaw(record->keyword, option->keyword, kTinyKeywordCopy);
   CopyRaw(record->text, option->text, kTinyTextCopy);
   record->itemCount = static_cast<uint16_t>(option->num_choices);
-  record->defaultIndex = -1;
-  record->currentIndex = -1;
-  const ppd_choice_t* marked = ppd::FindMarkedChoice(ppd, option->keyword);
   for (int i = 0; i < option->num_choices; ++i) {
-    const ppd_choice_t& choice = option->choices[i];
     PPDUIOptionTinyItem& item = record->items[static_cast<size_t>(i)];
     item.owner = record;
-    CopyRaw(item.keyword, choice.choice, kTinyKeywordCopy);
-    CopyRaw(item.text, choice.text, kTinyTextCopy);
-    if (!std::strcmp(option->defchoice, choice.choice)) record->defaultIndex = static_cast<int16_t>(i);
-    if (MarkedMatches(marked, choice.choice)) record->currentIndex = static_cast<int16_t>(i);
+    CopyRaw(item.keyword, option->choices[i].choice, kTinyKeywordCopy);
+    CopyRaw(item.text, option->choices[i].text, kTinyTextCopy);
   }
-  if (record->defaultIndex < 0) record->defaultIndex = 0;
-  if (record->currentIndex < 0) record->currentIndex = record->defaultIndex;
+  const ChoiceIndexes at = FindChoiceIndexes(ppd, option);
+  record->defaultIndex = at.defaultIndex;
+  record->currentIndex = at.currentIndex < 0 ? at.defaultIndex : at.currentIndex;
   return true;
 }
 
