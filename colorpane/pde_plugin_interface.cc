@@ -27,12 +27,12 @@ class MainView : public ui::View {
 const ui::ClassRegistry& ColorPaneClasses() {
   static const ui::ClassRegistry registry = [] {
     ui::ClassRegistry r;
-    r.add("MainView", [] { return std::make_unique<MainView>(); });
-    r.add("ColorOptions", [] { return std::make_unique<ColorOptions>(); });
-    r.add("AdvancedColorOptions", [] { return std::make_unique<AdvancedColorOptions>(); });
-    r.add("PainChangeController", [] { return std::make_unique<PainChangeController>(); });
-    r.add("ProfileControl", [] { return std::make_unique<ProfileControl>(); });
-    r.add("HVTextField", [] { return std::make_unique<HVTextField>(); });
+    r.add<MainView>("MainView");
+    r.add<ColorOptions>("ColorOptions");
+    r.add<AdvancedColorOptions>("AdvancedColorOptions");
+    r.add<PainChangeController>("PainChangeController");
+    r.add<ProfileControl>("ProfileControl");
+    r.add<HVTextField>("HVTextField");
     return r;
   }();
   return registry;

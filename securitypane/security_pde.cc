@@ -55,9 +55,9 @@ bool IsSecure(ui::Object* o) {
 const ui::ClassRegistry& SecurityPaneClasses() {
   static const ui::ClassRegistry registry = [] {
     ui::ClassRegistry r;
-    r.add("SecurityView", [] { return std::make_unique<SecurityView>(); });
-    r.add("HVTextField", [] { return std::make_unique<HVTextField>(); });
-    r.add("HVSecureTextField", [] { return std::make_unique<HVSecureTextField>(); });
+    r.add<SecurityView>("SecurityView");
+    r.add<HVTextField>("HVTextField");
+    r.add<HVSecureTextField>("HVSecureTextField");
     return r;
   }();
   return registry;

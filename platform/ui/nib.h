@@ -55,6 +55,11 @@ class ClassRegistry {
  public:
   using Factory = std::function<std::unique_ptr<Object>()>;
   void add(std::string class_name, Factory factory) { factories_[std::move(class_name)] = std::move(factory); }
+  // The class made by its default constructor.
+  template <class T>
+  void add(std::string class_name) {
+    add(std::move(class_name), [] { return std::make_unique<T>(); });
+  }
   const Factory* find(std::string_view class_name) const;
 
  private:
