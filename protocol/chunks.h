@@ -8,8 +8,6 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/utf8.h"
-
 namespace protocol {
 
 // At most this many UTF-16 units per chunk.
@@ -26,9 +24,6 @@ std::vector<std::u16string> SplitCharEvery(std::u16string_view text, size_t n);
 // The same over UTF-8 text, answering UTF-8 pieces; nullopt when `text` is
 // not valid UTF-8.
 std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, size_t n);
-
-// The shared check (platform/utf8.h) under the name the service still calls.
-inline bool IsValidUTF8(std::string_view text) { return platform::IsValidUtf8(text); }
 
 // Conversions; nullopt on ill-formed input.
 std::optional<std::u16string> UTF16FromUTF8(std::string_view text);
