@@ -1,6 +1,7 @@
 #include "gui/dialog_session.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "host/frontend.h"
 #include "platform/ui/window.h"
@@ -36,9 +37,13 @@ class DialogSession::ModalHost : public ui::ModalHost {
 
  private:
   // Asks on the window's thread while the plug-in thread waits; `answer`
-  // stands when the question is never shown.
+  // stands when the question is never shown (the window has gone).
   template <class Show>
   int askUser(int answer, Show show) {
+    {
+      std::lock_guard<std::mutex> lock(s_->linkMu_);
+      if (!s_->linked_) return answer;
+    }
     s_->publish();
     s_->thread_->waitingForUser(true);
     s_->ask_([&] {
@@ -56,18 +61,50 @@ DialogSession::DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callba
     : deliver_(std::move(deliver)), ask_(std::move(ask)), ui_(ui), cb_(std::move(callbacks)),
       modal_(std::make_unique<ModalHost>(this)) {
   thread_ = std::make_unique<PluginThread>([this](bool busy) {
-    if (cb_.busy) deliver_([this, busy] { cb_.busy(busy); });
+    if (cb_.busy) this->deliver([this, busy] { cb_.busy(busy); });
   });
 }
 
-DialogSession::~DialogSession() {
+void DialogSession::Close(std::unique_ptr<DialogSession> session) {
+  DialogSession* s = session.release();
+  {
+    std::lock_guard<std::mutex> lock(s->linkMu_);
+    s->linked_ = false;
+  }
+  s->setStage({"Closing the panels…", {}});
   // A modal window still running ends as with Cancel, so its run unwinds
   // before the host dialog closes.
-  thread_->post([this] {
-    for (ui::Window* w : windows_) w->stopModal(ui::kModalResponseCancel);
+  s->thread_->post([s] {
+    for (ui::Window* w : s->windows_) w->stopModal(ui::kModalResponseCancel);
   });
-  thread_->post([this] { dialog_.reset(); });
-  thread_->stop();  // not reset(): calls still running reach the thread through thread_
+  s->thread_->post([s] { s->dialog_.reset(); });
+  if (s->thread_->inCall())
+    s->thread_->abandon([s] { delete s; });
+  else
+    delete s;
+}
+
+DialogSession::~DialogSession() {
+  // Not reset(): calls still running reach the thread through thread_.
+  if (thread_) thread_->stop();
+}
+
+void DialogSession::deliver(std::function<void()> f) {
+  std::lock_guard<std::mutex> lock(linkMu_);
+  if (linked_) deliver_(std::move(f));
+}
+
+void DialogSession::setStage(Activity stage) {
+  std::lock_guard<std::mutex> lock(stageMu_);
+  stage_ = std::move(stage);
+}
+
+Activity DialogSession::activity() const {
+  // A helper the plug-in waits for says more than the stage.
+  for (const auto& argv : ChildCommandLines(thread_->systemId()))
+    if (Activity a = HelperActivity(argv); a.text) return a;
+  std::lock_guard<std::mutex> lock(stageMu_);
+  return stage_;
 }
 
 void DialogSession::post(std::function<void()> call) {
@@ -77,12 +114,25 @@ void DialogSession::post(std::function<void()> call) {
   });
 }
 
+std::string DialogSession::ownerName(std::uintptr_t control) {
+  for (ui::Window* w : windows_)
+    if (host::FindControl(w->contentView(), control)) return w->title();
+  if (dialog_)
+    for (auto& entry : dialog_->panels())
+      if (host::FindControl(entry.view, control)) return entry.panel->panelName();
+  return {};
+}
+
 Picture DialogSession::capture() {
   Picture p;
   if (!dialog_) return p;
   for (auto& entry : dialog_->panels()) {
-    p.panels.push_back({entry.panel->panelName(), entry.panel->panelKind(), host::CaptureControls(entry.view),
-                        host::SummaryItems(*entry.panel)});
+    PanelPicture panel{entry.panel->panelName(), entry.panel->panelKind(), entry.view != nullptr, {}, {}};
+    if (entry.view) {
+      panel.view = host::CaptureControls(entry.view);
+      panel.summary = host::SummaryItems(*entry.panel);
+    }
+    p.panels.push_back(std::move(panel));
   }
   for (ui::Window* w : windows_)
     p.windows.push_back(
@@ -92,24 +142,28 @@ Picture DialogSession::capture() {
 
 void DialogSession::publish() {
   if (!cb_.picture) return;
-  deliver_([this, picture = capture()] { cb_.picture(picture); });
+  deliver([this, picture = capture()] { cb_.picture(picture); });
 }
 
 void DialogSession::listDestinations() {
   thread_->post([this] {
+    setStage({"Listing the printers…", {}});
     auto names = DestinationNames();
-    if (cb_.destinations) deliver_([this, names] { cb_.destinations(names); });
+    if (cb_.destinations) deliver([this, names] { cb_.destinations(names); });
   });
 }
 
 void DialogSession::open(const host::DialogOptions& options) {
   post([this, options] {
+    setStage(options.printerName.empty()
+                 ? Activity{"Reading %1…", std::filesystem::path(options.ppdPath).filename().string()}
+                 : Activity{"Asking CUPS about %1…", options.printerName});
     dialog_.reset();
     shown_ = -1;
     host::DialogOptions o = options;
     o.modalHost = modal_.get();
     SessionInfo info;
-    dialog_ = host::Dialog::Open(o, &info.error);
+    dialog_ = host::Dialog::Create(o, &info.error);
     if (dialog_) {
       info.ok = true;
       info.printerName = o.printerName;
@@ -121,13 +175,22 @@ void DialogSession::open(const host::DialogOptions& options) {
             info.papers.push_back({paper->id, paper->localizedName.empty() ? paper->id : paper->localizedName});
       info.paper = dialog_->pageFormat()->paper().id;
     }
-    if (cb_.opened) deliver_([this, info] { cb_.opened(info); });
+    if (cb_.opened) deliver([this, info] { cb_.opened(info); });
+    if (!dialog_) return;
+    // The panels' names first; then each panel as it loads (a panel may
+    // wait for the printer there).
+    publish();
+    for (auto& entry : dialog_->panels()) {
+      setStage({"Opening the %1 panel…", entry.panel->panelName()});
+      dialog_->loadPanel(entry);
+      if (&entry != &dialog_->panels().back()) publish();
+    }
   });
 }
-
 void DialogSession::act(const host::UserAction& action) {
   post([this, action] {
     if (!dialog_) return;
+    setStage({"Waiting for %1…", ownerName(action.id)});
     std::string error;
     // The innermost modal window takes the action first, as only it is live.
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
@@ -155,13 +218,14 @@ void DialogSession::showPanel(int index) {
   post([this, index] {
     if (!dialog_) return;
     auto& panels = dialog_->panels();
+    if (index >= 0 && index < static_cast<int>(panels.size()))
+      setStage({"Waiting for %1…", panels[static_cast<size_t>(index)].panel->panelName()});
     if (shown_ >= 0 && shown_ < static_cast<int>(panels.size()) && shown_ != index) {
       // The panel the person leaves saves its values (Print saves every one).
       pde::Panel* leaving = panels[static_cast<size_t>(shown_)].panel.get();
       if (!leaving->shouldHide()) return;
       std::string error;
-      if (!dialog_->savePanel(leaving, &error) && cb_.problem)
-        deliver_([this, error] { cb_.problem(error); });
+      if (!dialog_->savePanel(leaving, &error) && cb_.problem) deliver([this, error] { cb_.problem(error); });
     }
     shown_ = index;
     if (index >= 0 && index < static_cast<int>(panels.size())) panels[static_cast<size_t>(index)].panel->willShow();
@@ -177,6 +241,7 @@ void DialogSession::setPaper(const std::string& id) {
 
 void DialogSession::print(const std::string& file, int copies) {
   post([this, file, copies] {
+    setStage({"Asking the panels whether to print…", {}});
     Outcome out;
     if (!dialog_) {
       out.message = "no printer is open";
@@ -195,17 +260,21 @@ void DialogSession::print(const std::string& file, int copies) {
       if (printer.empty() || file.empty()) {
         out.ok = true;
         out.message = printer.empty() ? "No CUPS printer is chosen: nothing was sent." : "No file to print.";
-      } else if ((out.jobId = SubmitJob(printer, file, out.options, &out.message)) != 0) {
-        out.ok = true;
-        out.message = "Job " + printer + "-" + std::to_string(out.jobId) + " was sent to " + printer + ".";
+      } else {
+        setStage({"Sending the job to %1…", printer});
+        if ((out.jobId = SubmitJob(printer, file, out.options, &out.message)) != 0) {
+          out.ok = true;
+          out.message = "Job " + printer + "-" + std::to_string(out.jobId) + " was sent to " + printer + ".";
+        }
       }
     }
-    if (cb_.printed) deliver_([this, out] { cb_.printed(out); });
+    if (cb_.printed) deliver([this, out] { cb_.printed(out); });
   });
 }
 
 void DialogSession::saveDefaults() {
   post([this] {
+    setStage({"Saving the defaults…", {}});
     Outcome out;
     std::string error;
     if (!dialog_ || dialog_->options().printerName.empty()) {
@@ -223,7 +292,7 @@ void DialogSession::saveDefaults() {
                       dialog_->options().printerName + ".";
       }
     }
-    if (cb_.defaultsSaved) deliver_([this, out] { cb_.defaultsSaved(out); });
+    if (cb_.defaultsSaved) deliver([this, out] { cb_.defaultsSaved(out); });
   });
 }
 

@@ -4,14 +4,18 @@
 // after each call the session captures every panel, its summary and any
 // modal window, and hands that picture to the window's thread through
 // `deliver`, which the window sets to run a callback in its own event loop.
+// Opening hands on a picture as soon as the panels are known and after each
+// panel loads, so the window can list them while a slow one loads.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "gui/activity.h"
 #include "gui/cups_jobs.h"
 #include "gui/plugin_thread.h"
 #include "host/control_snapshot.h"
@@ -36,6 +40,7 @@ struct SessionInfo {
 
 struct PanelPicture {
   std::string name, kind;
+  bool loaded = false;  // its view is there (the rest is empty until then)
   host::ControlState view;
   std::vector<std::pair<std::string, std::string>> summary;  // in display order
 };
@@ -84,7 +89,16 @@ class DialogSession {
   };
 
   DialogSession(Deliver deliver, Ask ask, UserInterface* ui, Callbacks callbacks);
-  ~DialogSession();  // closes the host dialog on the plug-in thread, then stops it
+  // From the window's thread, when it goes: the window hears nothing more of
+  // the session and is asked nothing more (a question still waiting gets its
+  // default answer). Then, on the plug-in thread, a running modal window ends
+  // as with Cancel and the host dialog closes (the panels terminate; nothing
+  // is saved). When no plug-in call is under way this waits for that; when
+  // one is (a panel waiting for the printer), it does not: the session is
+  // left to the plug-in thread, which closes and frees it once the call
+  // returns (PluginThread::Abandoned counts such threads).
+  static void Close(std::unique_ptr<DialogSession> session);
+  ~DialogSession();  // Close's waiting half; use Close
 
   // Lists the CUPS destinations (callbacks.destinations).
   void listDestinations();
@@ -106,18 +120,29 @@ class DialogSession {
   void saveDefaults();
   // From the window's thread: waits until every posted call has run.
   void drain() { thread_->drain(); }
+  // From any thread: what the plug-in thread works on or waits for now.
+  Activity activity() const;
 
  private:
   class ModalHost;
   void post(std::function<void()> call);  // a call followed by a fresh picture
+  // Runs f on the window's thread unless the window has gone.
+  void deliver(std::function<void()> f);
+  void setStage(Activity stage);
   void publish();
   Picture capture();
+  // The panel (or modal window) that has the control, for the busy words.
+  std::string ownerName(std::uintptr_t control);
 
   Deliver deliver_;
   Ask ask_;
   UserInterface* ui_;
   Callbacks cb_;
   std::unique_ptr<ModalHost> modal_;
+  std::mutex linkMu_;
+  bool linked_ = true;  // under linkMu_: the window is there
+  mutable std::mutex stageMu_;
+  Activity stage_;  // under stageMu_
   // Plug-in thread only.
   std::unique_ptr<host::Dialog> dialog_;
   std::vector<platform::ui::Window*> windows_;

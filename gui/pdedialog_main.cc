@@ -1,12 +1,15 @@
 // pdedialog: the print dialog of the VN420P plug-ins on a Linux desktop. It
 // loads the plug-in bundles like pdehost, shows their panels as Qt widgets
 // and sends the job to CUPS.
+#include <unistd.h>
+
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QPaintEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -21,19 +24,28 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Quits once the dialog has painted with its panels (startup measurements),
-// after saving a screenshot of its window when asked to.
+long long MonotonicNs() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// For start-up measurements: prints the CLOCK_MONOTONIC time of the window's
+// first paint ("painted") and of the first paint with the panels ("panels"),
+// then quits; or, asked for a screenshot, saves one once the panels are on
+// screen.
 class FirstPaintQuit : public QObject {
  public:
   FirstPaintQuit(gui::PrintDialog* d, std::string screenshot) : d_(d), screenshot_(std::move(screenshot)) {}
   bool eventFilter(QObject* o, QEvent* e) override {
-    if (o != d_ || e->type() != QEvent::Paint || !d_->panelRenderer(0) || done_) return false;
+    if (o != d_ || e->type() != QEvent::Paint || done_) return false;
+    const long long now = MonotonicNs();
+    if (!painted_ && screenshot_.empty()) std::cout << "painted " << now << std::endl;
+    painted_ = true;
+    if (!d_->panelRenderer(0)) return false;
     done_ = true;
     if (screenshot_.empty()) {
-      // The moment, for measurements of the start-up.
-      timespec now;
-      clock_gettime(CLOCK_MONOTONIC, &now);
-      std::cout << "painted " << now.tv_sec * 1000000000LL + now.tv_nsec << std::endl;
+      std::cout << "panels " << now << std::endl;
       QTimer::singleShot(0, qApp, &QApplication::quit);
     } else {
       // Taken from the display once the window manager had its turn.
@@ -51,7 +63,7 @@ class FirstPaintQuit : public QObject {
  private:
   gui::PrintDialog* d_;
   std::string screenshot_;
-  bool done_ = false;
+  bool painted_ = false, done_ = false;
 };
 
 int Run(int argc, char** argv) {
@@ -70,7 +82,9 @@ int Run(int argc, char** argv) {
   app.add_option("--device-uri", opt.dialog.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.dialog.settingsPath, "print settings file: read when the dialog opens, written by Print");
   app.add_option("--plugins", opt.dialog.pluginsDir, "folder of *.plugin bundles");
-  app.add_flag("--quit-when-shown", quitWhenShown, "quit once the dialog has painted its panels, printing the CLOCK_MONOTONIC time then");
+  app.add_flag("--quit-when-shown", quitWhenShown,
+               "quit once the dialog has painted its panels, printing the CLOCK_MONOTONIC times of its first "
+               "paint and of that");
   app.add_option("--screenshot", screenshot, "save a PNG of the window as the display shows it, then quit");
   app.add_option("FILE", opt.file, "the file Print sends (asked for when missing)")->check(CLI::ExistingFile);
   try {
@@ -82,14 +96,27 @@ int Run(int argc, char** argv) {
   QApplication qapp(argc, argv);  // sets the locale from the environment
   gui::BindCatalogue(host::FirstExisting({exe / "../share/vn420p/locale", exe / "../share/locale"}));
   QApplication::setApplicationName("pdedialog");
-  gui::PrintDialog dialog(opt);
-  FirstPaintQuit quit(&dialog, screenshot);
-  if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
-  QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
-  dialog.showWhenReady();
-  int rc = qapp.exec();
-  if (quitWhenShown || !screenshot.empty()) return rc;
-  return rc == 0 && dialog.result() == QDialog::Accepted ? 0 : 1;  // 1: cancelled
+  int status = 0;
+  {
+    gui::PrintDialog dialog(opt);
+    FirstPaintQuit quit(&dialog, screenshot);
+    if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
+    QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
+    dialog.showWhenReady();
+    int rc = qapp.exec();
+    status = quitWhenShown || !screenshot.empty()              ? rc
+             : rc == 0 && dialog.result() == QDialog::Accepted ? 0
+                                                               : 1;
+  }
+  // A plug-in call the person did not wait for (Cancel while a panel waited
+  // for the printer) still runs on its thread, in the plug-ins and the
+  // libraries: leave without running their destructors under it.
+  if (gui::PluginThread::Abandoned() > 0) {
+    std::cout.flush();
+    std::fflush(nullptr);
+    _exit(status);
+  }
+  return status;  // 1: cancelled
 }
 
 }  // namespace

@@ -1,12 +1,21 @@
 #include "gui/plugin_thread.h"
 
+#include <unistd.h>
+
 namespace gui {
+
+namespace {
+std::atomic<int> g_abandoned{0};
+}
 
 PluginThread::PluginThread(std::function<void(bool)> busy) : busy_(std::move(busy)) {
   thread_ = std::thread([this] { loop(); });
+  id_ = thread_.get_id();
 }
 
-PluginThread::~PluginThread() { stop(); }
+PluginThread::~PluginThread() {
+  if (thread_.joinable()) stop();
+}
 
 void PluginThread::stop() {
   {
@@ -15,6 +24,24 @@ void PluginThread::stop() {
   }
   cv_.notify_all();
   if (thread_.joinable()) thread_.join();
+}
+
+void PluginThread::abandon(std::function<void()> last) {
+  ++g_abandoned;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    last_ = std::move(last);
+    stopping_ = true;
+    thread_.detach();
+  }
+  cv_.notify_all();
+}
+
+int PluginThread::Abandoned() { return g_abandoned.load(); }
+
+bool PluginThread::inCall() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return depth_ > 0;
 }
 
 void PluginThread::post(std::function<void()> call) {
@@ -39,25 +66,37 @@ bool PluginThread::next(std::function<void()>* call, bool nested) {
   *call = std::move(queue_.front());
   queue_.pop_front();
   running_ = true;
+  ++depth_;
   lock.unlock();
   setBusy(true);
   return true;
 }
 
+void PluginThread::run(std::function<void()>* call) {
+  (*call)();
+  *call = nullptr;
+  std::lock_guard<std::mutex> lock(mu_);
+  --depth_;
+}
+
 void PluginThread::loop() {
+  tid_ = static_cast<int>(gettid());
   std::function<void()> call;
-  while (next(&call, false)) {
-    call();
-    call = nullptr;
+  while (next(&call, false)) run(&call);
+  std::function<void()> last;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    last = std::move(last_);
+  }
+  if (last) {
+    last();  // may delete this object: nothing of it is touched below
+    --g_abandoned;
   }
 }
 
 void PluginThread::runUntil(const std::function<bool()>& done) {
   std::function<void()> call;
-  while (!done() && next(&call, true)) {
-    call();
-    call = nullptr;
-  }
+  while (!done() && next(&call, true)) run(&call);
   setBusy(true);  // back in the outer call
 }
 

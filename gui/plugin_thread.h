@@ -9,6 +9,7 @@
 // thread, as the plug-ins expect.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -21,10 +22,19 @@ class PluginThread {
  public:
   // busy(true) before work starts, busy(false) when the thread stops working.
   explicit PluginThread(std::function<void(bool busy)> busy = {});
-  ~PluginThread();  // stop()
+  ~PluginThread();  // stop(), unless abandoned
   // From another thread: runs what is queued, then joins. The object stays
   // usable by the calls still running until they end.
   void stop();
+  // From another thread, instead of stop(), when a call may run on for long
+  // (a plug-in waiting for the printer): the thread runs what is queued,
+  // then `last`, and ends by itself; nobody joins it. `last` may delete
+  // this object (the thread touches nothing of it afterwards). The caller
+  // must not use the object after this.
+  void abandon(std::function<void()> last);
+  // Threads abandoned and not yet ended, in this process: a program that
+  // exits while one runs must do so without destroying what it uses.
+  static int Abandoned();
   PluginThread(const PluginThread&) = delete;
   PluginThread& operator=(const PluginThread&) = delete;
 
@@ -40,24 +50,33 @@ class PluginThread {
   // plug-in thread is told: the thread counts as running again, so drain()
   // also waits for what the plug-in does with the answer.
   void userAnswered();
-  bool isPluginThread() const { return std::this_thread::get_id() == thread_.get_id(); }
+  bool isPluginThread() const { return std::this_thread::get_id() == id_; }
+  // The kernel's id of the thread (its child processes are listed under it).
+  int systemId() const { return tid_.load(); }
+  // From any thread: a call is under way, running or waiting for the user.
+  bool inCall() const;
   // From another thread: blocks until every queued call has run and the
   // thread is idle or waiting for the user (in a modal run or an alert).
   void drain();
 
  private:
   void loop();
+  void run(std::function<void()>* call);  // runs a call taken by next()
   // Takes the next call, waiting for one; false when stopping with an empty queue.
   bool next(std::function<void()>* call, bool nested);
   void setBusy(bool busy);
 
   std::function<void(bool)> busy_;
-  std::mutex mu_;
+  mutable std::mutex mu_;
   std::condition_variable cv_, idle_cv_;
   std::deque<std::function<void()>> queue_;
   bool stopping_ = false, running_ = false;  // running_: in a call, not waiting for the user
+  int depth_ = 0;                            // calls under way (a modal run nests them)
   bool busy_state_ = false;
+  std::function<void()> last_;  // abandoned: run at the end
+  std::atomic<int> tid_{0};
   std::thread thread_;
+  std::thread::id id_;
 };
 
 }  // namespace gui

@@ -7,6 +7,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -100,38 +101,52 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   panelList_->setMinimumWidth(150);
   panelList_->setMaximumWidth(200);
   stack_ = new QStackedWidget;
+  // The panel area starts at the size the bundled panels take, so the window
+  // keeps its size as they load; a larger panel widens it once.
+  placeholder_ = new QLabel;
+  placeholder_->setAlignment(Qt::AlignCenter);
+  placeholder_->setWordWrap(true);
+  placeholder_->setMinimumSize(kPanelArea);
+  stack_->addWidget(placeholder_);
   summary_ = new QTreeWidget;
   summary_->setHeaderLabels({Tr("Item"), Tr("Setting")});
   summary_->setAccessibleName(Tr("Summary"));
-  summary_->setMinimumSize(460, 300);
   stack_->addWidget(summary_);
   auto* middle = new QHBoxLayout;
   middle->addWidget(panelList_);
   middle->addWidget(stack_, 1);
 
+  // The status line keeps its place and one line's height, busy or not, so
+  // the window does not change size; a longer text shows whole as a tip.
   busyBar_ = new QProgressBar;
   busyBar_->setRange(0, 0);
-  busyBar_->setMaximumWidth(120);
+  busyBar_->setMaximumWidth(80);
   busyBar_->setAccessibleName(Tr("Working"));
+  QSizePolicy keep = busyBar_->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  busyBar_->setSizePolicy(keep);
   busyBar_->hide();
   status_ = new QLabel;
-  status_->setWordWrap(true);
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  auto* statusRow = new QHBoxLayout;
+  statusRow->addWidget(busyBar_);
+  statusRow->addWidget(status_, 1);
   defaultsButton_ = new QPushButton(Tr("Save as defaults for this printer"));
   cancelButton_ = new QPushButton(Tr("Cancel"));
   printButton_ = new QPushButton(Tr("Print"));
   printButton_->setDefault(true);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(busyBar_);
-  bottom->addWidget(status_, 1);
-  bottom->addWidget(defaultsButton_);
-  bottom->addWidget(cancelButton_);
-  bottom->addWidget(printButton_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(defaultsButton_);
+  buttons->addStretch(1);
+  buttons->addWidget(cancelButton_);
+  buttons->addWidget(printButton_);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addLayout(middle, 1);
-  layout->addLayout(bottom);
+  layout->addLayout(statusRow);
+  layout->addLayout(buttons);
 
   busyTimer_ = new QTimer(this);
   busyTimer_->setSingleShot(true);
@@ -140,8 +155,14 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
     if (!working_ || busyShown_) return;
     busyShown_ = true;
     busyBar_->show();
+    updateBusyText();
+    busyWords_->start();
     QApplication::setOverrideCursor(Qt::BusyCursor);
   });
+  // What the plug-in waits for changes within one call (a helper, the next panel).
+  busyWords_ = new QTimer(this);
+  busyWords_->setInterval(kBusyDelayMs);
+  connect(busyWords_, &QTimer::timeout, this, [this] { updateBusyText(); });
 
   connect(printers_, &QComboBox::currentIndexChanged, this, [this](int i) { choosePrinter(i); });
   connect(paper_, &QComboBox::activated, this,
@@ -176,7 +197,9 @@ PrintDialog::~PrintDialog() {
     closing_ = true;
   }
   QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-  session_.reset();
+  // Does not wait for a plug-in call still running; what the session posts
+  // until it lets go of this window goes with the window.
+  DialogSession::Close(std::move(session_));
 }
 
 void PrintDialog::ask(std::function<void()> question) {
@@ -200,7 +223,7 @@ void PrintDialog::ask(std::function<void()> question) {
 }
 
 void PrintDialog::showWhenReady() {
-  if (!renderers_.empty()) {
+  if (panelList_->count() > 0 || !printButton_->isEnabled()) {
     show();
     return;
   }
@@ -219,14 +242,27 @@ ModalWindowDialog* PrintDialog::modalWindow() const {
   return windowOrder_.empty() ? nullptr : windows_.at(windowOrder_.back());
 }
 
-QString PrintDialog::statusText() const { return status_->text(); }
+QString PrintDialog::busyText() const { return busyShown_ ? status_->text() : QString(); }
 
 bool PrintDialog::eventFilter(QObject* object, QEvent* event) {
   if (busyShown_ && IsInputEvent(event->type()) && object->isWidgetType()) {
-    QWidget* top = static_cast<QWidget*>(object)->window();
-    if (top == this || dynamic_cast<ModalWindowDialog*>(top)) return true;
+    auto* widget = static_cast<QWidget*>(object);
+    QWidget* top = widget->window();
+    if (top != this && !dynamic_cast<ModalWindowDialog*>(top)) return QDialog::eventFilter(object, event);
+    // A person can always leave: Cancel and Escape go through.
+    const bool escape = (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease ||
+                         event->type() == QEvent::ShortcutOverride) &&
+                        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+    return !(escape || widget == cancelButton_);
   }
   return QDialog::eventFilter(object, event);
+}
+
+void PrintDialog::updateBusyText() {
+  if (!busyShown_ || !session_) return;
+  Activity a = session_->activity();
+  status_->setText(a.text ? Tr(a.text).arg(Q(a.subject)) : Tr("Working…"));
+  status_->setToolTip(status_->text());
 }
 
 void PrintDialog::onBusy(bool busy) {
@@ -238,7 +274,9 @@ void PrintDialog::onBusy(bool busy) {
   busyTimer_->stop();
   if (busyShown_) {
     busyShown_ = false;
+    busyWords_->stop();
     busyBar_->hide();
+    showStatus(statusMessage_, statusError_);
     QApplication::restoreOverrideCursor();
   }
 }
@@ -267,6 +305,10 @@ void PrintDialog::onOpened(const SessionInfo& info) {
   defaultsButton_->setEnabled(info.ok && !info.printerName.empty());
   if (!info.ok) {
     showStatus(Q(info.error), true);
+    if (showPending_) {
+      showPending_ = false;
+      show();
+    }
     return;
   }
   updatingChoosers_ = true;
@@ -277,38 +319,45 @@ void PrintDialog::onOpened(const SessionInfo& info) {
 }
 
 void PrintDialog::onPicture(const Picture& picture) {
-  // Panels: one renderer each, rebuilt when another printer brought others.
+  // The panel list, rebuilt when another printer brought other panels; a
+  // renderer for each panel once it has loaded.
   bool same = !reopened_ && renderers_.size() == picture.panels.size();
   reopened_ = false;
   for (size_t i = 0; same && i < picture.panels.size(); ++i)
     same = panelList_->item(static_cast<int>(i))->data(Qt::UserRole).toString() == Q(picture.panels[i].kind);
   if (!same) {
-    for (PanelRenderer* r : renderers_) {
-      stack_->removeWidget(r);
-      r->deleteLater();
-    }
-    renderers_.clear();
+    for (PanelRenderer* r : renderers_)
+      if (r) {
+        stack_->removeWidget(r);
+        r->deleteLater();
+      }
+    renderers_.assign(picture.panels.size(), nullptr);
     QSignalBlocker block(panelList_);
     panelList_->clear();
-    for (size_t i = 0; i < picture.panels.size(); ++i) {
-      auto* r = new PanelRenderer([this](const host::UserAction& a) {
-        if (session_) session_->act(a);
-      });
-      stack_->insertWidget(static_cast<int>(i), r);
-      renderers_.push_back(r);
-      auto* item = new QListWidgetItem(Q(picture.panels[i].name), panelList_);
-      item->setData(Qt::UserRole, Q(picture.panels[i].kind));
+    for (const auto& panel : picture.panels) {
+      auto* item = new QListWidgetItem(Q(panel.name), panelList_);
+      item->setData(Qt::UserRole, Q(panel.kind));
     }
     new QListWidgetItem(Tr("Summary"), panelList_);
     block.unblock();
     panelList_->setCurrentRow(0);
   }
-  for (size_t i = 0; i < picture.panels.size(); ++i) renderers_[i]->render(picture.panels[i].view);
+  for (size_t i = 0; i < picture.panels.size(); ++i) {
+    if (!picture.panels[i].loaded) continue;
+    if (!renderers_[i]) {
+      renderers_[i] = new PanelRenderer([this](const host::UserAction& a) {
+        if (session_) session_->act(a);
+      });
+      stack_->addWidget(renderers_[i]);
+    }
+    renderers_[i]->render(picture.panels[i].view);
+  }
+  showCurrentPage();
   if (showPending_) {
     showPending_ = false;
     show();
   }
-  if (!destinationsListed_) {
+  if (!destinationsListed_ && std::all_of(renderers_.begin(), renderers_.end(), [](auto* r) { return r; })) {
     destinationsListed_ = true;
     session_->listDestinations();
   }
@@ -358,8 +407,22 @@ void PrintDialog::onPicture(const Picture& picture) {
 
 void PrintDialog::choosePanel(int row) {
   if (row < 0) return;
-  stack_->setCurrentIndex(row < static_cast<int>(renderers_.size()) ? row : stack_->count() - 1);
+  showCurrentPage();
   session_->showPanel(row < static_cast<int>(renderers_.size()) ? row : -1);
+}
+
+void PrintDialog::showCurrentPage() {
+  const int row = panelList_->currentRow();
+  if (row < 0) {
+    stack_->setCurrentWidget(placeholder_);
+  } else if (row >= static_cast<int>(renderers_.size())) {
+    stack_->setCurrentWidget(summary_);
+  } else if (PanelRenderer* r = renderers_[static_cast<size_t>(row)]) {
+    stack_->setCurrentWidget(r);
+  } else {
+    placeholder_->setText(Tr("Opening the %1 panel…").arg(panelList_->item(row)->text()));
+    stack_->setCurrentWidget(placeholder_);
+  }
 }
 
 void PrintDialog::print() {
@@ -391,7 +454,11 @@ void PrintDialog::onSaved(const Outcome& o) {
 }
 
 void PrintDialog::showStatus(const QString& text, bool error) {
+  statusMessage_ = text;
+  statusError_ = error;
+  if (busyShown_) return;  // shown when the busy state ends
   status_->setText(text);
+  status_->setToolTip(text);
   QPalette p = status_->palette();
   p.setColor(QPalette::WindowText, error ? QColor(Qt::red) : QApplication::palette().color(QPalette::WindowText));
   status_->setPalette(p);

@@ -2,8 +2,11 @@
 // PPD), copies and paper size, the panel chooser with the chosen panel's view
 // and a summary view, Print, Cancel and "Save as defaults for this printer".
 // Plug-in work runs in a DialogSession on the plug-in thread; while a call
-// runs longer than kBusyDelayMs the window shows that it is busy and ignores
-// input, then refreshes from the next picture.
+// runs longer than kBusyDelayMs the window shows that it is busy, says what
+// it waits for and ignores input but Cancel and Escape, then refreshes from
+// the next picture. Cancel, Escape and closing the window always end the
+// dialog at once; a plug-in call still running is left to finish on its own
+// thread (DialogSession::Close).
 #pragma once
 
 #include <QDialog>
@@ -29,6 +32,8 @@ class PanelRenderer;
 class ModalWindowDialog;
 
 inline constexpr int kBusyDelayMs = 200;
+// The panel area before any panel is there: the size the bundled panels take.
+inline constexpr QSize kPanelArea{460, 340};
 
 struct PrintDialogOptions {
   host::DialogOptions dialog;
@@ -40,8 +45,9 @@ class PrintDialog : public QDialog, public UserInterface {
   explicit PrintDialog(PrintDialogOptions options, QWidget* parent = nullptr);
   ~PrintDialog() override;
 
-  // Shows the window once the panels are there, or after kBusyDelayMs when
-  // opening takes longer (then busy), so it does not flash up empty.
+  // Shows the window once the printer and its panels' names are known, or
+  // after kBusyDelayMs when that takes longer, so it does not flash up empty.
+  // The panels fill in as they load.
   void showWhenReady();
 
   // The renderer of panel i, of the innermost modal window (nullptr when none).
@@ -52,7 +58,9 @@ class PrintDialog : public QDialog, public UserInterface {
   bool isWorking() const { return working_; }
   bool isOpened() const { return opened_; }
   const Outcome& lastOutcome() const { return outcome_; }
-  QString statusText() const;
+  QString statusText() const { return statusMessage_; }
+  // What the busy state says it waits for ("" when not busy).
+  QString busyText() const;
   DialogSession& session() { return *session_; }
 
   // UserInterface (on this window's thread)
@@ -71,6 +79,8 @@ class PrintDialog : public QDialog, public UserInterface {
   void onSaved(const Outcome& outcome);
   void choosePrinter(int index);
   void choosePanel(int row);
+  void showCurrentPage();
+  void updateBusyText();
   void print();
   void showStatus(const QString& text, bool error);
   // Runs a modal question on this window's thread; the plug-in thread waits.
@@ -83,14 +93,17 @@ class PrintDialog : public QDialog, public UserInterface {
   QComboBox* paper_;
   QListWidget* panelList_;
   QStackedWidget* stack_;
+  QLabel* placeholder_;  // a panel that is still loading
   QTreeWidget* summary_;
   QProgressBar* busyBar_;
   QLabel* status_;
+  QString statusMessage_;
+  bool statusError_ = false;
   QPushButton *printButton_, *cancelButton_, *defaultsButton_;
-  std::vector<PanelRenderer*> renderers_;
+  std::vector<PanelRenderer*> renderers_;  // nullptr while a panel loads
   std::map<std::uintptr_t, ModalWindowDialog*> windows_;
   std::vector<std::uintptr_t> windowOrder_;
-  QTimer* busyTimer_;
+  QTimer *busyTimer_, *busyWords_;
   bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;

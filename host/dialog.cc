@@ -63,7 +63,7 @@ int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
   return ui::kModalResponseOK;
 }
 
-std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
+std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string* error) {
   std::unique_ptr<Dialog> d(new Dialog());
   d->options_ = options;
   d->session_ = options.printerName.empty()
@@ -92,12 +92,20 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
       for (auto& p : *panels) d->panels_.push_back({loaded->name(), std::move(p)});
     d->plugins_.push_back(std::move(loaded));
   }
-  for (auto& entry : d->panels_) {
-    entry.view = entry.panel->panelView();
-    std::string ignored;
-    entry.panel->restoreValuesAndReturnError(&ignored);
-    entry.panel->willShow();
-  }
+  return d;
+}
+
+void Dialog::loadPanel(PanelEntry& entry) {
+  entry.view = entry.panel->panelView();
+  std::string ignored;
+  entry.panel->restoreValuesAndReturnError(&ignored);
+  entry.panel->willShow();
+}
+
+std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
+  std::unique_ptr<Dialog> d = Create(options, error);
+  if (d)
+    for (auto& entry : d->panels_) d->loadPanel(entry);
   return d;
 }
 

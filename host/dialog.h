@@ -75,6 +75,12 @@ class Dialog : public pde::HostCallback {
   // shows (willShow) each panel. nullptr and *error when the printer, the
   // settings file or a bundle fail.
   static std::unique_ptr<Dialog> Open(const DialogOptions& options, std::string* error);
+  // Open in two halves, for a host that shows each panel as it comes (a
+  // panelView may wait for the printer): Create does everything up to the
+  // panels, none of them loaded (view nullptr); loadPanel then loads,
+  // restores and shows one, in the order of panels().
+  static std::unique_ptr<Dialog> Create(const DialogOptions& options, std::string* error);
+  void loadPanel(PanelEntry& entry);
   ~Dialog() override;  // terminate, then release panels and plug-ins
 
   // pde::HostCallback

@@ -1,11 +1,8 @@
-// The anchor of the dialog start-up benchmark: the least a Qt Widgets
+// For comparison in the dialog start-up benchmark: the least a Qt Widgets
 // program does to put a dialog on screen — an empty dialog, quit once painted.
-// Built with VN_ONE_LABEL the dialog holds one label, for comparison: an
-// empty dialog paints no text, so it never loads the font configuration.
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
-#include <QLabel>
 #include <QTimer>
 #include <cstdio>
 #include <ctime>
@@ -32,9 +29,6 @@ class QuitOnPaint : public QObject {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QDialog dialog;
-#ifdef VN_ONE_LABEL
-  QLabel label("Print", &dialog);
-#endif
   QuitOnPaint quit;
   dialog.installEventFilter(&quit);
   dialog.show();

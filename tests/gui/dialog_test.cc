@@ -136,6 +136,25 @@ void SecurePrintRefusals(PrintDialog& d) {
   }
 }
 
+// Holds the test panel's calls (VN_WIDGETPANE_GATE) until release(); its
+// "bridgetool" waits the same way.
+class Gate {
+ public:
+  Gate() {
+    fs::create_symlink(VN_GATE_TOOL, dir_.filePath("bridgetool").toStdString());
+    qputenv("VN_WIDGETPANE_GATE", dir_.path().toLocal8Bit());
+  }
+  ~Gate() {
+    release();
+    qunsetenv("VN_WIDGETPANE_GATE");
+  }
+  void holdView() { std::ofstream(dir_.filePath("hold-view").toStdString()); }
+  void release() { std::ofstream(dir_.filePath("open").toStdString()); }
+
+ private:
+  QTemporaryDir dir_;
+};
+
 std::string Slurp(const fs::path& p) {
   std::ifstream in(p);
   std::stringstream s;
@@ -479,6 +498,64 @@ class DialogTest : public QObject {
     delete d;
     QCOMPARE(fs::exists(file), existed);
     QCOMPARE(existed ? Slurp(file) : "", before);
+  }
+
+  // Cancel, Escape and closing the window end the dialog while a plug-in
+  // call runs — in the panel, in a helper it waits for, or loading a panel —
+  // without saving; the busy state says what it waits for, keeps the window's
+  // size and the panel list. The call is left to finish on its own thread,
+  // which then closes the panels and ends.
+  void leavingWhileAPluginCallRuns_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("call");
+    QTest::addColumn<QString>("words");
+    const QString words[] = {"Waiting for Widget Test…", "Looking for colour profiles on the printer…",
+                             "Opening the Widget Test panel…"};
+    const char* calls[] = {"button_Block", "button_Helper", "loading"};
+    for (const char* how : {"Cancel", "Escape", "close"})
+      for (int i = 0; i < 3; ++i) QTest::addRow("%s during %s", how, calls[i]) << how << calls[i] << words[i];
+  }
+  void leavingWhileAPluginCallRuns() {
+    QFETCH(QString, how);
+    QFETCH(QString, call);
+    QFETCH(QString, words);
+    Gate gate;
+    QTemporaryDir dir;
+    gui::PrintDialogOptions o = Options(VN_TEST_PLUGIN_DIR);
+    o.dialog.settingsPath = dir.filePath("ticket.plist").toStdString();
+    if (call == "loading") gate.holdView();
+    auto* d = new PrintDialog(o);
+    d->show();
+    QSize size;
+    if (call != "loading") {
+      Settle(*d);
+      size = d->size();
+      int panel = Control<QComboBox>(*d, 0, "menu_Mode") ? 0 : 1;
+      QTest::mouseClick(Control<QPushButton>(*d, panel, qPrintable(call)), Qt::LeftButton);
+    }
+    QTRY_VERIFY(d->isBusy());
+    QTRY_COMPARE(d->busyText(), words);
+    if (size.isValid()) QCOMPARE(d->size(), size);
+    auto* list = d->findChild<QListWidget*>();
+    QVERIFY(list->isVisible());
+    QCOMPARE(list->count(), 3);  // both panels and the summary
+
+    if (how == "Cancel") {
+      QTest::mouseClick(Button(*d, "Cancel"), Qt::LeftButton);
+    } else if (how == "Escape") {
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus && d->isAncestorOf(focus) ? focus : d, Qt::Key_Escape);
+    } else {
+      d->close();
+    }
+    QVERIFY(!d->isVisible());
+    QCOMPARE(d->result(), int(QDialog::Rejected));
+    QVERIFY(d->isBusy());  // the call has not returned
+    delete d;              // nor is it waited for
+    QCOMPARE(gui::PluginThread::Abandoned(), 1);
+    gate.release();
+    QTRY_COMPARE(gui::PluginThread::Abandoned(), 0);
+    QVERIFY(!fs::exists(o.dialog.settingsPath));  // nothing was saved
   }
 
   // The window closes while the plug-in thread waits for an alert it asked

@@ -1,16 +1,20 @@
 // The toolkit-free core of the dialog: control pictures, user actions on the
 // live model, the plug-in thread and the defaults filter.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <set>
 
+#include "gui/activity.h"
 #include "gui/cups_jobs.h"
 #include "gui/plugin_thread.h"
 #include "host/control_snapshot.h"
 #include "host/user_action.h"
 #include "platform/ppd.h"
+#include "platform/process.h"
 #include "platform/ui/nib.h"
 
 namespace gui {
@@ -195,6 +199,69 @@ TEST(PluginThreadTest, CallsRunInOrderOnOneThreadAndModalRunsPump) {
   ASSERT_FALSE(busy.empty());
   EXPECT_TRUE(busy.front());
   EXPECT_FALSE(busy.back());
+}
+
+// Abandoned in a call, the thread finishes it and what is queued, then runs
+// the last call, which may free the thread's owner; nobody waits for it.
+TEST(PluginThreadTest, AnAbandonedThreadEndsByItself) {
+  struct Owner {
+    PluginThread thread;
+    std::vector<int> order;
+  };
+  auto* owner = new Owner;
+  std::promise<void> gate;
+  std::atomic<bool> freed{false};
+  owner->thread.post([&, f = gate.get_future().share()] {
+    f.wait();
+    owner->order.push_back(1);
+  });
+  owner->thread.post([&] { owner->order.push_back(2); });
+  while (!owner->thread.inCall()) std::this_thread::yield();
+  const int before = PluginThread::Abandoned();
+  owner->thread.abandon([&] {
+    EXPECT_EQ(owner->order, (std::vector<int>{1, 2}));
+    delete owner;
+    freed = true;
+  });
+  EXPECT_EQ(PluginThread::Abandoned(), before + 1);  // returned while the call still runs
+  EXPECT_FALSE(freed);
+  gate.set_value();
+  while (PluginThread::Abandoned() != before) std::this_thread::yield();
+  EXPECT_TRUE(freed);
+}
+
+TEST(ActivityTest, HelpersInWords) {
+  const std::pair<std::vector<std::string>, Activity> cases[] = {
+      {{"/x/bridgetool", "mibwalk_XPC", "127.0.0.1"}, {"Looking for colour profiles on the printer…", ""}},
+      {{"bridgetool", "hvPListIsAdminProfile_XPC"},
+       {"Checking whether you may change the shared profiles…", ""}},
+      {{"bridgetool", "writeDataToPlistFileRename_XPC"}, {"Saving the profile list…", ""}},
+      {{"bridgetool", "mibwalk"}, {"Waiting for the profile service…", ""}},
+      {{"bridgetool"}, {"Waiting for the profile service…", ""}},
+      {{"/usr/bin/avahi-resolve", "mibwalk_XPC"}, {"Waiting for %1…", "avahi-resolve"}},
+      {{}, {}},
+  };
+  for (const auto& [argv, words] : cases)
+    EXPECT_EQ(HelperActivity(argv), words) << (argv.empty() ? "" : argv.back());
+}
+
+TEST(ActivityTest, ChildrenOfTheThreadThatStartedThem) {
+  std::promise<int> tid;
+  std::thread starter([&] {
+    tid.set_value(static_cast<int>(gettid()));
+    platform::TaskResult r;
+    platform::RunTask("/bin/sleep", {"/bin/sleep", "1"}, &r);
+  });
+  const int id = tid.get_future().get();
+  std::vector<std::vector<std::string>> lines;
+  for (int i = 0; i < 500 && lines.empty(); ++i) {
+    lines = ChildCommandLines(id);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], (std::vector<std::string>{"/bin/sleep", "1"}));
+  EXPECT_TRUE(ChildCommandLines(static_cast<int>(gettid())).empty());
+  starter.join();
 }
 
 TEST(DefaultableOptionsTest, OnlyPPDChoicesOfSupportedKeys) {

@@ -4,12 +4,20 @@
 // a box, buttons for a slow call, an alert, a modal window with a table, and
 // an open panel. Printing needs a password. It counts the threads it is
 // called on, which the summary shows.
+// With VN_WIDGETPANE_GATE naming a folder, calls can be held until the test
+// creates "open" in it: the Block button waits there, the Helper button runs
+// the folder's "bridgetool" (a stub that waits for it) as a walk request, and
+// loading the panel waits while "hold-view" exists. A folder that went away
+// opens the gate.
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <set>
 #include <thread>
 
 #include "host/plugin_api.h"
+#include "platform/process.h"
 #include "platform/ui/nib.h"
 #include "platform/ui/window.h"
 
@@ -18,6 +26,16 @@ namespace widgetpane {
 namespace ui = platform::ui;
 
 std::unique_ptr<platform::Bundle> g_bundle;
+
+std::filesystem::path Gate() {
+  const char* dir = std::getenv("VN_WIDGETPANE_GATE");
+  return dir ? dir : "";
+}
+
+void WaitForGate() {
+  while (std::filesystem::is_directory(Gate()) && !std::filesystem::exists(Gate() / "open"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 // Drops every yen sign as it is typed, keeping the caret where it was.
 class FilteredField : public ui::TextField {
@@ -49,6 +67,7 @@ class WidgetPanel : public pde::Panel, public ui::Object, public ui::TableViewDa
   std::string panelKind() override { return "test.widgetpane"; }
   ui::View* panelView() override {
     touch();
+    if (std::filesystem::exists(Gate() / "hold-view")) WaitForGate();
     load();
     return nib_ ? nib_->topView() : nullptr;
   }
@@ -120,6 +139,14 @@ class WidgetPanel : public pde::Panel, public ui::Object, public ui::TableViewDa
       panel.allowedFileTypes = {"icc"};
       int code = panel.runModal();
       result("open " + std::to_string(code) + (panel.paths.empty() ? "" : " " + panel.paths[0]));
+    } else if (selector == "block:") {
+      WaitForGate();
+      result("block done");
+    } else if (selector == "helper:") {
+      const std::string tool = (Gate() / "bridgetool").string();
+      platform::TaskResult r;
+      platform::RunTask(tool, {tool, "mibwalk_XPC", "127.0.0.1"}, &r);
+      result("helper done");
     } else if (selector == "changed:") {
       result("changed");
     } else {
