@@ -9,8 +9,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/ppd.h"
-
 namespace gui {
 
 namespace {
@@ -113,34 +111,6 @@ int SubmitJob(const std::string& destination, const std::string& file, const Opt
   if (info) cupsFreeDestInfo(info);
   cupsFreeDests(1, dest);
   return job;
-}
-
-Options DefaultableOptions(ppd_file_t* ppd, const Options& ticket, const std::vector<std::string>& supportedKeys) {
-  Options out;
-  if (!ppd) return out;
-  for (const auto& [key, value] : ticket) {
-    if (std::find(supportedKeys.begin(), supportedKeys.end(), key) == supportedKeys.end()) continue;
-    ppd_option_t* option = platform::ppd::FindOption(ppd, key.c_str());
-    if (option && platform::ppd::FindChoice(option, value.c_str())) out.emplace_back(key, value);
-  }
-  return out;
-}
-
-bool SaveDestinationDefaults(const std::string& destination, const Options& options, std::string* error) {
-  auto [name, instance] = SplitInstance(destination);
-  cups_dest_t* dests = nullptr;
-  int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-  cups_dest_t* dest = cupsGetDest(name.c_str(), instance.empty() ? nullptr : instance.c_str(), n, dests);
-  if (!dest) {
-    cupsFreeDests(n, dests);
-    *error = "no printer \"" + destination + "\"";
-    return false;
-  }
-  for (const auto& [k, v] : options) dest->num_options = cupsAddOption(k.c_str(), v.c_str(), dest->num_options, &dest->options);
-  bool ok = cupsSetDests2(CUPS_HTTP_DEFAULT, n, dests) == 0;
-  if (!ok) *error = "cannot write the printer's defaults: " + std::string(std::strerror(errno));
-  cupsFreeDests(n, dests);
-  return ok;
 }
 
 }  // namespace gui

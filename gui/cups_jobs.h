@@ -1,9 +1,8 @@
 // The print system side of the dialog: the CUPS destinations to choose from,
-// a job streamed to a destination with the print ticket's options, and the
-// user's per-queue defaults. Errors come back in words for the window.
+// and a job streamed to a destination with the print ticket's options (the
+// user's per-queue defaults are host/lpoptions'). Errors come back in words
+// for the window.
 #pragma once
-
-#include <cups/ppd.h>
 
 #include <string>
 #include <utility>
@@ -22,15 +21,5 @@ std::vector<std::string> DestinationNames();
 // file's).
 int SubmitJob(const std::string& destination, const std::string& file, const Options& options,
               std::string* error);
-
-// The options that may become the queue's defaults: those whose key is a
-// supported PPD option key of a panel and whose value is one of the option's
-// choices in the PPD. Free text (names, passwords) never is one, so no
-// credential leaves the dialog this way.
-Options DefaultableOptions(ppd_file_t* ppd, const Options& ticket, const std::vector<std::string>& supportedKeys);
-
-// Merges the options into the destination's saved options (the user's
-// lpoptions, or the system's when run as root) with cupsSetDests2.
-bool SaveDestinationDefaults(const std::string& destination, const Options& options, std::string* error);
 
 }  // namespace gui

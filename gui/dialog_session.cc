@@ -276,21 +276,14 @@ void DialogSession::saveDefaults() {
   post([this] {
     setStage({"Saving the defaults…", {}});
     Outcome out;
-    std::string error;
-    if (!dialog_ || dialog_->options().printerName.empty()) {
-      out.message = "Defaults are saved for a CUPS printer only.";
-    } else if (!dialog_->save(&error)) {
+    if (!dialog_) {
+      out.message = "no printer is open";
+    } else if (std::string error; !dialog_->saveDefaults(&out.options, &error)) {
       out.message = error;
     } else {
-      std::vector<std::string> keys;
-      for (auto& entry : dialog_->panels())
-        for (auto& k : entry.panel->supportedPPDOptionKeys()) keys.push_back(k);
-      out.options = DefaultableOptions(dialog_->ppdFile(), dialog_->ticketOptions(), keys);
-      if (SaveDestinationDefaults(dialog_->options().printerName, out.options, &out.message)) {
-        out.ok = true;
-        out.message = "Saved " + std::to_string(out.options.size()) + " options as the defaults for " +
-                      dialog_->options().printerName + ".";
-      }
+      out.ok = true;
+      out.message = "Saved " + std::to_string(out.options.size()) + " options as the defaults for " +
+                    dialog_->options().printerName + ".";
     }
     if (cb_.defaultsSaved) deliver([this, out] { cb_.defaultsSaved(out); });
   });

@@ -176,6 +176,20 @@ bool Dialog::changePageSetup(const platform::PageSetup& setup, std::string* erro
   return writeSettings(error);
 }
 
+bool Dialog::saveDefaults(JobOptions* saved, std::string* error) {
+  saved->clear();
+  if (options_.printerName.empty()) {
+    *error = "defaults are saved for a CUPS printer only";
+    return false;
+  }
+  if (!save(error)) return false;
+  std::vector<std::string> keys;
+  for (auto& entry : panels_)
+    for (auto& k : entry.panel->supportedPPDOptionKeys()) keys.push_back(k);
+  *saved = DefaultableOptions(ppdFile(), ticketOptions(), keys);
+  return SaveQueueDefaults(LpoptionsPath(), options_.printerName, *saved, error);
+}
+
 std::vector<std::pair<std::string, std::string>> Dialog::ticketOptions() const {
   std::vector<std::pair<std::string, std::string>> out;
   for (const auto& [key, value] : settings_.entries())

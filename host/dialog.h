@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/lpoptions.h"
 #include "host/plugin_loader.h"
 #include "host/settings_file.h"
 #include "platform/printing_page_setup.h"
@@ -120,6 +121,12 @@ class Dialog : public pde::HostCallback {
   // changed, and the settings file is written. False and *error (nothing
   // changed) for a page size the PPD lacks or an unwritable file.
   bool changePageSetup(const platform::PageSetup& setup, std::string* error);
+  // "Save as defaults for this printer": every panel saves (the settings
+  // file is written), then the options that may be defaults
+  // (DefaultableOptions) go onto the destination's line of the user's
+  // lpoptions (SaveQueueDefaults). *saved: those options. False and *error
+  // without a CUPS destination, or when a save or the write fails.
+  bool saveDefaults(JobOptions* saved, std::string* error);
   // The print settings' string entries (the job's CUPS options), sorted by key.
   std::vector<std::pair<std::string, std::string>> ticketOptions() const;
   // Submits a file to the CUPS destination with the ticket's options.

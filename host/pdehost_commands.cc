@@ -36,6 +36,7 @@ const CommandRunner::Command CommandRunner::kCommands[] = {
     {"open-panel", 1, 1, "usage: open-panel PATH|cancel", &CommandRunner::openPanel},
     {"alert-button", 1, 1, "usage: alert-button BUTTON", &CommandRunner::alertButton},
     {"print", 0, 1, "usage: print [FILE]", &CommandRunner::print},
+    {"save-defaults", 0, 0, "usage: save-defaults", &CommandRunner::saveDefaults},
     {"shouldHide", 1, 1, "usage: shouldHide PANEL", &CommandRunner::shouldHide},
     {"willShow", 1, 1, "usage: willShow PANEL", &CommandRunner::willShow},
     {"page-setup", 0, kAny, "", &CommandRunner::pageSetup},
@@ -168,6 +169,17 @@ int CommandRunner::print(const Args& args, bool) {
   if (file.empty() || d_.options().printerName.empty()) return 0;
   std::string error;
   return d_.submit(file, &error) ? 0 : Fail(error);
+}
+
+int CommandRunner::saveDefaults(const Args&, bool) {
+  JobOptions saved;
+  std::string error;
+  const bool ok = d_.saveDefaults(&saved, &error);
+  if (!alerts_.print()) return Fail("an alert had no such button");
+  if (!ok) return Fail(error);
+  Out("saved in " + LpoptionsPath() + " for " + d_.options().printerName + ":\n");
+  for (const auto& [k, v] : saved) Out(k + "=" + v + "\n");
+  return 0;
 }
 
 int CommandRunner::shouldHide(const Args& args, bool) {

@@ -35,6 +35,7 @@ class CommandRunner {
   int openPanel(const Args& args, bool json);
   int alertButton(const Args& args, bool json);
   int print(const Args& args, bool json);
+  int saveDefaults(const Args& args, bool json);
   int shouldHide(const Args& args, bool json);
   int willShow(const Args& args, bool json);
   int pageSetup(const Args& args, bool json);

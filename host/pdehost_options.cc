@@ -38,6 +38,11 @@ constexpr const char* kCommands = R"(Commands:
   ticket                       the print settings' string entries as key=value
   print [FILE]                 asks every panel whether to print; prints the job's
                                options and, with --printer and FILE, submits it
+  save-defaults                every panel saves; then the options that are
+                               choices of the PPD (never the Security panel's
+                               modes, names or passwords) become the defaults
+                               of the --printer queue in the user's lpoptions;
+                               other queues' lines are kept as they are
   shouldHide PANEL             the person switches to another panel: asks the
                                panel whether it may hide
   willShow PANEL               the person comes back to the panel

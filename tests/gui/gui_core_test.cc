@@ -1,5 +1,5 @@
 // The toolkit-free core of the dialog: control pictures, user actions on the
-// live model, the plug-in thread and the defaults filter.
+// live model and the plug-in thread.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,11 +9,9 @@
 #include <set>
 
 #include "gui/activity.h"
-#include "gui/cups_jobs.h"
 #include "gui/plugin_thread.h"
 #include "host/control_snapshot.h"
 #include "host/user_action.h"
-#include "platform/ppd.h"
 #include "platform/process.h"
 #include "platform/ui/nib.h"
 
@@ -262,17 +260,6 @@ TEST(ActivityTest, ChildrenOfTheThreadThatStartedThem) {
   EXPECT_EQ(lines[0], (std::vector<std::string>{"/bin/sleep", "1"}));
   EXPECT_TRUE(ChildCommandLines(static_cast<int>(gettid())).empty());
   starter.join();
-}
-
-TEST(DefaultableOptionsTest, OnlyPPDChoicesOfSupportedKeys) {
-  std::string error;
-  auto ppd = platform::ppd::PpdFile::Open(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd", &error);
-  ASSERT_TRUE(ppd) << error;
-  Options ticket = {{"HVQuickColor", "Vivid"},          {"HVEdgeType", "secret"},   {"UserPass", "secret"},
-                    {"PrintModeVN420P", "SecurePrint"}, {"HVBrightness", "Light"}, {"Duplex", "DuplexNoTumble"}};
-  Options kept = DefaultableOptions(ppd->get(), ticket, {"HVQuickColor", "HVEdgeType", "UserPass", "PrintModeVN420P"});
-  EXPECT_EQ(kept, (Options{{"HVQuickColor", "Vivid"}, {"PrintModeVN420P", "SecurePrint"}}));
-  EXPECT_TRUE(DefaultableOptions(nullptr, ticket, {"HVQuickColor"}).empty());
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include <memory>
 #include <vector>
 
+#include "env.h"
+#include "files.h"
+#include "host/lpoptions.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
 
@@ -85,6 +88,40 @@ TEST_F(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
   std::ifstream in(ticket());
   const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(saved.find("s3cret"), std::string::npos);
+}
+
+// pdehost save-defaults, as the dialog's button: the queue's line takes the
+// panels' PPD choices but never the Security panel's modes; the lines of a
+// queue absent from the scheduler, its instance and the Default line stay as
+// they were; libcups reads the defaults back, an instance inheriting them.
+TEST_F(PrintJobTest, SaveDefaultsKeepsOtherQueuesLines) {
+  testsupport::ScopedEnv root("CUPS_SERVERROOT", cupsd_->dir());  // root's lpoptions
+  testsupport::ScopedEnv home("HOME", cupsd_->dir());             // anyone else's
+  const std::string path = LpoptionsPath();
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  const std::string others =
+      "Default Gone/inst copies=2\nDest Gone media=A4\nDest Gone/inst sides=one-sided\n";
+  const std::string instance = "Dest VN420Pjob/draft copies=2\n";
+  ASSERT_TRUE(testsupport::WriteText(path, others + instance));
+  Pdehost({"set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"});
+  Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "sectionManagementCheckBox", "on"});
+  platform::TaskResult r = Pdehost({"save-defaults"});
+  EXPECT_NE(r.output.find("HVQuickColor=Vivid\n"), std::string::npos) << r.output;
+
+  const std::string saved = testsupport::ReadText(path);
+  EXPECT_TRUE(saved.starts_with(others)) << saved;
+  EXPECT_TRUE(saved.ends_with("\n" + instance)) << saved;
+  const size_t queue = saved.find("\nDest VN420Pjob ");
+  ASSERT_NE(queue, std::string::npos) << saved;
+  EXPECT_NE(saved.substr(queue, saved.find('\n', queue + 1) - queue).find(" HVQuickColor=Vivid"),
+            std::string::npos)
+      << saved;
+  EXPECT_EQ(saved.find("VN420P="), std::string::npos) << saved;  // no Security panel mode
+  EXPECT_EQ(saved.find("jp.halvern"), std::string::npos) << saved;
+  platform::TaskResult read;
+  ASSERT_EQ(platform::RunTask("/usr/bin/lpoptions", {"lpoptions", "-p", "VN420Pjob/draft"}, &read), 0);
+  EXPECT_NE(read.output.find("HVQuickColor=Vivid"), std::string::npos) << read.output;
+  EXPECT_NE(read.output.find("copies=2"), std::string::npos) << read.output;
 }
 
 }  // namespace
