@@ -23,15 +23,17 @@
 #include <QtTest>
 #include <clocale>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "files.h"
 #include "gui/panel_renderer.h"
 #include "gui/print_dialog.h"
 #include "gui/text.h"
+#include "pdehost_runner.h"
 #include "platform/paths.h"
-#include "platform/process.h"
 #include "private_cupsd.h"
+#include "samples.h"
+#include "scratch_dir.h"
 #include "temp_root.h"
 
 namespace {
@@ -39,12 +41,13 @@ namespace {
 namespace fs = std::filesystem;
 using gui::PrintDialog;
 
-std::string SamplePPD() { return std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"; }
+using testsupport::ReadText;
+using testsupport::SamplePpd;
 
 gui::PrintDialogOptions Options(const std::string& plugins, const std::string& printer = "") {
   gui::PrintDialogOptions o;
   o.dialog.pluginsDir = plugins;
-  if (printer.empty()) o.dialog.ppdPath = SamplePPD();
+  if (printer.empty()) o.dialog.ppdPath = SamplePpd();
   o.dialog.printerName = printer;
   return o;
 }
@@ -148,19 +151,12 @@ class Gate {
     release();
     qunsetenv("VN_WIDGETPANE_GATE");
   }
-  void holdView() { std::ofstream(dir_.filePath("hold-view").toStdString()); }
-  void release() { std::ofstream(dir_.filePath("open").toStdString()); }
+  void holdView() { testsupport::WriteText(dir_.filePath("hold-view").toStdString(), ""); }
+  void release() { testsupport::WriteText(dir_.filePath("open").toStdString(), ""); }
 
  private:
   QTemporaryDir dir_;
 };
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 }  // namespace
 
@@ -264,8 +260,8 @@ class DialogTest : public QObject {
     QVERIFY(d.modalWindow() == nullptr);
 
     // Open panel: a file dialog limited to the panel's types; its choice comes back.
-    fs::path icc = fs::temp_directory_path() / "vn-dialog-test.icc";
-    std::ofstream(icc) << "x";
+    testsupport::ScratchDir scratch("vn-dialog");
+    fs::path icc = scratch.Write("vn-dialog-test.icc", "x");
     QString filters;
     QTimer pick;  // tries until the file dialog took the choice and closed
     QObject::connect(&pick, &QTimer::timeout, [&] {
@@ -438,7 +434,7 @@ class DialogTest : public QObject {
       Settle(first);
       QVERIFY(first.lastOutcome().ok);
     }
-    const std::string printed = Slurp(o.dialog.settingsPath);
+    const std::string printed = ReadText(o.dialog.settingsPath);
     QVERIFY(!printed.empty());
     for (bool print : {false, true}) {
       PrintDialog d(o);
@@ -450,7 +446,7 @@ class DialogTest : public QObject {
       QCOMPARE(Summary(d, "Quick Color"), QString("Custom"));
       QTest::mouseClick(Button(d, print ? "Print" : "Cancel"), Qt::LeftButton);
       Settle(d);
-      QCOMPARE(Slurp(o.dialog.settingsPath) != printed, print);
+      QCOMPARE(ReadText(o.dialog.settingsPath) != printed, print);
     }
   }
 
@@ -478,7 +474,7 @@ class DialogTest : public QObject {
     testsupport::TempRoot root(true);
     const std::string file = root.File(platform::paths::LoginName());
     const bool existed = fs::exists(file);
-    const std::string before = existed ? Slurp(file) : "";
+    const std::string before = existed ? ReadText(file) : "";
     auto* d = new PrintDialog(Options(VN_PLUGIN_DIR));
     d->show();
     Settle(*d);
@@ -497,7 +493,7 @@ class DialogTest : public QObject {
     Settle(*d);
     delete d;
     QCOMPARE(fs::exists(file), existed);
-    QCOMPARE(existed ? Slurp(file) : "", before);
+    QCOMPARE(existed ? ReadText(file) : "", before);
   }
 
   // Cancel, Escape and closing the window end the dialog while a plug-in
@@ -580,30 +576,26 @@ class CupsTest : public QObject {
  private slots:
   void initTestCase() {
     cupsd_ = std::make_unique<testsupport::PrivateCupsd>();
-    if (!cupsd_->addQueue("VN420Pgui", "file:///dev/null", SamplePPD())) QSKIP(cupsd_->skipReason().c_str());
+    if (!cupsd_->addQueue("VN420Pgui", "file:///dev/null", SamplePpd())) QSKIP(cupsd_->skipReason().c_str());
     // A stopped queue keeps its jobs, so their attributes can be read back.
     QCOMPARE(std::system("cupsdisable VN420Pgui >/dev/null 2>&1"), 0);
     file_ = cupsd_->dir() + "/job.txt";
-    std::ofstream(file_) << "hello\n";
+    testsupport::WriteText(file_, "hello\n");
   }
   void cleanupTestCase() { cupsd_.reset(); }
 
   void jobCarriesWhatPdehostPrints() {
     // What pdehost prints for the same action …
-    std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
     std::string ticket = cupsd_->dir() + "/ticket.plist";
-    platform::TaskResult r;
-    QCOMPARE(platform::RunTask(exe, {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pgui", "--settings", ticket,
-                                     "set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"},
-                               &r),
+    QCOMPARE(testsupport::RunPdehost({"--printer", "VN420Pgui", "--settings", ticket, "set",
+                                      "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"})
+                 .status,
              0);
-    QCOMPARE(platform::RunTask(exe, {exe, "--plugins", VN_PLUGIN_DIR, "--printer", "VN420Pgui", "--settings", ticket,
-                                     "print"},
-                               &r),
-             0);
-    QCOMPARE(r.exitStatus, 0);
+    testsupport::PdehostRun r =
+        testsupport::RunPdehost({"--printer", "VN420Pgui", "--settings", ticket, "print"});
+    QCOMPARE(r.status, 0);
     std::vector<std::pair<std::string, std::string>> expected;
-    std::istringstream lines(r.output);
+    std::istringstream lines(r.out);
     for (std::string line; std::getline(lines, line);)
       if (auto eq = line.find('='); eq != std::string::npos) expected.emplace_back(line.substr(0, eq), line.substr(eq + 1));
     QVERIFY(expected.size() > 20);
@@ -703,7 +695,7 @@ class CupsTest : public QObject {
     QTest::mouseClick(save, Qt::LeftButton);
     Settle(d);
     QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
-    std::string saved = Slurp(home / ".cups/lpoptions") + Slurp(fs::path(cupsd_->dir()) / "lpoptions");
+    std::string saved = ReadText(home / ".cups/lpoptions") + ReadText(fs::path(cupsd_->dir()) / "lpoptions");
     QVERIFY2(saved.find("HVQuickColor=Vivid") != std::string::npos, saved.c_str());
     // A secure mode saved as a default would make every later job one that cannot be released.
     QVERIFY2(saved.find("PrintModeVN420P") == std::string::npos, saved.c_str());

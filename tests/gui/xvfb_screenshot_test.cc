@@ -3,25 +3,27 @@
 #include <QColor>
 #include <QImage>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <set>
 
 #include "platform/process.h"
+#include "samples.h"
+#include "scratch_dir.h"
 
 int main() {
   if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) {
     std::cout << "xvfb-run is not installed: skipped\n";
     return 77;
   }
-  std::string shot = (std::filesystem::temp_directory_path() / "vn-pdedialog-x11.png").string();
-  std::filesystem::remove(shot);
-  std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdedialog";
+  testsupport::ScratchDir scratch("vn-pdedialog-x11");
+  const std::string shot = scratch.File("screenshot.png");
+  const std::string exe = testsupport::BuildPath("bin/pdedialog");
   platform::TaskResult r;
   // The offscreen platform must not leak in from the environment.
   unsetenv("QT_QPA_PLATFORM");
-  if (platform::RunTask("/usr/bin/xvfb-run", {"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", exe, "--plugins",
-                                              VN_PLUGIN_DIR, "--screenshot", shot},
+  if (platform::RunTask("/usr/bin/xvfb-run",
+                        {"xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", exe, "--plugins",
+                         testsupport::PluginDir(), "--screenshot", shot},
                         &r) != 0 ||
       r.exitStatus != 0) {
     std::cerr << "pdedialog under xvfb-run failed (" << r.exitStatus << "): " << r.output << "\n";
@@ -39,6 +41,5 @@ int main() {
   // The panel alone is 460x300; text and controls bring many shades.
   if (image.width() < 460 || image.height() < 300 || image.width() > 1280 || image.height() > 1024) return 1;
   if (colours.size() < 16) return 1;
-  std::filesystem::remove(shot);
   return 0;
 }

@@ -1,20 +1,21 @@
 // pdehost against hostile and unusual input: settings files of every kind of
 // path and value, deep nesting, names that are not UTF-8; and the lifecycle
 // calls a person reaches by moving around the dialog.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "bplist_builder.h"
-#include "platform/file_util.h"
+#include "env.h"
+#include "files.h"
+#include "pdehost_runner.h"
 #include "platform/paths.h"
 #include "platform/plist.h"
-#include "platform/process.h"
+#include "scratch_dir.h"
 
 namespace platform::plist {
 void PrintTo(const Value& v, std::ostream* os) { *os << ToXml(v); }
@@ -27,18 +28,11 @@ namespace fs = std::filesystem;
 namespace plist = platform::plist;
 const std::string kPanel = "jp.halvern.pde.VN420P.hvco";
 
-class Scratch {
- public:
-  Scratch() {
-    char tmpl[] = "/tmp/pdehost-robust-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~Scratch() { fs::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
+using testsupport::WriteText;
 
 struct Outcome {
   int status;
@@ -48,30 +42,11 @@ struct Outcome {
 // pdehost (VN_PDEHOST names another build's), its standard error merged into
 // its output, stopped after 20 s (status 124).
 Outcome Pdehost(std::vector<std::string> args) {
-  const char* other = std::getenv("VN_PDEHOST");
-  std::string exe = other ? other : std::string(VN_BINARY_DIR) + "/bin/pdehost";
-  std::string plugins = other ? fs::path(exe).parent_path().parent_path() / "plugins" : VN_PLUGIN_DIR;
-  std::vector<std::string> argv = {"sh",
-                                   "-c",
-                                   "exec timeout 20 \"$0\" \"$@\" 2>&1",
-                                   exe,
-                                   "--plugins",
-                                   plugins,
-                                   "--ppd",
-                                   std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  platform::TaskResult r;
-  EXPECT_EQ(platform::RunTask("/bin/sh", argv, &r), 0);
-  return {r.exitStatus, r.output};
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-std::string Read(const std::string& path) {
-  std::string bytes;
-  platform::ReadFile(path, &bytes);
-  return bytes;
+  testsupport::PdehostCall call;
+  call.args = std::move(args);
+  call.mergeErr = true;
+  testsupport::PdehostRun r = testsupport::RunPdehost(call);
+  return {r.status, r.out};
 }
 
 const plist::Dict kForeignEntries = {
@@ -87,7 +62,7 @@ const plist::Dict kForeignEntries = {
 };
 
 TEST(PdehostSettings, EntriesThePanesDoNotOwnSurviveASave) {
-  Scratch dir;
+  ScratchDir dir("vn-pdehost-robust");
   // The XML form, and the binary form with a fraction in a far date.
   testing_bplist::Builder b;
   uint32_t root = b.Dict({{b.String("past"), b.Date(-3e9 + 0.25)},
@@ -107,11 +82,11 @@ TEST(PdehostSettings, EntriesThePanesDoNotOwnSurviveASave) {
         {"real", -2.5}}},
   };
   for (const Case& c : cases) {
-    std::string path = dir.file(c.name);
-    Write(path, c.bytes);
+    std::string path = dir.File(c.name);
+    WriteText(path, c.bytes);
     Outcome r = Pdehost({"--settings", path, "set", kPanel, "menu_QuickColor", "Vivid"});
     ASSERT_EQ(r.status, 0) << r.out;
-    auto saved = plist::Parse(Read(path));
+    auto saved = plist::Parse(ReadText(path));
     ASSERT_TRUE(saved && saved->dict()) << c.name;
     EXPECT_EQ(*saved->find("HVQuickColor")->string(), "Vivid");
     for (const auto& [key, value] : c.want) {
@@ -119,13 +94,13 @@ TEST(PdehostSettings, EntriesThePanesDoNotOwnSurviveASave) {
       ASSERT_NE(got, nullptr) << c.name << ": " << key << " was deleted";
       EXPECT_EQ(*got, value) << c.name << ": " << key;
     }
-    EXPECT_EQ(Read(path).substr(0, 6) == "bplist", c.bytes.substr(0, 6) == "bplist")
+    EXPECT_EQ(ReadText(path).substr(0, 6) == "bplist", c.bytes.substr(0, 6) == "bplist")
         << "the file keeps its form";
   }
 }
 
 TEST(PdehostSettings, NestingIsBoundedNotFatal) {
-  Scratch dir;
+  ScratchDir dir("vn-pdehost-robust");
   auto nest = [](int depth) {
     std::string s = "<plist version=\"1.0\"><dict><key>deep</key>";
     for (int i = 0; i < depth; ++i) s += "<array>";
@@ -138,47 +113,47 @@ TEST(PdehostSettings, NestingIsBoundedNotFatal) {
     bool loads;
   } cases[] = {{limits.maxDepth - 2, true}, {limits.maxDepth - 1, false}, {30000, false}};
   for (const Case& c : cases) {
-    std::string path = dir.file("deep.plist");
-    Write(path, nest(c.arrays));
+    std::string path = dir.File("deep.plist");
+    WriteText(path, nest(c.arrays));
     if (c.arrays == 30000) {
-      EXPECT_GT(Read(path).size(), 400000u);
+      EXPECT_GT(ReadText(path).size(), 400000u);
     }
     Outcome r = Pdehost({"--settings", path, "ticket"});
     EXPECT_EQ(r.status, c.loads ? 0 : 1) << c.arrays << ": " << r.out;
     if (!c.loads) {
-      EXPECT_NE(r.out.find(path), std::string::npos) << r.out;
+      EXPECT_THAT(r.out, HasSubstr(path));
     }
   }
 }
 
 TEST(PdehostSettings, PathsThatAreNoRegularFile) {
-  Scratch dir;
-  std::string fifo = dir.file("fifo"), target = dir.file("target.plist"), link = dir.file("link.plist");
+  ScratchDir dir("vn-pdehost-robust");
+  std::string fifo = dir.File("fifo"), target = dir.File("target.plist"), link = dir.File("link.plist");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  Write(target, plist::ToXml(plist::Value(plist::Dict{{"keep", "me"}})));
+  WriteText(target, plist::ToXml(plist::Value(plist::Dict{{"keep", "me"}})));
   ASSERT_EQ(chmod(target.c_str(), 0640), 0);
   fs::create_symlink(target, link);
-  fs::create_symlink(dir.file("missing.plist"), dir.file("dangling.plist"));
+  fs::create_symlink(dir.File("missing.plist"), dir.File("dangling.plist"));
   struct Case {
     std::string path, says;
   } refused[] = {
       {fifo, "not a regular file"},
-      {dir.file(""), "not a regular file"},
+      {dir.File(""), "not a regular file"},
       {"/dev/null", "not a regular file"},
-      {dir.file("dangling.plist"), "symbolic link to a missing file"},
+      {dir.File("dangling.plist"), "symbolic link to a missing file"},
   };
   for (const Case& c : refused) {
     Outcome r = Pdehost({"--settings", c.path, "set", kPanel, "menu_QuickColor", "Vivid"});
     EXPECT_EQ(r.status, 1) << c.path << ": " << r.out;
-    EXPECT_NE(r.out.find(c.says), std::string::npos) << c.path << ": " << r.out;
+    EXPECT_THAT(r.out, HasSubstr(c.says)) << c.path;
   }
-  EXPECT_FALSE(fs::exists(dir.file("missing.plist")));
+  EXPECT_FALSE(fs::exists(dir.File("missing.plist")));
 
   // A link is followed: its target is written, keeps its mode, and stays the
   // link's target.
   ASSERT_EQ(Pdehost({"--settings", link, "set", kPanel, "menu_QuickColor", "Vivid"}).status, 0);
   EXPECT_TRUE(fs::is_symlink(link));
-  auto saved = plist::Parse(Read(target));
+  auto saved = plist::Parse(ReadText(target));
   ASSERT_TRUE(saved);
   EXPECT_EQ(*saved->find("keep")->string(), "me");
   EXPECT_EQ(*saved->find("HVQuickColor")->string(), "Vivid");
@@ -188,12 +163,12 @@ TEST(PdehostSettings, PathsThatAreNoRegularFile) {
 }
 
 TEST(PdehostSettings, ModesAndOwnersAreKeptAndNewFilesArePrivate) {
-  Scratch dir;
+  ScratchDir dir("vn-pdehost-robust");
   // As root, a file of another owner keeps that owner too.
   const uid_t other = getuid() == 0 ? 65534 : getuid();
   for (mode_t mode : {0600, 0644, 0660}) {
-    std::string path = dir.file("t" + std::to_string(mode));
-    Write(path, plist::ToXml(plist::Value(plist::Dict{})));
+    std::string path = dir.File("t" + std::to_string(mode));
+    WriteText(path, plist::ToXml(plist::Value(plist::Dict{})));
     ASSERT_EQ(chmod(path.c_str(), mode), 0);
     ASSERT_EQ(chown(path.c_str(), other, static_cast<gid_t>(-1)), 0);
     ASSERT_EQ(Pdehost({"--settings", path, "set", kPanel, "menu_QuickColor", "Vivid"}).status, 0);
@@ -202,7 +177,7 @@ TEST(PdehostSettings, ModesAndOwnersAreKeptAndNewFilesArePrivate) {
     EXPECT_EQ(st.st_mode & 07777, mode);
     EXPECT_EQ(st.st_uid, other);
   }
-  std::string fresh = dir.file("new.plist");
+  std::string fresh = dir.File("new.plist");
   ASSERT_EQ(Pdehost({"--settings", fresh, "print"}).status, 0);
   struct stat st {};
   ASSERT_EQ(stat(fresh.c_str(), &st), 0);
@@ -210,13 +185,13 @@ TEST(PdehostSettings, ModesAndOwnersAreKeptAndNewFilesArePrivate) {
 }
 
 TEST(PdehostSettings, AnUnwritablePathIsNoRefusalToPrint) {
-  Scratch dir;
-  std::string path = dir.file("no/such/folder/ticket.plist");
+  ScratchDir dir("vn-pdehost-robust");
+  std::string path = dir.File("no/such/folder/ticket.plist");
   Outcome r = Pdehost({"--settings", path, "print"});
   EXPECT_EQ(r.status, 2) << r.out;
-  EXPECT_EQ(r.out.find("refused"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("cannot write " + path), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("No such file or directory"), std::string::npos) << r.out;
+  EXPECT_THAT(r.out, Not(HasSubstr("refused")));
+  EXPECT_THAT(r.out, HasSubstr("cannot write " + path));
+  EXPECT_THAT(r.out, HasSubstr("No such file or directory"));
 }
 
 // A profile file whose destination list shows the given names.
@@ -247,14 +222,15 @@ void WriteProfiles(const std::vector<std::string>& names) {
   };
   std::string folder = platform::paths::PreferenceFolder();
   fs::create_directories(folder);
-  Write(folder + "/" + platform::paths::LoginName() + "-VN420P-profile.plist",
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>RGB</key>" + cls(false) +
-            "<key>SIM</key>" + cls(false) + "<key>DST</key>" + cls(true) + "</dict></plist>");
+  WriteText(folder + "/" + platform::paths::LoginName() + "-VN420P-profile.plist",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>RGB</key>" +
+                cls(false) + "<key>SIM</key>" + cls(false) + "<key>DST</key>" + cls(true) +
+                "</dict></plist>");
 }
 
 TEST(PdehostOutput, NamesCutAtAnyByteShowAsUtf8) {
-  Scratch root;
-  setenv("VN420P_ROOT", root.file("").c_str(), 1);
+  ScratchDir root("vn-pdehost-robust");
+  testsupport::ScopedEnv root_env("VN420P_ROOT", root.path());
   std::vector<std::string> names, shown;
   for (std::string c : {"\u00e9", "\u20ac", "\U0001F600"}) {
     for (size_t prefix = 31 - c.size(); prefix <= 30; ++prefix) {
@@ -273,44 +249,43 @@ TEST(PdehostOutput, NamesCutAtAnyByteShowAsUtf8) {
       EXPECT_TRUE(nlohmann::json::accept(r.out));
     }
     // Each name whole, in its menu item's title "FILE(NAME)Disk".
-    for (const std::string& s : shown) EXPECT_NE(r.out.find("(" + s + ")"), std::string::npos) << s;
-    EXPECT_NE(r.out.find("bad \xEF\xBF\xBD"), std::string::npos);
-    EXPECT_EQ(r.out.find("\xff"), std::string::npos);
+    for (const std::string& s : shown) EXPECT_THAT(r.out, HasSubstr("(" + s + ")")) << s;
+    EXPECT_THAT(r.out, HasSubstr("bad \xEF\xBF\xBD"));
+    EXPECT_THAT(r.out, Not(HasSubstr("\xff")));
   }
   Outcome summary = Pdehost({"summary", "--json"});
   EXPECT_EQ(summary.status, 0) << summary.out;
-  unsetenv("VN420P_ROOT");
 }
 
 TEST(PdehostLifecycle, SwitchingPanelsAndPPDChanges) {
-  Scratch dir;
-  Write(dir.file("script"), "show " + kPanel +
-                                "\n"
-                                "set " +
-                                kPanel +
-                                " menu_QuickColor Custom button_AdvanceColorOptions press\n"
-                                "show " +
-                                kPanel +
-                                "\n"
-                                "shouldHide " +
-                                kPanel +
-                                "\n"
-                                "willShow " +
-                                kPanel +
-                                "\n"
-                                "show " +
-                                kPanel +
-                                "\n"
-                                "PPDOptionKeyValueDidChange HVQuickColor Vivid\n"
-                                "show " +
-                                kPanel + " --json\n");
-  Outcome r = Pdehost({"--script", dir.file("script")});
+  ScratchDir dir("vn-pdehost-robust");
+  WriteText(dir.File("script"), "show " + kPanel +
+                                    "\n"
+                                    "set " +
+                                    kPanel +
+                                    " menu_QuickColor Custom button_AdvanceColorOptions press\n"
+                                    "show " +
+                                    kPanel +
+                                    "\n"
+                                    "shouldHide " +
+                                    kPanel +
+                                    "\n"
+                                    "willShow " +
+                                    kPanel +
+                                    "\n"
+                                    "show " +
+                                    kPanel +
+                                    "\n"
+                                    "PPDOptionKeyValueDidChange HVQuickColor Vivid\n"
+                                    "show " +
+                                    kPanel + " --json\n");
+  Outcome r = Pdehost({"--script", dir.File("script")});
   ASSERT_EQ(r.status, 0) << r.out;
   std::vector<std::string> panes;
   for (size_t at = 0; (at = r.out.find("on screen: ", at)) != std::string::npos; at += 11)
     panes.push_back(r.out.substr(at + 11, r.out.find('\n', at) - at - 11));
   EXPECT_EQ(panes, (std::vector<std::string>{"onColorView", "onAdvancedView", "onColorView"})) << r.out;
-  EXPECT_NE(r.out.find("shouldHide: YES\n"), std::string::npos) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("shouldHide: YES\n"));
   // Another panel's PPD change leaves the colour panel as it was.
   auto json = nlohmann::json::parse(r.out.substr(r.out.rfind("\n[") + 1));
   for (const auto& o : json) {

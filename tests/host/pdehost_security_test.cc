@@ -1,5 +1,6 @@
 // The Security panel through pdehost and the real bundle: alerts and their
 // answers, typed and pasted text, and passwords that never show in clear.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,12 +9,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
+#include "files.h"
 #include "host/dialog.h"
-#include "platform/file_util.h"
-#include "platform/process.h"
+#include "pdehost_runner.h"
+#include "samples.h"
+#include "scratch_dir.h"
 
 namespace host {
 namespace {
@@ -21,24 +23,11 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kPanel = "jp.halvern.print.pde.VN420P.Security";
 
-class Scratch {
- public:
-  Scratch() {
-    char tmpl[] = "/tmp/pdehost-security-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~Scratch() { fs::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-std::string Read(const std::string& path) {
-  std::string bytes;
-  platform::ReadFile(path, &bytes);
-  return bytes;
-}
+using ::testing::AnyOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+using testsupport::ReadText;
+using testsupport::ScratchDir;
 
 struct Outcome {
   int status;
@@ -47,24 +36,13 @@ struct Outcome {
 
 // pdehost with `input` on its standard input and the settings file
 // ticket.plist in `dir`; the sample PPD unless args name one.
-Outcome Pdehost(const Scratch& dir, std::vector<std::string> args, const std::string& input = "") {
-  std::ofstream(dir.file("stdin"), std::ios::trunc) << input;
-  std::vector<std::string> argv = {"sh",
-                                   "-c",
-                                   "exec timeout 20 \"$0\" \"$@\" <\"$STDIN\" 2>\"$STDERR\"",
-                                   std::string(VN_BINARY_DIR) + "/bin/pdehost",
-                                   "--plugins",
-                                   VN_PLUGIN_DIR,
-                                   "--settings",
-                                   dir.file("ticket.plist")};
-  if (std::find(args.begin(), args.end(), "--ppd") == args.end())
-    argv.insert(argv.end(), {"--ppd", std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd"});
-  argv.insert(argv.end(), args.begin(), args.end());
-  setenv("STDIN", dir.file("stdin").c_str(), 1);
-  setenv("STDERR", dir.file("stderr").c_str(), 1);
-  platform::TaskResult r;
-  EXPECT_EQ(platform::RunTask("/bin/sh", argv, &r), 0);
-  return {r.exitStatus, r.output + Read(dir.file("stderr"))};
+Outcome Pdehost(const ScratchDir& dir, std::vector<std::string> args, const std::string& input = "") {
+  testsupport::PdehostCall call;
+  call.args = {"--settings", dir.File("ticket.plist")};
+  call.args.insert(call.args.end(), args.begin(), args.end());
+  call.input = input;
+  testsupport::PdehostRun r = testsupport::RunPdehost(call);
+  return {r.status, r.out + r.err};
 }
 
 // An alert is printed with its message and buttons and answered by default,
@@ -89,14 +67,14 @@ TEST(PdehostSecurity, AlertsAreShownAndAnswered) {
       {{"--alert-button", "Cancel"}, refuse, 2, {"no button \"Cancel\"; the default answered"}},
   };
   for (const Case& c : cases) {
-    Scratch dir;
+    ScratchDir dir("vn-pdehost-security");
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"--script", "-"});
     Outcome r = Pdehost(dir, args, c.script);
     EXPECT_EQ(r.status, c.status) << c.script << r.out;
-    for (const std::string& s : c.shown) EXPECT_NE(r.out.find(s), std::string::npos) << s << "\n" << r.out;
+    for (const std::string& s : c.shown) EXPECT_THAT(r.out, HasSubstr(s)) << s;
     // A refused print writes no job options.
-    EXPECT_EQ(r.out.find("PrintModeVN420P="), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, Not(HasSubstr("PrintModeVN420P=")));
   }
 }
 
@@ -146,23 +124,22 @@ TEST(PdehostSecurity, TypedAndPastedText) {
       {on + "--paste waitModePopUp 1\n", "", ""},
   };
   for (const Case& c : cases) {
-    Scratch dir;
+    ScratchDir dir("vn-pdehost-security");
     Outcome r = Pdehost(dir, {"--script", "-"}, c.script);
     if (c.field.empty()) {
       // --stdin past the end of the input, --paste on a pop-up.
       EXPECT_EQ(r.status, 2) << c.script << r.out;
-      EXPECT_TRUE(r.out.find("no line left on standard input") != std::string::npos ||
-                  r.out.find("--paste is for text fields") != std::string::npos)
-          << r.out;
-      EXPECT_FALSE(fs::exists(dir.file("ticket.plist"))) << "nothing saved";
+      EXPECT_THAT(
+          r.out, AnyOf(HasSubstr("no line left on standard input"), HasSubstr("--paste is for text fields")));
+      EXPECT_FALSE(fs::exists(dir.File("ticket.plist"))) << "nothing saved";
       continue;
     }
     EXPECT_EQ(r.status, 0) << c.script << r.out;
-    EXPECT_NE(r.out.find(c.field), std::string::npos) << c.script << "\n" << r.out;
+    EXPECT_THAT(r.out, HasSubstr(c.field)) << c.script;
     if (c.took.empty()) {
-      EXPECT_EQ(r.out.find("took"), std::string::npos) << r.out;
+      EXPECT_THAT(r.out, Not(HasSubstr("took")));
     } else {
-      EXPECT_NE(r.out.find(c.took), std::string::npos) << c.script << "\n" << r.out;
+      EXPECT_THAT(r.out, HasSubstr(c.took)) << c.script;
     }
   }
 }
@@ -196,25 +173,24 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
        0, "took 8 bytes of what was typed"},
   };
   for (const Case& c : cases) {
-    Scratch dir;
+    ScratchDir dir("vn-pdehost-security");
     Outcome r = Pdehost(dir, c.args, c.script);
     EXPECT_EQ(r.status, c.status) << c.script << r.out;
     if (c.args[0] == "set") {
       Outcome shown = Pdehost(dir, {"show", kPanel});
-      EXPECT_NE(shown.out.find("securePasswordEditText [securefield] text=\"********\""), std::string::npos)
-          << shown.out;
+      EXPECT_THAT(shown.out, HasSubstr("securePasswordEditText [securefield] text=\"********\""));
     }
     if (!c.shown.empty()) {
-      EXPECT_NE(r.out.find(c.shown), std::string::npos) << c.shown << "\n" << r.out;
+      EXPECT_THAT(r.out, HasSubstr(c.shown)) << c.shown;
     }
-    const std::string saved = Read(dir.file("ticket.plist"));
+    const std::string saved = ReadText(dir.File("ticket.plist"));
     for (const std::string& password : {secure, user, section}) {
-      EXPECT_EQ(r.out.find(password), std::string::npos) << password << " shown:\n" << r.out;
-      EXPECT_EQ(saved.find(password), std::string::npos) << password << " in the settings file";
+      EXPECT_THAT(r.out, Not(HasSubstr(password))) << password << " shown:\n";
+      EXPECT_THAT(saved, Not(HasSubstr(password))) << password << " in the settings file";
     }
     if (c.status != 0) continue;
     struct stat st {};
-    ASSERT_EQ(stat(dir.file("ticket.plist").c_str(), &st), 0);
+    ASSERT_EQ(stat(dir.File("ticket.plist").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u) << "a new settings file holding credentials is private";
   }
 }
@@ -223,30 +199,29 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
 // saved into it; the next dialog decrypts them into the fields.
 TEST(PdehostSecurity, CredentialsKeepTheFileModeAndComeBack) {
   for (mode_t mode : {0600, 0640}) {
-    Scratch dir;
-    std::ofstream(dir.file("ticket.plist")) << "<plist version=\"1.0\"><dict/></plist>";
-    ASSERT_EQ(chmod(dir.file("ticket.plist").c_str(), mode), 0);
+    ScratchDir dir("vn-pdehost-security");
+    dir.Write("ticket.plist", "<plist version=\"1.0\"><dict/></plist>");
+    ASSERT_EQ(chmod(dir.File("ticket.plist").c_str(), mode), 0);
     Outcome r = Pdehost(dir, {"--script", "-"},
                         "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nPw0rd!\n");
     ASSERT_EQ(r.status, 0) << r.out;
     struct stat st {};
-    ASSERT_EQ(stat(dir.file("ticket.plist").c_str(), &st), 0);
+    ASSERT_EQ(stat(dir.File("ticket.plist").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, mode);
     Outcome next = Pdehost(dir, {"show", kPanel});
-    EXPECT_NE(next.out.find("securePasswordEditText [securefield] text=\"******\""), std::string::npos)
-        << next.out;
+    EXPECT_THAT(next.out, HasSubstr("securePasswordEditText [securefield] text=\"******\""));
   }
 }
 
 // A page set-up changed while the dialog is open tells the pane that the
 // paper changed; it refreshes, so a PPD constraint on the paper applies.
 TEST(PdehostSecurity, PaperChangesReachThePane) {
-  Scratch dir;
-  std::string ppd = Read(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd");
+  ScratchDir dir("vn-pdehost-security");
+  std::string ppd = ReadText(testsupport::SamplePpd());
   ppd +=
       "*UIConstraints: *PageSize Env10 *PrintModeVN420P SecurePrint\n"
       "*UIConstraints: *PrintModeVN420P SecurePrint *PageSize Env10\n";
-  std::ofstream(dir.file("env10.ppd")) << ppd;
+  dir.Write("env10.ppd", ppd);
   const std::string show = "show " + kPanel + "\n";
   struct Case {
     std::string script;
@@ -258,7 +233,7 @@ TEST(PdehostSecurity, PaperChangesReachThePane) {
       {"page-setup custom-size 216x360\n" + show, true},
   };
   for (const Case& c : cases) {
-    Outcome r = Pdehost(dir, {"--ppd", dir.file("env10.ppd"), "--script", "-"}, c.script);
+    Outcome r = Pdehost(dir, {"--ppd", dir.File("env10.ppd"), "--script", "-"}, c.script);
     ASSERT_EQ(r.status, 0) << c.script << r.out;
     EXPECT_EQ(r.out.find("1: Secure Print (SecurePrint) disabled") == std::string::npos, c.secureAllowed)
         << c.script << r.out;
@@ -270,13 +245,13 @@ TEST(PdehostSecurity, PaperChangesReachThePane) {
 // While pdehost runs it is not dumpable: its /proc files belong to root,
 // not to the user it runs as (as root, it runs as nobody for the check).
 TEST(PdehostSecurity, NoCoreDumpWhileCredentialsAreHeld) {
-  Scratch dir;
-  ASSERT_EQ(chmod(dir.file("").c_str(), 0777), 0);
-  const std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-  std::string command = "echo $$ >" + dir.file("pid") + "; exec ";
+  ScratchDir dir("vn-pdehost-security");
+  ASSERT_EQ(chmod(dir.File("").c_str(), 0777), 0);
+  const std::string exe = testsupport::PdehostPath();
+  std::string command = "echo $$ >" + dir.File("pid") + "; exec ";
   if (getuid() == 0) command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-  command += exe + " --plugins " + VN_PLUGIN_DIR + " --ppd " + VN_SOURCE_DIR +
-             "/resources/ppd/VN420P.ppd --script - >/dev/null 2>&1";
+  command += exe + " --plugins " + testsupport::PdehostPluginDir() + " --ppd " + testsupport::SamplePpd() +
+             " --script - >/dev/null 2>&1";
   FILE* in = popen(command.c_str(), "w");
   ASSERT_NE(in, nullptr);
   uid_t owner = 1;
@@ -284,10 +259,10 @@ TEST(PdehostSecurity, NoCoreDumpWhileCredentialsAreHeld) {
   // Once the shell (and setpriv) have become pdehost.
   for (int i = 0; i < 200 && owner != 0; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::string pid = Read(dir.file("pid"));
+    std::string pid = ReadText(dir.File("pid"));
     if (pid.empty()) continue;
     pid.pop_back();
-    cmdline = Read("/proc/" + pid + "/cmdline");
+    cmdline = ReadText("/proc/" + pid + "/cmdline");
     struct stat st {};
     if (cmdline.rfind(exe + '\0', 0) == 0 && stat(("/proc/" + pid + "/status").c_str(), &st) == 0)
       owner = st.st_uid;

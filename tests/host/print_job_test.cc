@@ -1,23 +1,26 @@
 // pdehost submits a job with the print ticket's options to a real (private)
 // CUPS scheduler.
 #include <cups/cups.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
 #include "env.h"
 #include "files.h"
 #include "host/lpoptions.h"
+#include "pdehost_runner.h"
 #include "platform/process.h"
 #include "private_cupsd.h"
+#include "samples.h"
 
 namespace host {
 namespace {
+
+using ::testing::HasSubstr, ::testing::Not;
 
 // A private scheduler with a stopped queue on the sample PPD (a stopped
 // queue keeps its jobs, so their attributes can be read back), a file to
@@ -26,22 +29,19 @@ class PrintJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
     cupsd_ = std::make_unique<testsupport::PrivateCupsd>();
-    const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
-    if (!cupsd_->addQueue("VN420Pjob", "file:///dev/null", ppd)) GTEST_SKIP() << cupsd_->skipReason();
+    if (!cupsd_->addQueue("VN420Pjob", "file:///dev/null", testsupport::SamplePpd()))
+      GTEST_SKIP() << cupsd_->skipReason();
     ASSERT_EQ(std::system("cupsdisable VN420Pjob >/dev/null 2>&1"), 0);
     file_ = cupsd_->dir() + "/job.txt";
-    std::ofstream(file_) << "hello\n";
+    testsupport::WriteText(file_, "hello\n");
   }
 
   // pdehost with the arguments after the common ones; its exit status must be 0.
-  platform::TaskResult Pdehost(const std::vector<std::string>& args) {
-    const std::string exe = std::string(VN_BINARY_DIR) + "/bin/pdehost";
-    std::vector<std::string> argv = {exe,         "--plugins",  VN_PLUGIN_DIR, "--printer",
-                                     "VN420Pjob", "--settings", ticket()};
+  testsupport::PdehostRun Pdehost(const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"--printer", "VN420Pjob", "--settings", ticket()};
     argv.insert(argv.end(), args.begin(), args.end());
-    platform::TaskResult r;
-    EXPECT_EQ(platform::RunTask(exe, argv, &r), 0);
-    EXPECT_EQ(r.exitStatus, 0) << r.output;
+    testsupport::PdehostRun r = testsupport::RunPdehost(argv);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
   }
 
@@ -63,8 +63,8 @@ class PrintJobTest : public ::testing::Test {
 
 TEST_F(PrintJobTest, TicketOptionsReachTheJob) {
   Pdehost({"set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"});
-  platform::TaskResult r = Pdehost({"print", file_});
-  EXPECT_NE(r.output.find("HVQuickColor=Vivid\n"), std::string::npos) << r.output;
+  testsupport::PdehostRun r = Pdehost({"print", file_});
+  EXPECT_THAT(r.out, HasSubstr("HVQuickColor=Vivid\n"));
 
   int id = OnlyJob();
   ASSERT_NE(id, 0);
@@ -76,18 +76,16 @@ TEST_F(PrintJobTest, TicketOptionsReachTheJob) {
 TEST_F(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
   Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "waitModePopUp", "1", "securePasswordEditText",
            "s3cret"});
-  platform::TaskResult r = Pdehost({"print", file_});
-  EXPECT_EQ(r.output.find("s3cret"), std::string::npos);
+  testsupport::PdehostRun r = Pdehost({"print", file_});
+  EXPECT_THAT(r.out, Not(HasSubstr("s3cret")));
 
   int id = OnlyJob();
   ASSERT_NE(id, 0);
   EXPECT_EQ(testsupport::JobAttribute("VN420Pjob", id, "PrintModeVN420P"), "SecurePrint");
   const std::string key = testsupport::JobAttribute("VN420Pjob", id, "jp.halvern.printers.VN420P.secureKey");
   EXPECT_EQ(key.size(), 32u) << key;  // one encrypted block, hex
-  EXPECT_EQ(key.find("s3cret"), std::string::npos);
-  std::ifstream in(ticket());
-  const std::string saved((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(saved.find("s3cret"), std::string::npos);
+  EXPECT_THAT(key, Not(HasSubstr("s3cret")));
+  EXPECT_THAT(testsupport::ReadText(ticket()), Not(HasSubstr("s3cret")));
 }
 
 // pdehost save-defaults, as the dialog's button: the queue's line takes the
@@ -105,23 +103,22 @@ TEST_F(PrintJobTest, SaveDefaultsKeepsOtherQueuesLines) {
   ASSERT_TRUE(testsupport::WriteText(path, others + instance));
   Pdehost({"set", "jp.halvern.pde.VN420P.hvco", "menu_QuickColor", "Vivid"});
   Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "sectionManagementCheckBox", "on"});
-  platform::TaskResult r = Pdehost({"save-defaults"});
-  EXPECT_NE(r.output.find("HVQuickColor=Vivid\n"), std::string::npos) << r.output;
+  testsupport::PdehostRun r = Pdehost({"save-defaults"});
+  EXPECT_THAT(r.out, HasSubstr("HVQuickColor=Vivid\n"));
 
   const std::string saved = testsupport::ReadText(path);
   EXPECT_TRUE(saved.starts_with(others)) << saved;
   EXPECT_TRUE(saved.ends_with("\n" + instance)) << saved;
   const size_t queue = saved.find("\nDest VN420Pjob ");
   ASSERT_NE(queue, std::string::npos) << saved;
-  EXPECT_NE(saved.substr(queue, saved.find('\n', queue + 1) - queue).find(" HVQuickColor=Vivid"),
-            std::string::npos)
+  EXPECT_THAT(saved.substr(queue, saved.find('\n', queue + 1) - queue), HasSubstr(" HVQuickColor=Vivid"))
       << saved;
-  EXPECT_EQ(saved.find("VN420P="), std::string::npos) << saved;  // no Security panel mode
-  EXPECT_EQ(saved.find("jp.halvern"), std::string::npos) << saved;
+  EXPECT_THAT(saved, Not(HasSubstr("VN420P=")));  // no Security panel mode
+  EXPECT_THAT(saved, Not(HasSubstr("jp.halvern")));
   platform::TaskResult read;
   ASSERT_EQ(platform::RunTask("/usr/bin/lpoptions", {"lpoptions", "-p", "VN420Pjob/draft"}, &read), 0);
-  EXPECT_NE(read.output.find("HVQuickColor=Vivid"), std::string::npos) << read.output;
-  EXPECT_NE(read.output.find("copies=2"), std::string::npos) << read.output;
+  EXPECT_THAT(read.output, HasSubstr("HVQuickColor=Vivid"));
+  EXPECT_THAT(read.output, HasSubstr("copies=2"));
 }
 
 }  // namespace
