@@ -376,7 +376,7 @@ class PanelViewRequestTest : public PanelTest {
     root_.emplace();
     std::filesystem::create_directories(std::filesystem::path(platform::paths::BridgeToolPath()).parent_path());
     testsupport::WriteText(platform::paths::BridgeToolPath(), "");
-    tasks_.emplace([this](const std::vector<std::string>& argv, platform::TaskResult* r) {
+    tasks_.emplace([this](const std::string&, const std::vector<std::string>& argv, platform::TaskResult* r) {
       const std::string method = argv.size() > 1 ? argv[1] : "";
       r->output =
           method == "mibwalk_XPC" ? "mibwalk_XPC=iRet=0\n" : method + (admin ? "=TRUE\n" : "=FALSE\n");

@@ -5,6 +5,7 @@
 // resolves it through the daemon, walks the agent through the bridge tool and
 // the service, and merges the profiles. Skipped only where the namespaces
 // cannot be created.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -23,6 +24,8 @@
 
 namespace profilewalk {
 namespace {
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using platform::dnssd::ResolveResult;
 using testing::PdehostRig;
@@ -126,17 +129,17 @@ TEST_F(BonjourEndToEnd, QueueUrisAreResolvedWalkedAndShown) {
     PdehostRig rig;
     ASSERT_EQ(rig.error(), "");
     PdehostRig::Run first = rig.Pdehost(uri, {"show", kPanel});
-    EXPECT_EQ(first.exitStatus, 0);
-    EXPECT_EQ(first.output.find("SRGB01.ICC"), std::string::npos) << "merged profiles arrive hidden";
-    EXPECT_NE(testsupport::ReadText(rig.ProfileFile()).find("SRGB01.ICC"), std::string::npos)
+    EXPECT_EQ(first.status, 0);
+    EXPECT_THAT(first.out, Not(HasSubstr("SRGB01.ICC"))) << "merged profiles arrive hidden";
+    EXPECT_THAT(testsupport::ReadText(rig.ProfileFile()), HasSubstr("SRGB01.ICC"))
         << "the walk did not reach the agent at " << testsupport::kSandboxPrinterAddress;
 
     ASSERT_TRUE(rig.ShowEveryProfile());
     PdehostRig::Run second = rig.Pdehost(uri, {"show", kPanel});
-    EXPECT_EQ(second.exitStatus, 0);
+    EXPECT_EQ(second.status, 0);
     for (const char* entry :
          {"SRGB01.ICC(Office sRGB)Disk", "PHOTO.ICM(Photo RGB)Card", "PRESS.ICC(Press CMYK)Disk"})
-      EXPECT_NE(second.output.find(entry), std::string::npos) << entry;
+      EXPECT_THAT(second.out, HasSubstr(entry)) << entry;
   }
 }
 
@@ -154,7 +157,7 @@ TEST_F(BonjourEndToEnd, UnresolvedServicesEndWithoutAWalk) {
     PdehostRig rig;
     ASSERT_EQ(rig.error(), "");
     PdehostRig::Run run = rig.Pdehost(uri, {"show", kPanel});
-    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.status, 0);
     EXPECT_FALSE(std::filesystem::exists(rig.ProfileFile())) << "a walk was requested";
     std::printf("dialog view with %s: %.3f s (%.3f s without discovery)\n", uri.c_str(), run.seconds,
                 baseline);
@@ -180,7 +183,7 @@ TEST_F(BonjourEndToEnd, AStalledDaemonEndsResolutionAtTheLimit) {
   ASSERT_EQ(rig.error(), "");
   const std::string uri = std::string("dnssd://") + kPrinterNameInUri + "._ipp._tcp.local./?" + kUuid;
   PdehostRig::Run run = rig.Pdehost(uri, {"show", kPanel});
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.status, 0);
   EXPECT_FALSE(std::filesystem::exists(rig.ProfileFile())) << "a walk was requested";
   std::printf("dialog view with the daemon stopped: %.3f s\n", run.seconds);
 }

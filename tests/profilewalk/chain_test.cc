@@ -3,32 +3,24 @@
 // which walks a private snmpd and merges into the profile file of a staged
 // installation.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "colorpane/bridge_request.h"
 #include "colorpane/profile_discovery.h"
 #include "colorpane/profile_hooks.h"
-#include "platform/ipc.h"
 #include "platform/paths.h"
+#include "profile_lists.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
 #include "protocol/request.h"
+#include "samples.h"
+#include "temp_root.h"
 #include "tests/profilewalk/snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
-
-extern char** environ;
 
 namespace profilewalk {
 namespace {
@@ -38,47 +30,14 @@ using namespace profilewalk::testing;
 class Chain : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/profilewalk-chain-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    root_ = tmpl;
-    setenv("VN420P_ROOT", root_.c_str(), 1);
-    const std::string run = root_ + "/run";
-    mkdir(run.c_str(), 0700);
-    old_runtime_ = getenv("XDG_RUNTIME_DIR") ? getenv("XDG_RUNTIME_DIR") : "";
-    setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
-    std::filesystem::create_directories(platform::paths::PreferenceFolder());
-    const std::string tool = platform::paths::BridgeToolPath();
-    std::filesystem::create_directories(std::filesystem::path(tool).parent_path());
-    std::filesystem::copy_file(BRIDGETOOL_PATH, tool);
-
-    std::string service = PREFSERVICE_PATH;
-    char* argv[] = {service.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&service_, service.c_str(), nullptr, nullptr, argv, environ), 0);
-    const std::string socket = platform::ipc::SocketPath(protocol::kServiceName);
-    for (int i = 0; i < 500 && access(socket.c_str(), F_OK) != 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-
+    ASSERT_TRUE(root_.StartService());
     std::string error;
-    session_ = platform::PrintSession::FromPPDFile(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd",
-                                                   "lpd://127.0.0.1:515/queue", &error);
+    session_ =
+        platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), "lpd://127.0.0.1:515/queue", &error);
     ASSERT_NE(session_, nullptr) << error;
     profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths_);
   }
-  void TearDown() override {
-    colorpane::SetWalkRequestSender(nullptr);
-    if (service_ > 0) {
-      kill(service_, SIGTERM);
-      waitpid(service_, nullptr, 0);
-    }
-    if (old_runtime_.empty()) {
-      unsetenv("XDG_RUNTIME_DIR");
-    } else {
-      setenv("XDG_RUNTIME_DIR", old_runtime_.c_str(), 1);
-    }
-    unsetenv("VN420P_ROOT");
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
+  void TearDown() override { colorpane::SetWalkRequestSender(nullptr); }
 
   // The production sender, except that the agent's port and short timeouts
   // are added: the LPD address carries no port and the agent is not on 161.
@@ -103,11 +62,9 @@ class Chain : public ::testing::Test {
   }
   // Reads the staged profile file the way the service's store does.
   void ReadFile() {
-    rgb_ = NewList(), sim_ = NewList(), dst_ = NewList();
-    profilestore::FileVariant* previous = profilestore::SetFileVariant(nullptr);
-    profilestore::SetProfilePathGlobals(&paths_);
-    ASSERT_EQ(profilestore::HVPListReadProfile_All(rgb_.get(), sim_.get(), dst_.get()), 0);
-    profilestore::SetFileVariant(previous);
+    lists_ = testsupport::ProfileLists();
+    rgb_ = &lists_[0], sim_ = &lists_[1], dst_ = &lists_[2];
+    ASSERT_TRUE(testsupport::ReadUserProfiles(platform::paths::LoginName(), lists_));
   }
   static bool Has(const HVProfileList& list, const char* file, int32_t state) {
     for (int i = 0; i < list.iNum; ++i)
@@ -115,12 +72,12 @@ class Chain : public ::testing::Test {
     return false;
   }
 
-  std::string root_, old_runtime_;
-  pid_t service_ = -1;
+  testsupport::TempRoot root_{true};  // the bridge tool and the service, installed
   std::unique_ptr<platform::PrintSession> session_;
   profilestore::ProfilePaths paths_{};
   int32_t status_ = -100;
-  std::unique_ptr<HVProfileList> rgb_, sim_, dst_;
+  testsupport::ProfileLists lists_;
+  HVProfileList *rgb_ = nullptr, *sim_ = nullptr, *dst_ = nullptr;
 };
 
 TEST_F(Chain, SuccessThenTimeoutThenOutOfOrder) {

@@ -6,17 +6,20 @@
 #include <sys/socket.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "colorpane/profile_discovery.h"
+#include "fake_tasks.h"
+#include "files.h"
 #include "platform/dnssd.h"
 #include "platform/paths.h"
 #include "platform/printing.h"
 #include "platform/process.h"
 #include "profilestore/file_variant.h"
+#include "samples.h"
+#include "temp_root.h"
 
 namespace colorpane {
 namespace {
@@ -48,7 +51,7 @@ TEST(ConnectionKind, OnlyAtPositionZeroAndCaseSensitive) {
 
 TEST(ConnectionKind, FromTheSessionsPrinter) {
   std::string error;
-  const std::string ppd = std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd";
+  const std::string ppd = testsupport::SamplePpd();
   auto lpd = platform::PrintSession::FromPPDFile(ppd, "lpd://10.0.0.1/q", &error);
   ASSERT_NE(lpd, nullptr) << error;
   EXPECT_EQ(commoniGetProtocol(lpd.get()), 0);
@@ -162,17 +165,13 @@ TEST(AgentAddress, BonjourFailuresEndDiscovery) {
 }
 
 TEST(WalkArguments, ElevenInOrder) {
-  const std::vector<std::string> expected = {"mibwalk_XPC",
-                                             "VN420P",
-                                             "alice",
-                                             "snmpwalk",
-                                             "-Os",
-                                             "-c",
-                                             "mvqlpx",
-                                             "-v",
-                                             "1",
-                                             "10.1.2.3",
-                                             "1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1"};
+  const std::vector<std::string> expected = {
+      "mibwalk_XPC", "VN420P",
+      "alice",  // the tool's method, the model, the user
+      "snmpwalk",    "-Os",
+      "-c",          "mvqlpx",
+      "-v",          "1",                                    // the walk and its options
+      "10.1.2.3",    "1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1"};  // the agent and the table
   EXPECT_EQ(MibWalkArguments("alice", "10.1.2.3"), expected);
 }
 
@@ -214,8 +213,7 @@ class Discovery : public ::testing::Test {
   }
   std::unique_ptr<platform::PrintSession> Session(const std::string& uri) {
     std::string error;
-    auto session = platform::PrintSession::FromPPDFile(
-        std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd", uri, &error);
+    auto session = platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), uri, &error);
     EXPECT_NE(session, nullptr) << error;
     return session;
   }
@@ -269,36 +267,24 @@ TEST_F(Discovery, WithoutASenderDiscoveryEndsQuietly) {
 TEST_F(Discovery, DefaultSenderRunsTheBridgeToolWithTheElevenArguments) {
   // previous_sender_ is the installed default: put it back for this test.
   SetWalkRequestSender(previous_sender_);
-  char tmpl[] = "/tmp/discovery-test-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  setenv("VN420P_ROOT", tmpl, 1);
-  std::vector<std::vector<std::string>> runs;
-  platform::TaskRunner previous_runner = platform::SetTaskRunner(
-      [&](const std::string&, const std::vector<std::string>& argv, platform::TaskResult* r) {
-        runs.push_back(argv);
-        r->exitStatus = 0;
-        r->output = "mibwalk_XPC=iRet=0\n";
-        return platform::noErr;
-      });
+  testsupport::TempRoot root;
+  testsupport::FakeTasks tasks([](const std::string&, const std::vector<std::string>&,
+                                  platform::TaskResult* r) { r->output = "mibwalk_XPC=iRet=0\n"; });
   auto session = Session("lpd://10.9.8.7:515/q");
 
   // No tool at its launch path: nothing is started.
   commonGetProfilesFromMIB(session.get());
-  EXPECT_TRUE(runs.empty());
+  EXPECT_TRUE(tasks.calls().empty());
 
   const std::string tool = platform::paths::BridgeToolPath();
   std::filesystem::create_directories(std::filesystem::path(tool).parent_path());
-  std::ofstream(tool) << "#!/bin/sh\n";
+  testsupport::WriteText(tool, "#!/bin/sh\n");
   commonGetProfilesFromMIB(session.get());
-  ASSERT_EQ(runs.size(), 1u);
+  ASSERT_EQ(tasks.calls().size(), 1u);
   std::vector<std::string> expected = {tool};
   for (const std::string& a : MibWalkArguments(platform::paths::LoginName(), "10.9.8.7"))
     expected.push_back(a);
-  EXPECT_EQ(runs[0], expected);
-
-  platform::SetTaskRunner(std::move(previous_runner));
-  unsetenv("VN420P_ROOT");
-  std::filesystem::remove_all(tmpl);
+  EXPECT_EQ(tasks.calls()[0], expected);
 }
 
 // ---- the DNS-SD stand-in itself ----

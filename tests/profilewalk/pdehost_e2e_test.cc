@@ -3,6 +3,7 @@
 // bridge tool and the service; once the profiles' menu states make them
 // shown, the next dialog lists them in the profile pop-ups. Needs root (port
 // 161) and snmpd; skipped otherwise.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -17,6 +18,8 @@
 
 namespace profilewalk {
 namespace {
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using testing::PdehostRig;
 using testing::SnmpAgent;
@@ -31,18 +34,17 @@ TEST(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
 
   // The first dialog walks the printer; its profiles arrive hidden.
   PdehostRig::Run first = rig.Pdehost(uri, {"show", panel});
-  EXPECT_EQ(first.exitStatus, 0);
-  EXPECT_EQ(first.output.find("SRGB01.ICC"), std::string::npos) << first.output;
+  EXPECT_EQ(first.status, 0);
+  EXPECT_THAT(first.out, Not(HasSubstr("SRGB01.ICC")));
   ASSERT_TRUE(std::filesystem::exists(rig.ProfileFile()));
 
   ASSERT_TRUE(rig.ShowEveryProfile());
   PdehostRig::Run second = rig.Pdehost(uri, {"show", panel});
-  EXPECT_EQ(second.exitStatus, 0);
-  EXPECT_NE(second.output.find("SRGB01.ICC(Office sRGB)Disk"), std::string::npos) << second.output;
-  EXPECT_NE(second.output.find("PHOTO.ICM(Photo RGB)Card"), std::string::npos);
-  EXPECT_NE(second.output.find("PRESS.ICC(Press CMYK)Disk"), std::string::npos);
-  EXPECT_EQ(second.output.find("BAD NAME.ICC"), std::string::npos)
-      << "names outside the 8.3 rule are not merged";
+  EXPECT_EQ(second.status, 0);
+  EXPECT_THAT(second.out, HasSubstr("SRGB01.ICC(Office sRGB)Disk"));
+  EXPECT_THAT(second.out, HasSubstr("PHOTO.ICM(Photo RGB)Card"));
+  EXPECT_THAT(second.out, HasSubstr("PRESS.ICC(Press CMYK)Disk"));
+  EXPECT_THAT(second.out, Not(HasSubstr("BAD NAME.ICC"))) << "names outside the 8.3 rule are not merged";
 }
 
 // The items listed under a pop-up in the text of "show".
@@ -72,9 +74,9 @@ TEST(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne)
   if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
   const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
   // The first dialog walks the printer: its profiles arrive confirmed, hidden.
-  EXPECT_EQ(rig.Pdehost(uri, {"show", panel}).exitStatus, 0);
+  EXPECT_EQ(rig.Pdehost(uri, {"show", panel}).status, 0);
 
-  const std::string script = std::string(std::getenv("VN420P_ROOT")) + "/window.txt";
+  const std::string script = rig.root() + "/window.txt";
   std::ofstream(script) << "set " << panel << " button_ManageProfile press\n"
                         << "window\n"
                         << "set " << panel << " _profileTableView inmenu:0\n"
@@ -83,14 +85,13 @@ TEST(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne)
                         << "set " << panel << " _windowOK press\n"
                         << "show " << panel << "\n";
   PdehostRig::Run run = rig.Pdehost(uri, {"--script", script});
-  EXPECT_EQ(run.exitStatus, 0) << run.output;
+  EXPECT_EQ(run.status, 0) << run.out;
   // The window lists the printer's profiles with the confirmed icon.
   const std::string icon = platform::paths::FileExistsIcon();
-  EXPECT_NE(run.output.find("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""), std::string::npos)
-      << run.output;
+  EXPECT_THAT(run.out, HasSubstr("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""));
 
   // This dialog and the next list both in the right menus.
-  for (const std::string& show : {run.output, rig.Pdehost(uri, {"show", panel}).output}) {
+  for (const std::string& show : {run.out, rig.Pdehost(uri, {"show", panel}).out}) {
     EXPECT_TRUE(Lists(MenuItems(show, "menu_iRGBSource"), "SRGB01.ICC(Office sRGB)Disk")) << show;
     EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "PHOTO.ICM")) << "not made shown";
     EXPECT_TRUE(Lists(MenuItems(show, "menu_sSimulationProfile"), "TYPED.ICC(Typed)Disk")) << show;

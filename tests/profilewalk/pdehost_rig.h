@@ -4,28 +4,24 @@
 // VN420P_ROOT and XDG_RUNTIME_DIR while it lives; one rig at a time.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 #include <vector>
+
+#include "pdehost_runner.h"
+#include "temp_root.h"
 
 namespace profilewalk::testing {
 
 class PdehostRig {
  public:
   PdehostRig();
-  ~PdehostRig();
-  PdehostRig(const PdehostRig&) = delete;
-  PdehostRig& operator=(const PdehostRig&) = delete;
 
   // Empty when the rig is ready, else what went wrong.
   const std::string& error() const { return error_; }
+  // The installation root.
+  const std::string& root() const { return root_.root(); }
 
-  struct Run {
-    int exitStatus = -1;
-    std::string output;
-    double seconds = 0;  // wall time of the whole pdehost run
-  };
+  using Run = testsupport::PdehostRun;
   // pdehost --plugins <build> --device-uri URI ARGS...
   Run Pdehost(const std::string& device_uri, const std::vector<std::string>& args) const;
 
@@ -37,8 +33,8 @@ class PdehostRig {
   bool ShowEveryProfile() const;
 
  private:
-  std::string root_, error_;
-  pid_t service_ = -1;
+  testsupport::TempRoot root_{true};
+  std::string error_;
 };
 
 }  // namespace profilewalk::testing

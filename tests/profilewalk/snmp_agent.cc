@@ -13,11 +13,11 @@
 
 #include <cerrno>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <vector>
 
+#include "child_process.h"
 #include "platform/process.h"
 
 extern char** environ;
@@ -25,25 +25,6 @@ extern char** environ;
 namespace profilewalk::testing {
 
 namespace {
-
-std::string FindProgram(const std::string& name, const std::vector<std::string>& extra_dirs) {
-  std::vector<std::string> dirs = extra_dirs;
-  if (const char* path = getenv("PATH")) {
-    std::string p = path;
-    size_t start = 0;
-    while (start <= p.size()) {
-      size_t end = p.find(':', start);
-      if (end == std::string::npos) end = p.size();
-      if (end > start) dirs.push_back(p.substr(start, end - start));
-      start = end + 1;
-    }
-  }
-  for (const auto& dir : dirs) {
-    std::string candidate = dir + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return "";
-}
 
 sockaddr_in Address(const std::string& host, int port) {
   sockaddr_in addr{};
@@ -80,8 +61,8 @@ bool PortTaken(const std::string& host, int port) {
 
 SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port, const std::string& host)
     : host_(host) {
-  const std::string snmpd = FindProgram("snmpd", {"/usr/sbin", "/usr/local/sbin"});
-  const std::string python = FindProgram("python3", {});
+  const std::string snmpd = testsupport::FindProgram("snmpd", {"/usr/sbin", "/usr/local/sbin"});
+  const std::string python = testsupport::FindProgram("python3", {});
   if (snmpd.empty()) {
     skip_reason_ = "snmpd is not installed";
     return;
@@ -90,25 +71,21 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
     skip_reason_ = "python3 is not installed";
     return;
   }
-  char tmpl[] = "/tmp/profilewalk-agent-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) {
-    skip_reason_ = "no scratch folder";
-    return;
-  }
-  dir_ = tmpl;
-  std::filesystem::create_directories(dir_ + "/persist");
+  dir_ = std::make_unique<testsupport::ScratchDir>("profilewalk-agent");
+  const std::string dir = dir_->path();
+  dir_->MakeDir("persist");
   port_ = port != 0 ? port : FreeUdpPort(host_);
   if (port_ == 0 || (port != 0 && PortTaken(host_, port))) {
     skip_reason_ = "UDP port " + std::to_string(port) + " is not free";
     return;
   }
 
-  const std::string handler = dir_ + "/handler.sh";
+  const std::string handler = dir + "/handler.sh";
   std::ofstream(handler) << "#!/bin/sh\nexec " << python << " " << PROFILE_AGENT_SCRIPT << " " << mode << " "
                          << extra << "\n";
   chmod(handler.c_str(), 0755);
   // The persistent folder gets its own snmpd.conf from the agent; keep ours apart.
-  const std::string conf = dir_ + "/agent.conf";
+  const std::string conf = dir + "/agent.conf";
   std::ofstream(conf) << "agentaddress udp:" << host_ << ":" << port_ << "\n"
                       << "view profiles included .1.3.6.1.4.1.32473\n"
                       << "rocommunity public " << host_
@@ -117,13 +94,13 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
                       << "rocommunity mvqlpx " << host_ << " -V profiles\n"
                       << "pass_persist .1.3.6.1.4.1.32473.1.1.1.1.6.13.1.1 " << handler << "\n";
 
-  const std::string log = dir_ + "/snmpd.log", pidfile = dir_ + "/snmpd.pid";
+  const std::string log = dir + "/snmpd.log", pidfile = dir + "/snmpd.pid";
   std::vector<std::string> args = {snmpd, "-f", "-C", "-c", conf, "-Lf", log, "-p", pidfile};
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
-  std::vector<std::string> env_strings = {"SNMP_PERSISTENT_DIR=" + dir_ + "/persist", "MIBS="};
+  std::vector<std::string> env_strings = {"SNMP_PERSISTENT_DIR=" + dir + "/persist", "MIBS="};
   for (char** e = environ; *e != nullptr; ++e) {
     std::string entry = *e;
     if (entry.rfind("SNMP_PERSISTENT_DIR=", 0) == 0 || entry.rfind("MIBS=", 0) == 0) continue;
@@ -167,7 +144,7 @@ SnmpAgent::SnmpAgent(const std::string& mode, const std::string& extra, int port
 // subtree; a python start on a loaded machine can outlast the short
 // timeouts the tests use, so one generous request starts it first.
 void SnmpAgent::WarmUp() {
-  const std::string getnext = FindProgram("snmpgetnext", {"/usr/bin"});
+  const std::string getnext = testsupport::FindProgram("snmpgetnext", {"/usr/bin"});
   if (getnext.empty()) return;
   platform::TaskResult ignored;
   platform::RunTask(getnext,
@@ -176,13 +153,7 @@ void SnmpAgent::WarmUp() {
                     &ignored);
 }
 
-SnmpAgent::~SnmpAgent() {
-  Stop();
-  if (!dir_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-}
+SnmpAgent::~SnmpAgent() { Stop(); }
 
 std::string SnmpAgent::address() const { return host_ + ":" + std::to_string(port_); }
 

@@ -1,12 +1,16 @@
 // A private snmpd for tests and benchmarks: started on 127.0.0.1 (or another
-// local IPv4 address) at a free unprivileged port with its own configuration in a scratch folder, serving
-// the printer's profile table through profile_agent.py (pass_persist), and
-// stopped and removed again with the object.
+// local IPv4 address) at a free unprivileged port with its own configuration
+// in a scratch folder, serving the printer's profile table through
+// profile_agent.py (pass_persist), and stopped and removed again with the
+// object.
 #pragma once
 
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
+
+#include "scratch_dir.h"
 
 namespace profilewalk::testing {
 
@@ -29,7 +33,8 @@ class SnmpAgent {
 
  private:
   void WarmUp();
-  std::string host_, dir_, skip_reason_;
+  std::string host_, skip_reason_;
+  std::unique_ptr<testsupport::ScratchDir> dir_;
   int port_ = 0;
   pid_t pid_ = -1;
 };

@@ -20,21 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// `name` in PATH, then in the system folders a user's PATH may leave out.
-std::string FindProgram(const std::string& name) {
-  if (name.find('/') != std::string::npos) return name;
-  std::string dirs = getenv("PATH") != nullptr ? getenv("PATH") : "";
-  dirs += ":/usr/sbin:/sbin";
-  for (size_t start = 0; start <= dirs.size();) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return name;
-}
-
 pid_t Spawn(const std::vector<std::string>& argv, const std::string& out) {
   if (argv.empty()) return -1;
   std::vector<char*> args;
@@ -46,12 +31,32 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::string& out) {
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, FindProgram(argv[0]).c_str(), &actions, nullptr, args.data(), environ);
+  std::string program = FindProgram(argv[0]);
+  if (program.empty()) program = argv[0];
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }
 
 }  // namespace
+
+std::string FindProgram(const std::string& name, const std::vector<std::string>& extra_dirs) {
+  if (name.find('/') != std::string::npos) return name;
+  std::vector<std::string> dirs;
+  const std::string path = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  for (size_t start = 0; start <= path.size();) {
+    size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    if (end > start) dirs.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  dirs.insert(dirs.end(), extra_dirs.begin(), extra_dirs.end());
+  for (const std::string& dir : dirs) {
+    const std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+  }
+  return "";
+}
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& log_path)
     : pid_(Spawn(argv, log_path)), log_(log_path) {}

@@ -12,7 +12,7 @@ namespace testsupport {
 
 class ChildProcess {
  public:
-  // Starts argv[0] (searched in PATH, then /usr/sbin and /sbin) with argv;
+  // Starts argv[0] (found with FindProgram) with argv;
   // running() says whether it did.
   ChildProcess(const std::vector<std::string>& argv, const std::string& log_path);
   ~ChildProcess() { Stop(); }
@@ -29,6 +29,11 @@ class ChildProcess {
   pid_t pid_ = -1;
   std::string log_;
 };
+
+// The program `name` in PATH, then in `extra_dirs` (system folders a user's
+// PATH may leave out); `name` itself when it holds a '/'; "" when not found.
+std::string FindProgram(const std::string& name,
+                        const std::vector<std::string>& extra_dirs = {"/usr/sbin", "/sbin"});
 
 // Runs argv to its end, output discarded; its exit status, or -1 when it did
 // not start or did not exit normally.

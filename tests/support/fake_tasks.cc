@@ -6,10 +6,10 @@ namespace testsupport {
 
 FakeTasks::FakeTasks(Answer answer) : answer_(std::move(answer)) {
   previous_ = platform::SetTaskRunner(
-      [this](const std::string&, const std::vector<std::string>& argv, platform::TaskResult* result) {
+      [this](const std::string& path, const std::vector<std::string>& argv, platform::TaskResult* result) {
         calls_.push_back(argv);
         result->exitStatus = 0;
-        if (answer_) answer_(argv, result);
+        if (answer_) answer_(path, argv, result);
         return platform::noErr;
       });
 }

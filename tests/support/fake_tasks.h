@@ -14,7 +14,8 @@ namespace testsupport {
 class FakeTasks {
  public:
   // Fills in the result of one call (already reset: exit status 0, no output).
-  using Answer = std::function<void(const std::vector<std::string>& argv, platform::TaskResult* result)>;
+  using Answer = std::function<void(const std::string& path, const std::vector<std::string>& argv,
+                                    platform::TaskResult* result)>;
 
   explicit FakeTasks(Answer answer = nullptr);
   ~FakeTasks();
