@@ -4,6 +4,7 @@
 // of the installed one's (10 s for a file request: 0.1 s; 180 s for a walk:
 // 1.8 s).
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -16,9 +17,11 @@
 #include "platform/ipc.h"
 #include "platform/paths.h"
 #include "protocol/request.h"
+#include "samples.h"
 #include "temp_root.h"
 
 namespace {
+using ::testing::HasSubstr;
 
 struct Outcome {
   int exit_status = -1;
@@ -30,7 +33,7 @@ struct Outcome {
 // standard output and error apart.
 Outcome RunTool(const testsupport::TempRoot& root, const std::vector<std::string>& args,
                 const char* as = nullptr) {
-  std::string tool = std::string(VN_BINARY_DIR) + "/bin/bridgetool_shortwait";
+  std::string tool = testsupport::BuildPath("bin/bridgetool_shortwait");
   std::string out = root.base() + "/out", err = root.base() + "/err";
   auto start = std::chrono::steady_clock::now();
   pid_t pid = fork();
@@ -118,7 +121,7 @@ TEST(BoundedWait, NothingOnStandardOutputAReasonOnStandardErrorAndFailureWithinT
     std::string what = c.args[0] + (c.hold ? " (held)" : " (closed)");
     EXPECT_EQ(r.out, "") << what;
     EXPECT_EQ(r.err.rfind("bridgetool: ", 0), 0u) << what << ": " << r.err;
-    EXPECT_NE(r.err.find(c.why), std::string::npos) << what << ": " << r.err;
+    EXPECT_THAT(r.err, HasSubstr(c.why)) << what;
     EXPECT_EQ(r.exit_status, 1) << what;
     EXPECT_GE(r.took, c.at_least) << what;
     EXPECT_LT(r.took, c.below) << what;
@@ -160,7 +163,7 @@ TEST(ServiceOfAnotherUser, GetsNoRequest) {
   ASSERT_EQ(rename((theirs + "/sock").c_str(), root.socket().c_str()), 0);
   Outcome r = RunTool(root, {"hvPListExistProfile_XPC", root.File("daemon")}, "daemon");
   EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("belongs to another user"), std::string::npos) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("belongs to another user"));
   EXPECT_EQ(r.exit_status, 1);
   int status = 0;
   waitpid(other, &status, 0);

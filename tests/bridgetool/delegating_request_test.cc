@@ -1,5 +1,6 @@
 // The requests the plug-in's delegating store sends, in order, with the
 // bridge tool replaced by a fake that records each run and answers a script.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -18,6 +19,7 @@
 
 namespace colorpane {
 namespace {
+using ::testing::HasSubstr;
 
 using Argv = std::vector<std::string>;
 
@@ -92,7 +94,7 @@ TEST_F(DelegatingRequestTest, WholeWriteIsAdminThenChunksThenRename) {
   }
   EXPECT_EQ(runs_.back(), (Argv{"writeDataToPlistFileRename_XPC", url}));
   EXPECT_EQ(bytes.rfind("<?xml", 0), 0u);
-  EXPECT_NE(bytes.find("</plist>"), std::string::npos);
+  EXPECT_THAT(bytes, HasSubstr("</plist>"));
 }
 
 TEST_F(DelegatingRequestTest, ChunkAnsweredFalseStopsTheWrite) {

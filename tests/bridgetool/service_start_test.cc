@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "samples.h"
 #include "temp_root.h"
 
 namespace bridgetool {
@@ -13,7 +14,7 @@ namespace {
 
 TEST(ServiceStart, StartsTheServiceAndConnects) {
   testsupport::TempRoot root;
-  platform::ipc::Socket s = ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice");
+  platform::ipc::Socket s = ConnectOrStart(root.socket(), testsupport::BuildPath("bin/prefservice"));
   ASSERT_TRUE(s.valid());
   EXPECT_GT(root.ServicePid(), 0);
   // A second call finds it listening.
@@ -35,7 +36,7 @@ TEST(ServiceStart, StaleSocketFileIsReplaced) {
     ASSERT_TRUE(dead.valid());
   }  // closed: the file stays, nobody listens
   ASSERT_TRUE(std::filesystem::exists(root.socket()));
-  EXPECT_TRUE(ConnectOrStart(root.socket(), std::string(VN_BINARY_DIR) + "/bin/prefservice").valid());
+  EXPECT_TRUE(ConnectOrStart(root.socket(), testsupport::BuildPath("bin/prefservice")).valid());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 // "nobody", each in a forked child; a victim's request runs under an alarm,
 // so one that hangs fails the test instead of stopping it.
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +23,8 @@
 
 namespace prefservice {
 namespace {
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using protocol::Method;
 using testsupport::ReadText;
@@ -125,7 +128,7 @@ class AttackTest : public ::testing::Test {
     for (const auto& entry : std::filesystem::directory_iterator(root_.folder())) {
       if (!std::filesystem::is_regular_file(entry.symlink_status()))
         continue;  // the planted link itself leads there
-      EXPECT_EQ(ReadText(entry.path()).find("SECRET-42"), std::string::npos) << entry.path();
+      EXPECT_THAT(ReadText(entry.path()), Not(HasSubstr("SECRET-42"))) << entry.path();
     }
   }
 

@@ -12,6 +12,7 @@
 #include "colorpane/profile_hooks.h"
 #include "files.h"
 #include "platform/paths.h"
+#include "profile_lists.h"
 #include "profilestore/profile_store.h"
 #include "protocol/file_url.h"
 #include "temp_root.h"
@@ -22,25 +23,7 @@ using profilestore::HVProfileList;
 using testsupport::ReadText;
 using testsupport::RunBridge;
 
-// Three lists with every slot used, names partly non-ASCII: the largest file.
-std::unique_ptr<HVProfileList[]> FullLists(int variant) {
-  auto lists = std::make_unique<HVProfileList[]>(3);
-  for (int c = 0; c < 3; ++c) {
-    HVProfileList& l = lists[c];
-    profilestore::ClearProfileList(&l);
-    for (int i = 0; i < profilestore::kProfileMax; ++i) {
-      auto& item = l.litem[i];
-      item.iIndexOnDevice = i + 1;
-      item.iInMenu = 1 + (i + variant) % 6;
-      item.iProfileClass = c;
-      item.iLocation = i % 2 ? profilestore::kLocationDisk : profilestore::kLocationCard;
-      snprintf(item.FileName, sizeof item.FileName, "P%03d_%d_%d.icc", i, c, variant);
-      snprintf(item.ProfileName, sizeof item.ProfileName, "プロファイル%03d-%d", i, variant);
-    }
-    l.iNum = profilestore::kProfileMax;
-  }
-  return lists;
-}
+using testsupport::FullLists;
 
 bool IsPropertyList(const std::string& bytes) {
   plist_t root = nullptr;
@@ -57,7 +40,9 @@ class DelegatingStoreTest : public ::testing::Test {
     profile_ = root_.File(platform::paths::LoginName());
   }
   void TearDown() override { profilestore::SetFileVariant(nullptr); }
-  int Write(const HVProfileList* l) { return profilestore::HVPListWriteProfile_All(&l[0], &l[1], &l[2]); }
+  int Write(testsupport::ProfileLists& l) {
+    return profilestore::HVPListWriteProfile_All(&l[0], &l[1], &l[2]);
+  }
 
   testsupport::TempRoot root_{true};
   std::string profile_;
@@ -65,7 +50,7 @@ class DelegatingStoreTest : public ::testing::Test {
 
 TEST_F(DelegatingStoreTest, FullProfileFileReadsBackEqual) {
   auto lists = FullLists(0);
-  ASSERT_EQ(Write(lists.get()), 0);
+  ASSERT_EQ(Write(lists), 0);
   std::string bytes = ReadText(profile_);
   EXPECT_GT(bytes.size(), 2 * 90000u);  // it travelled in several chunks
   // Nothing beside the profile file: no staging file left, at any name.
@@ -96,12 +81,12 @@ TEST_F(DelegatingStoreTest, SwapsExistenceAndRemovalThroughTheService) {
   EXPECT_EQ(profilestore::HVPListIsAdminProfile(), 1);
   EXPECT_EQ(profilestore::HVPListExistProfile(), 0);
   auto a = FullLists(1), b = FullLists(2);
-  ASSERT_EQ(Write(a.get()), 0);
+  ASSERT_EQ(Write(a), 0);
   std::string bytes_a = ReadText(profile_);
   EXPECT_EQ(profilestore::HVPListExistProfile(), 1);
   profilestore::HVPListSwapProfile(profilestore::kSwapSave);
   EXPECT_EQ(ReadText(prev), bytes_a);
-  ASSERT_EQ(Write(b.get()), 0);
+  ASSERT_EQ(Write(b), 0);
   EXPECT_NE(ReadText(profile_), bytes_a);
   profilestore::HVPListSwapProfile(profilestore::kSwapRestore);
   EXPECT_EQ(ReadText(profile_), bytes_a);
@@ -166,10 +151,10 @@ TEST(LoadTest, EightClientsTwoHundredRequestsEach) {
 // never a part, and a write after a failed one succeeds.
 TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
   auto a = FullLists(3), b = FullLists(4);
-  ASSERT_EQ(Write(b.get()), 0);
+  ASSERT_EQ(Write(b), 0);
   const std::string bytes_b = ReadText(profile_);
   auto start = std::chrono::steady_clock::now();
-  ASSERT_EQ(Write(a.get()), 0);
+  ASSERT_EQ(Write(a), 0);
   auto one_write = std::chrono::steady_clock::now() - start;
   const std::string bytes_a = ReadText(profile_);
   ASSERT_NE(bytes_a, bytes_b);
@@ -194,7 +179,7 @@ TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
       // Dead once its socket stops answering; the next write must not meet it dying.
       for (int t = 0; t < 500 && root_.ServicePid() == pid; ++t) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     });
-    int rc = Write(even ? b.get() : a.get());
+    int rc = Write(even ? b : a);
     done = true;
     killer.join();
     ++writes;
@@ -205,7 +190,7 @@ TEST_F(DelegatingStoreTest, KilledServiceNeverLeavesAPartialFile) {
     }
     if (rc != 0) {
       ++failed;
-      ASSERT_EQ(Write(even ? b.get() : a.get()), 0) << "the write after a killed one failed";
+      ASSERT_EQ(Write(even ? b : a), 0) << "the write after a killed one failed";
       ++writes;
       now = ReadText(profile_);
       ASSERT_EQ(now, wanted);

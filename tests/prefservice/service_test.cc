@@ -1,4 +1,5 @@
 // The request methods in-process, on a temporary preference folder.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -18,6 +19,7 @@
 
 namespace prefservice {
 namespace {
+using ::testing::HasSubstr;
 
 using protocol::Method;
 using testsupport::ReadText;
@@ -105,7 +107,7 @@ TEST_F(ServiceTest, WalkUnderALongInstallationRoot) {
   std::filesystem::create_directories(folder);
   EXPECT_EQ(Call(Method::kMibWalk, "VN420P:ModelName:END" + login_ + ":USErName:ENDsnmpwalk:arg:"), "iRet=-1");
   std::string written = ReadText(folder + login_ + "-VN420P-profile.plist");
-  EXPECT_NE(written.find("</plist>"), std::string::npos);
+  EXPECT_THAT(written, HasSubstr("</plist>"));
   setenv("VN420P_ROOT", root_.root().c_str(), 1);
 }
 

@@ -1,6 +1,7 @@
 #include "profile_lists.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "profilestore/profile_store.h"
@@ -32,6 +33,24 @@ std::unique_ptr<HVProfileList> NewList() {
 
 ProfileLists::ProfileLists() : lists(std::make_unique<HVProfileList[]>(3)) {
   for (int c = 0; c < 3; ++c) profilestore::ClearProfileList(&lists[c]);
+}
+
+ProfileLists FullLists(int variant) {
+  ProfileLists lists;
+  for (int c = 0; c < 3; ++c) {
+    HVProfileList& l = lists[c];
+    for (int i = 0; i < profilestore::kProfileMax; ++i) {
+      HVProfileItem& item = l.litem[i];
+      item.iIndexOnDevice = i + 1;
+      item.iInMenu = 1 + (i + variant) % 6;
+      item.iProfileClass = c;
+      item.iLocation = i % 2 ? profilestore::kLocationDisk : profilestore::kLocationCard;
+      std::snprintf(item.FileName, sizeof item.FileName, "P%03d_%d_%d.icc", i, c, variant);
+      std::snprintf(item.ProfileName, sizeof item.ProfileName, "プロファイル%03d-%d", i, variant);
+    }
+    l.iNum = profilestore::kProfileMax;
+  }
+  return lists;
 }
 
 void SetText(char (&field)[profilestore::kProfileTextSize], const std::string& text) {

@@ -26,6 +26,11 @@ struct ProfileLists {
   std::unique_ptr<HVProfileList[]> lists;
 };
 
+// Every slot of the three lists used, names partly non-ASCII: the largest
+// file a user can have. Lists of two variants differ in every text and menu
+// state.
+ProfileLists FullLists(int variant);
+
 // The text into a field, cut to fit and zero padded.
 void SetText(char (&field)[profilestore::kProfileTextSize], const std::string& text);
 
