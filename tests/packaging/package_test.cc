@@ -4,6 +4,7 @@
 // build tree hidden, its PPD in a private scheduler's driver list, its manual
 // pages and lintian.
 #include <cups/cups.h>
+#include <gmock/gmock.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -13,14 +14,18 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <vector>
 
 #include "platform/process.h"
 #include "private_cupsd.h"
+#include "scratch_dir.h"
 
 namespace {
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 namespace fs = std::filesystem;
 
@@ -109,30 +114,27 @@ class PackageTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (geteuid() != 0) return;
-    char tmpl[] = "/tmp/vn-package-XXXXXX";
-    scratch_ = mkdtemp(tmpl);
-    chmod(scratch_.c_str(), 0755);  // the scheduler's helpers read the PPDs as lp
-    root_ = scratch_ + "/root";
+    // The scheduler's helpers read the PPDs as lp.
+    scratch_ = std::make_unique<testsupport::ScratchDir>("vn-package", 0755);
+    root_ = Scratch("root");
     platform::TaskResult r = Sh("cpack --config " + Quote(std::string(VN_BINARY_DIR) + "/CPackConfig.cmake") +
-                                " -B " + Quote(scratch_ + "/out"));
+                                " -B " + Quote(Scratch("out")));
     if (r.exitStatus != 0) {
       error_ = "cpack failed:\n" + r.output;
       return;
     }
-    for (const auto& e : fs::directory_iterator(scratch_ + "/out"))
+    for (const auto& e : fs::directory_iterator(Scratch("out")))
       if (e.path().extension() == ".deb") deb_ = e.path();
     if (deb_.empty()) {
       error_ = "cpack made no .deb:\n" + r.output;
       return;
     }
     r = Sh("dpkg-deb -x " + Quote(deb_) + " " + Quote(root_) + " && dpkg-deb -e " + Quote(deb_) + " " +
-           Quote(scratch_ + "/control") + " && DPKG_ROOT=" + Quote(root_) + " sh " +
-           Quote(scratch_ + "/control/postinst") + " configure");
+           Quote(Scratch("control")) + " && DPKG_ROOT=" + Quote(root_) + " sh " +
+           Quote(Scratch("control/postinst")) + " configure");
     if (r.exitStatus != 0) error_ = "unpacking or configuring failed:\n" + r.output;
   }
-  static void TearDownTestSuite() {
-    if (!scratch_.empty()) fs::remove_all(scratch_);
-  }
+  static void TearDownTestSuite() { scratch_.reset(); }
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "the maintainer script sets the folder's owner: run as root";
     ASSERT_TRUE(error_.empty()) << error_;
@@ -148,7 +150,11 @@ class PackageTest : public testing::Test {
     return "env VN420P_ROOT=" + Quote(root_) + " " + Quote(root_ + "/usr/bin/pdehost") + " " + args;
   }
 
-  static inline std::string scratch_, root_, deb_, error_;
+  // A path in the suite's scratch folder.
+  static std::string Scratch(const std::string& name) { return scratch_->File(name); }
+
+  static inline std::unique_ptr<testsupport::ScratchDir> scratch_;
+  static inline std::string root_, deb_, error_;
 };
 
 TEST_F(PackageTest, InstallsExactlyTheListedFiles) {
@@ -220,11 +226,11 @@ TEST_F(PackageTest, PostinstOpensThePreferenceFolderToPrinterAdministrators) {
   EXPECT_EQ(st.st_gid, lpadmin ? lpadmin->gr_gid : 0u);
 
   // Purging removes it with the users' files, and the folders above it.
-  std::string other = scratch_ + "/purged";
+  std::string other = Scratch("purged");
   fs::create_directories(other + "/" + kPrefs);
   std::ofstream(other + "/" + kPrefs + "/alice-VN420P-profile.plist") << "<plist/>";
   platform::TaskResult r =
-      Sh("DPKG_ROOT=" + Quote(other) + " sh " + Quote(scratch_ + "/control/postrm") + " purge");
+      Sh("DPKG_ROOT=" + Quote(other) + " sh " + Quote(Scratch("control/postrm")) + " purge");
   EXPECT_EQ(r.exitStatus, 0) << r.output;
   EXPECT_FALSE(fs::exists(other + "/Library")) << "purge left the preference folders";
 }
@@ -248,13 +254,13 @@ TEST_F(PackageTest, InstalledProgramsRunWithoutTheBuildTree) {
   // The colour panel on the default PPD, which is the installed one.
   platform::TaskResult r = isolated(Pdehost("show " + std::string(kPanel)));
   ASSERT_EQ(r.exitStatus, 0) << r.output;
-  EXPECT_NE(r.output.find("menu_QuickColor [popup]"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("Vivid (Vivid)"), std::string::npos) << "the PPD's choices:\n" << r.output;
+  EXPECT_THAT(r.output, HasSubstr("menu_QuickColor [popup]"));
+  EXPECT_THAT(r.output, HasSubstr("Vivid (Vivid)")) << "the PPD's choices:\n";
   // The installed string tables: the Japanese panel name differs from the key.
   r = isolated("LANGUAGE=ja LC_ALL=C.UTF-8 " + Pdehost("panels"));
   ASSERT_EQ(r.exitStatus, 0) << r.output;
-  EXPECT_EQ(r.output.find("Color Options\t"), std::string::npos) << r.output;
-  EXPECT_NE(r.output.find("\t" + std::string(kPanel)), std::string::npos) << r.output;
+  EXPECT_THAT(r.output, Not(HasSubstr("Color Options\t")));
+  EXPECT_THAT(r.output, HasSubstr("\t" + std::string(kPanel)));
 
   // The installed bridge tool starts the installed service, whose
   // administrator test passes for root and for printer administrators in the
@@ -272,7 +278,7 @@ TEST_F(PackageTest, InstalledProgramsRunWithoutTheBuildTree) {
   for (const Case& c : cases) {
     const passwd* pw = getpwnam(c.user.c_str());
     ASSERT_NE(pw, nullptr) << c.user;
-    std::string run = scratch_ + "/run-" + c.user + c.groups;
+    std::string run = Scratch("run-" + c.user + c.groups);
     fs::create_directories(run);
     ASSERT_EQ(chown(run.c_str(), pw->pw_uid, pw->pw_gid), 0);
     chmod(run.c_str(), 0700);
@@ -300,11 +306,11 @@ TEST_F(PackageTest, CupsListsThePpdAndPrintsThroughAQueueMadeFromIt) {
 
   r = Sh("lpadmin -p VN420Pq -E -v file:///dev/null -m " + name + " && cupsdisable VN420Pq");
   ASSERT_EQ(r.exitStatus, 0) << r.output;
-  std::string file = scratch_ + "/job.txt";
+  std::string file = Scratch("job.txt");
   std::ofstream(file) << "hello\n";
   r = Sh(Pdehost("--printer VN420Pq print " + Quote(file)));
   ASSERT_EQ(r.exitStatus, 0) << r.output;
-  EXPECT_NE(r.output.find("HVQuickColor="), std::string::npos) << r.output;
+  EXPECT_THAT(r.output, HasSubstr("HVQuickColor="));
   cups_job_t* jobs = nullptr;
   int n = cupsGetJobs(&jobs, "VN420Pq", 0, CUPS_WHICHJOBS_ALL);
   cupsFreeJobs(n, jobs);
