@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ratio_reporter.h"
 #include "securitypane/cipher/hv_ciph.h"
 
 namespace {
@@ -111,24 +112,6 @@ BENCHMARK(BM_OpenSSL_AES256CBCDecrypt)->Arg(16)->Arg(1024);
 BENCHMARK(BM_Ours_SHA256)->Arg(16)->Arg(1024);
 BENCHMARK(BM_OpenSSL_SHA256)->Arg(16)->Arg(1024);
 
-// Console output plus a record of each run's CPU time per iteration (CPU time,
-// not wall time: the machine is shared).
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> ns;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // With repetitions the median stands for the benchmark; a single run
-    // stands for itself.
-    for (const Run& r : runs) {
-      if (r.run_type == Run::RT_Iteration && !ns.count(r.run_name.str()))
-        ns[r.run_name.str()] = r.GetAdjustedCPUTime();
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-        ns[r.run_name.str()] = r.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -173,8 +156,8 @@ int main(int argc, char** argv) {
     for (const char* size : {"16", "1024"}) {
       const std::string ours = std::string("BM_Ours_") + what + "/" + size;
       const std::string theirs = std::string("BM_OpenSSL_") + what + "/" + size;
-      if (!reporter.ns.count(ours) || !reporter.ns.count(theirs)) continue;
-      std::printf("  %-17s %5s bytes: %.2fx\n", what, size, reporter.ns[theirs] / reporter.ns[ours]);
+      if (!reporter.cpu.count(ours) || !reporter.cpu.count(theirs)) continue;
+      std::printf("  %-17s %5s bytes: %.2fx\n", what, size, reporter.cpu[theirs] / reporter.cpu[ours]);
     }
   }
   return 0;

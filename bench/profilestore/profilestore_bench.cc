@@ -7,48 +7,31 @@
 // (the write still fsyncs the file and its folder).
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>
-#include <stdlib.h>
 #include <time.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
+#include "profile_lists.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
+#include "ratio_reporter.h"
+#include "temp_root.h"
 
 namespace {
 
 using profilestore::HVProfileList;
 
 struct Fixture {
-  std::string root;
   profilestore::ProfilePaths paths{};
-  std::unique_ptr<HVProfileList> lists[3];
-  std::unique_ptr<HVProfileList> renamed[3];  // same slots, every text different
-  std::string bytes;                          // the file as the store wrote it
+  testsupport::ProfileLists lists = testsupport::FullLists(0);
+  testsupport::ProfileLists renamed = testsupport::FullLists(1);  // same slots, every text different
+  std::string bytes;                                              // the file as the store wrote it
 };
 Fixture* g_fixture = nullptr;
-
-void Fill(HVProfileList* list, int list_class, const char* variant = "") {
-  std::memset(list, 0, sizeof *list);
-  for (int i = 0; i < profilestore::kProfileMax; ++i) {
-    auto& item = list->litem[i];
-    item.iIndexOnDevice = i + 1;
-    item.iInMenu = 1 + i % 6;
-    item.iProfileClass = list_class;
-    item.iLocation = 4 + i % 2;
-    std::snprintf(item.FileName, sizeof item.FileName, "PROFILE%s_%d_%03d.ICC", variant, list_class, i);
-    std::snprintf(item.ProfileName, sizeof item.ProfileName, "Colour profile%s %d-%03d", variant, list_class,
-                  i);
-  }
-  list->iNum = profilestore::kProfileMax;
-}
 
 // The anchor: libplist's own parse and serialise of the same bytes.
 void LibplistParseSerialise(const std::string& bytes) {
@@ -76,7 +59,7 @@ bool StoreReadWrite(HVProfileList* scratch, bool renamed) {
   Fixture& f = *g_fixture;
   auto& set = renamed ? f.renamed : f.lists;
   return profilestore::HVPListReadProfile_All(&scratch[0], &scratch[1], &scratch[2]) == 0 &&
-         profilestore::HVPListWriteProfile_All(set[0].get(), set[1].get(), set[2].get()) == 0;
+         profilestore::HVPListWriteProfile_All(&set[0], &set[1], &set[2]) == 0;
 }
 
 void BM_Store_ReadWrite(benchmark::State& state) {
@@ -106,7 +89,7 @@ void BM_Store_Write(benchmark::State& state) {
   for (auto _ : state) {
     renamed = !renamed;
     auto& set = renamed ? f.renamed : f.lists;
-    benchmark::DoNotOptimize(profilestore::HVPListWriteProfile_All(set[0].get(), set[1].get(), set[2].get()));
+    benchmark::DoNotOptimize(profilestore::HVPListWriteProfile_All(&set[0], &set[1], &set[2]));
   }
 }
 BENCHMARK(BM_Store_Write)->Unit(benchmark::kMillisecond);
@@ -156,58 +139,34 @@ void BM_Interleaved(benchmark::State& state) {
 }
 BENCHMARK(BM_Interleaved)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    // With repetitions, the medians stand for each benchmark.
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      ns[run.run_name.function_name] = run.GetAdjustedRealTime();
-      cpu_ns[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> ns, cpu_ns;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
+  // In memory where there is a tmpfs (see above).
+  const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "";
+  testsupport::TempRoot root(false, base);
   Fixture fixture;
-  std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-  std::string tmpl = base + "/profilestore-bench-XXXXXX";
-  if (mkdtemp(tmpl.data()) == nullptr) return 1;
-  fixture.root = tmpl;
-  setenv("VN420P_ROOT", fixture.root.c_str(), 1);
-  std::filesystem::create_directories(platform::paths::PreferenceFolder());
   profilestore::FormProfilePaths("bench", "VN420P", &fixture.paths);
   profilestore::SetProfilePathGlobals(&fixture.paths);
-  for (int c = 0; c < 3; ++c) {
-    fixture.lists[c] = std::make_unique<HVProfileList>();
-    Fill(fixture.lists[c].get(), c);
-    fixture.renamed[c] = std::make_unique<HVProfileList>();
-    Fill(fixture.renamed[c].get(), c, "-B");
-  }
-  if (profilestore::HVPListWriteProfile_All(fixture.lists[0].get(), fixture.lists[1].get(),
-                                            fixture.lists[2].get()) != 0 ||
+  if (profilestore::HVPListWriteProfile_All(&fixture.lists[0], &fixture.lists[1], &fixture.lists[2]) != 0 ||
       platform::ReadFile(fixture.paths.profile, &fixture.bytes) != platform::noErr) {
-    std::fprintf(stderr, "could not write the profile file under %s\n", fixture.root.c_str());
+    std::fprintf(stderr, "could not write the profile file under %s\n", root.root().c_str());
     return 1;
   }
   g_fixture = &fixture;
-  std::printf("profile file: %zu bytes under %s\n", fixture.bytes.size(), base.c_str());
+  std::printf("profile file: %zu bytes under %s\n", fixture.bytes.size(), root.base().c_str());
 
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
-  double anchor = reporter.ns["BM_Libplist_ParseSerialise"];
-  double ours = reporter.ns["BM_Store_ReadWrite"];
+  double anchor = reporter.real["BM_Libplist_ParseSerialise"];
+  double ours = reporter.real["BM_Store_ReadWrite"];
   if (anchor > 0 && ours > 0) {
     std::printf("\nseparate runs: store read + write / libplist parse + serialise: %.2fx real, %.2fx CPU\n",
                 ours / anchor,
-                reporter.cpu_ns["BM_Store_ReadWrite"] / reporter.cpu_ns["BM_Libplist_ParseSerialise"]);
+                reporter.cpu["BM_Store_ReadWrite"] / reporter.cpu["BM_Libplist_ParseSerialise"]);
   }
   const Interleaved& in = g_interleaved;
   if (in.anchor_cpu > 0 && in.anchor_wall > 0) {
@@ -216,7 +175,5 @@ int main(int argc, char** argv) {
         "(target <= 1.5x)\n",
         in.store_wall / in.anchor_wall, in.store_cpu / in.anchor_cpu);
   }
-  std::error_code ec;
-  std::filesystem::remove_all(fixture.root, ec);
   return 0;
 }

@@ -3,26 +3,19 @@
 // snmpwalk -v1 of the same table. Both run alternately in each iteration so
 // they see the same load; the ratio is taken from the summed wall times.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <stdlib.h>
-#include <sys/wait.h>
 #include <time.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "platform/paths.h"
 #include "profilestore/direct_variant.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/mib_walk.h"
 #include "profilewalk/spool.h"
+#include "temp_root.h"
 #include "tests/profilewalk/snmp_agent.h"
 #include "walk_bench_util.h"
-
-extern char** environ;
 
 namespace {
 
@@ -54,21 +47,11 @@ BENCHMARK(BM_WalkMergeWriteVsSnmpwalk)->Unit(benchmark::kMillisecond)->Iteration
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (access(walkbench::kSnmpwalk, X_OK) != 0) {
-    std::fprintf(stderr, "snmpwalk is not installed\n");
-    return 1;
-  }
-  profilewalk::testing::SnmpAgent agent("large", std::to_string(kRows));
-  if (!agent.skipReason().empty()) {
-    std::fprintf(stderr, "no agent: %s\n", agent.skipReason().c_str());
-    return 1;
-  }
-  g_agent = &agent;
+  std::unique_ptr<profilewalk::testing::SnmpAgent> agent = walkbench::StartAgent();
+  if (!agent) return 1;
+  g_agent = agent.get();
 
-  char tmpl[] = "/tmp/profilewalk-bench-XXXXXX";
-  if (mkdtemp(tmpl) == nullptr) return 1;
-  setenv("VN420P_ROOT", tmpl, 1);
-  std::filesystem::create_directories(platform::paths::PreferenceFolder());
+  testsupport::TempRoot root;
   profilestore::ProfilePaths paths;
   profilestore::FormProfilePaths("bench", "VN420P", &paths);
   profilestore::SetProfilePathGlobals(&paths);
@@ -88,7 +71,5 @@ int main(int argc, char** argv) {
         "1.25x)\n",
         kRows, kRows * 7, g_ours_ns / g_anchor_ns);
   }
-  std::error_code ec;
-  std::filesystem::remove_all(tmpl, ec);
   return 0;
 }

@@ -1,17 +1,18 @@
-// What both walk benchmarks share: the table, net-snmp's snmpwalk as the
-// anchor, and the interleaved timing of anchor and measured work.
+// What both walk benchmarks share: the table and its agent, net-snmp's
+// snmpwalk as the anchor, and the interleaved timing of anchor and measured
+// work.
 #pragma once
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <memory>
 #include <string>
-#include <vector>
 
-extern char** environ;
+#include "child_process.h"
+#include "tests/profilewalk/snmp_agent.h"
 
 namespace walkbench {
 
@@ -27,20 +28,22 @@ inline double WallNs() {
 
 // net-snmp's snmpwalk -v1 of the table at `address`, its output discarded.
 inline bool RunSnmpwalk(const std::string& address) {
-  std::vector<std::string> args = {kSnmpwalk, "-Os", "-c", "public", "-v", "1", address, kRoot};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = -1;
-  int rc = posix_spawn(&pid, kSnmpwalk, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return false;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return testsupport::RunCommand({kSnmpwalk, "-Os", "-c", "public", "-v", "1", address, kRoot}) == 0;
+}
+
+// The private snmpd serving a table of kRows rows; nullptr, said on standard
+// error, when snmpwalk or the agent is missing.
+inline std::unique_ptr<profilewalk::testing::SnmpAgent> StartAgent() {
+  if (access(kSnmpwalk, X_OK) != 0) {
+    std::fprintf(stderr, "snmpwalk is not installed\n");
+    return nullptr;
+  }
+  auto agent = std::make_unique<profilewalk::testing::SnmpAgent>("large", std::to_string(kRows));
+  if (!agent->skipReason().empty()) {
+    std::fprintf(stderr, "no agent: %s\n", agent->skipReason().c_str());
+    return nullptr;
+  }
+  return agent;
 }
 
 // Runs the anchor and then our work in each iteration, so both see the same

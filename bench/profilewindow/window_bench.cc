@@ -5,12 +5,9 @@
 // service under a private root; they alternate in each iteration so both see
 // the same load, and the ratio is taken from their summed times.
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -19,31 +16,18 @@
 #include "colorpane/pde_common.h"
 #include "colorpane/pde_plugin_interface.h"
 #include "colorpane/profile_discovery.h"
-#include "platform/ipc.h"
+#include "fake_host.h"
 #include "platform/paths.h"
-#include "platform/process.h"
+#include "profile_lists.h"
 #include "profilestore/profile_store.h"
-#include "protocol/request.h"
+#include "samples.h"
+#include "temp_root.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace ui = platform::ui;
 using profilestore::HVProfileList;
-
-class Host : public pde::HostCallback {
- public:
-  explicit Host(std::unique_ptr<platform::PrintSession> s) : session_(std::move(s)) {}
-  platform::PrintSettings* printSettings() override { return &settings_; }
-  platform::PrintSession* printSession() override { return session_.get(); }
-  platform::PageFormat* pageFormat() override { return &format_; }
-  ppd_file_t* ppdFile() override { return session_->ppd(); }
-
- private:
-  platform::PrintSettings settings_;
-  std::unique_ptr<platform::PrintSession> session_;
-  platform::PageFormat format_;
-};
 
 // The user: one click on the first row's check box, then OK.
 class User : public ui::ModalHost {
@@ -63,25 +47,6 @@ class User : public ui::ModalHost {
   bool failed = false;
 };
 
-std::unique_ptr<HVProfileList[]> FullLists(const char* variant) {
-  auto lists = std::make_unique<HVProfileList[]>(3);
-  for (int c = 0; c < 3; ++c) {
-    HVProfileList& l = lists[c];
-    std::memset(&l, 0, sizeof l);
-    for (int i = 0; i < profilestore::kProfileMax; ++i) {
-      auto& item = l.litem[i];
-      item.iIndexOnDevice = i + 1;
-      item.iInMenu = 1 + i % 6;
-      item.iProfileClass = c + 1;
-      item.iLocation = 4 + i % 2;
-      std::snprintf(item.FileName, sizeof item.FileName, "P%s%d_%03d.ICC", variant, c, i);
-      std::snprintf(item.ProfileName, sizeof item.ProfileName, "Profile%s %d-%03d", variant, c, i);
-    }
-    l.iNum = profilestore::kProfileMax;
-  }
-  return lists;
-}
-
 double WallNs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -89,11 +54,11 @@ double WallNs() {
 }
 
 struct Context {
-  std::unique_ptr<Host> host;
+  std::unique_ptr<testsupport::FakeHost> host;
   std::unique_ptr<colorpane::PDEPlugInInterface> panel;
   ui::Button* manage = nullptr;
   User user;
-  std::unique_ptr<HVProfileList[]> lists[2];
+  testsupport::ProfileLists lists[2];
 };
 Context* g = nullptr;
 
@@ -141,48 +106,31 @@ void BM_Interleaved(benchmark::State& state) {
 }
 BENCHMARK(BM_Interleaved)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
-void StopService() {
-  platform::ipc::Socket s = platform::ipc::Connect(platform::ipc::SocketPath(protocol::kServiceName));
-  pid_t pid = -1;
-  if (s.valid() && platform::ipc::PeerCredentials(s.fd(), nullptr, &pid) && pid > 0) kill(pid, SIGKILL);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string base = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-  std::string tmpl = base + "/vn-window-bench-XXXXXX";
-  if (mkdtemp(tmpl.data()) == nullptr) return 1;
-  setenv("VN420P_ROOT", (tmpl + "/root").c_str(), 1);
-  setenv("XDG_RUNTIME_DIR", (tmpl + "/run").c_str(), 1);
-  fs::create_directories(tmpl + "/run");
-  fs::create_directories(platform::paths::PreferenceFolder());
-  fs::path tool = platform::paths::BridgeToolPath();
-  fs::create_directories(tool.parent_path());
-  fs::copy_file(std::string(VN_BINARY_DIR) + "/bin/bridgetool", tool);
-  fs::copy_file(std::string(VN_BINARY_DIR) + "/bin/prefservice", tool.parent_path() / "prefservice");
-
+  // In memory where there is a tmpfs: the figure is the chain's work, not the disk's.
+  testsupport::TempRoot root(true, fs::is_directory("/dev/shm") ? "/dev/shm" : "");
   Context context;
   g = &context;
-  context.lists[0] = FullLists("");
-  context.lists[1] = FullLists("B");
+  context.lists[0] = testsupport::FullLists(0);
+  context.lists[1] = testsupport::FullLists(1);
   colorpane::InstallDelegatingVariant();
   if (!WriteAlone(0)) {  // also starts the service before the timed runs
-    std::fprintf(stderr, "the delegating write failed under %s\n", tmpl.c_str());
+    std::fprintf(stderr, "the delegating write failed under %s\n", root.base().c_str());
     return 1;
   }
 
-  platform::Bundle bundle(std::string(VN_PLUGIN_DIR) + "/colorpane.plugin", "colorpane");
+  platform::Bundle bundle(testsupport::PluginDir() + "/colorpane.plugin", "colorpane");
   colorpane::SetPluginBundle(&bundle);
   colorpane::SetWalkRequestSender(nullptr);  // no printer to walk here
-  std::string error;
-  auto session = platform::PrintSession::FromPPDFile(std::string(VN_SOURCE_DIR) + "/resources/ppd/VN420P.ppd",
-                                                     "lpd://127.0.0.1/queue", &error);
-  if (!session) {
-    std::fprintf(stderr, "%s\n", error.c_str());
+  context.host = std::make_unique<testsupport::FakeHost>(
+      testsupport::FakeHost::Options{.ppd = testsupport::SamplePpd(), .deviceUri = "lpd://127.0.0.1/queue"});
+  if (!context.host->ok()) {
+    std::fprintf(stderr, "%s\n", context.host->error().c_str());
     return 1;
   }
-  context.host = std::make_unique<Host>(std::move(session));
+  std::string error;
   context.panel = std::make_unique<colorpane::PDEPlugInInterface>(context.host.get());
   context.panel->panelView();
   context.panel->restoreValuesAndReturnError(&error);
@@ -206,8 +154,5 @@ int main(int argc, char** argv) {
   ui::SetModalHost(nullptr);
   context.panel.reset();
   colorpane::SetPluginBundle(nullptr);
-  StopService();
-  std::error_code ec;
-  fs::remove_all(tmpl, ec);
   return 0;
 }

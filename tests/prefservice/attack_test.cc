@@ -23,12 +23,9 @@
 
 namespace prefservice {
 namespace {
-using ::testing::HasSubstr;
-using ::testing::Not;
-
 using protocol::Method;
-using testsupport::ReadText;
-using testsupport::WriteText;
+using ::testing::HasSubstr, ::testing::Not;
+using testsupport::ReadText, testsupport::WriteText;
 
 // A private profile file of the victim, whose profile would survive a merge.
 std::string SecretProfileFile() {
@@ -44,19 +41,9 @@ constexpr const char* kPlist = "<?xml version=\"1.0\"?>\n<plist version=\"1.0\">
 enum class Plant { kSymlink, kFifo, kDirectory, kHardLink, kForeignFile };
 
 const char* PlantName(Plant p) {
-  switch (p) {
-    case Plant::kSymlink:
-      return "symlink";
-    case Plant::kFifo:
-      return "FIFO";
-    case Plant::kDirectory:
-      return "directory";
-    case Plant::kHardLink:
-      return "hard link";
-    case Plant::kForeignFile:
-      return "another user's file";
-  }
-  return "";
+  static constexpr const char* kNames[] = {"symlink", "FIFO", "directory", "hard link",
+                                           "another user's file"};
+  return kNames[static_cast<int>(p)];
 }
 
 constexpr const char* kVictim = "daemon";

@@ -7,39 +7,44 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <memory>
+#include <optional>
 
+#include "files.h"
 #include "platform/paths.h"
 #include "tests/profilewalk/pdehost_rig.h"
 #include "tests/profilewalk/snmp_agent.h"
 
 namespace profilewalk {
 namespace {
-using ::testing::HasSubstr;
-using ::testing::Not;
+using ::testing::Contains, ::testing::HasSubstr, ::testing::Not;
+using testing::PdehostRig, testing::SnmpAgent;
 
-using testing::PdehostRig;
-using testing::SnmpAgent;
+// The rig and the printer's agent on port 161.
+class PdehostEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
+    ASSERT_EQ(rig.emplace().error(), "");
+    agent = std::make_unique<SnmpAgent>("table", "", 161);
+    if (!agent->skipReason().empty()) GTEST_SKIP() << agent->skipReason();
+  }
 
-TEST(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
-  if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
-  PdehostRig rig;
-  ASSERT_EQ(rig.error(), "");
-  SnmpAgent agent("table", "", 161);
-  if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
+  std::optional<PdehostRig> rig;
+  std::unique_ptr<SnmpAgent> agent;
   const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
+};
 
+TEST_F(PdehostEndToEnd, DiscoveredProfilesAppearOnceShown) {
   // The first dialog walks the printer; its profiles arrive hidden.
-  PdehostRig::Run first = rig.Pdehost(uri, {"show", panel});
+  PdehostRig::Run first = rig->Pdehost(uri, {"show", panel});
   EXPECT_EQ(first.status, 0);
   EXPECT_THAT(first.out, Not(HasSubstr("SRGB01.ICC")));
-  ASSERT_TRUE(std::filesystem::exists(rig.ProfileFile()));
+  ASSERT_TRUE(std::filesystem::exists(rig->ProfileFile()));
 
-  ASSERT_TRUE(rig.ShowEveryProfile());
-  PdehostRig::Run second = rig.Pdehost(uri, {"show", panel});
+  ASSERT_TRUE(rig->ShowEveryProfile());
+  PdehostRig::Run second = rig->Pdehost(uri, {"show", panel});
   EXPECT_EQ(second.status, 0);
   EXPECT_THAT(second.out, HasSubstr("SRGB01.ICC(Office sRGB)Disk"));
   EXPECT_THAT(second.out, HasSubstr("PHOTO.ICM(Photo RGB)Card"));
@@ -61,41 +66,31 @@ std::vector<std::string> MenuItems(const std::string& show, const std::string& o
   return items;
 }
 
-bool Lists(const std::vector<std::string>& items, const std::string& text) {
-  return std::any_of(items.begin(), items.end(),
-                     [&](const std::string& i) { return i.find(text) != std::string::npos; });
-}
-
-TEST(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne) {
-  if (getuid() != 0) GTEST_SKIP() << "port 161 needs root";
-  PdehostRig rig;
-  ASSERT_EQ(rig.error(), "");
-  SnmpAgent agent("table", "", 161);
-  if (!agent.skipReason().empty()) GTEST_SKIP() << agent.skipReason();
-  const std::string uri = "lpd://127.0.0.1:515/queue", panel = "jp.halvern.pde.VN420P.hvco";
+TEST_F(PdehostEndToEnd, ManagementWindowShowsOneDiscoveredProfileAndAddsATypedOne) {
   // The first dialog walks the printer: its profiles arrive confirmed, hidden.
-  EXPECT_EQ(rig.Pdehost(uri, {"show", panel}).status, 0);
+  EXPECT_EQ(rig->Pdehost(uri, {"show", panel}).status, 0);
 
-  const std::string script = rig.root() + "/window.txt";
-  std::ofstream(script) << "set " << panel << " button_ManageProfile press\n"
-                        << "window\n"
-                        << "set " << panel << " _profileTableView inmenu:0\n"
-                        << "set " << panel << " _profileMenu 1 _addButton press _fileNameEdit TYPED.ICC "
-                        << "_profileNameEdit Typed _localOK press\n"
-                        << "set " << panel << " _windowOK press\n"
-                        << "show " << panel << "\n";
-  PdehostRig::Run run = rig.Pdehost(uri, {"--script", script});
+  const std::string script = rig->root() + "/window.txt";
+  testsupport::WriteText(script, "set " + panel + " button_ManageProfile press\n" + "window\n" + "set " +
+                                     panel + " _profileTableView inmenu:0\n" + "set " + panel +
+                                     " _profileMenu 1 _addButton press _fileNameEdit TYPED.ICC " +
+                                     "_profileNameEdit Typed _localOK press\n" + "set " + panel +
+                                     " _windowOK press\n" + "show " + panel + "\n");
+  PdehostRig::Run run = rig->Pdehost(uri, {"--script", script});
   EXPECT_EQ(run.status, 0) << run.out;
   // The window lists the printer's profiles with the confirmed icon.
   const std::string icon = platform::paths::FileExistsIcon();
   EXPECT_THAT(run.out, HasSubstr("0: inmenu=0 icon=\"" + icon + "\" filename=\"SRGB01.ICC\""));
 
   // This dialog and the next list both in the right menus.
-  for (const std::string& show : {run.out, rig.Pdehost(uri, {"show", panel}).out}) {
-    EXPECT_TRUE(Lists(MenuItems(show, "menu_iRGBSource"), "SRGB01.ICC(Office sRGB)Disk")) << show;
-    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "PHOTO.ICM")) << "not made shown";
-    EXPECT_TRUE(Lists(MenuItems(show, "menu_sSimulationProfile"), "TYPED.ICC(Typed)Disk")) << show;
-    EXPECT_FALSE(Lists(MenuItems(show, "menu_iRGBSource"), "TYPED.ICC"));
+  for (const std::string& show : {run.out, rig->Pdehost(uri, {"show", panel}).out}) {
+    EXPECT_THAT(MenuItems(show, "menu_iRGBSource"), Contains(HasSubstr("SRGB01.ICC(Office sRGB)Disk")))
+        << show;
+    EXPECT_THAT(MenuItems(show, "menu_iRGBSource"), Not(Contains(HasSubstr("PHOTO.ICM"))))
+        << "not made shown";
+    EXPECT_THAT(MenuItems(show, "menu_sSimulationProfile"), Contains(HasSubstr("TYPED.ICC(Typed)Disk")))
+        << show;
+    EXPECT_THAT(MenuItems(show, "menu_iRGBSource"), Not(Contains(HasSubstr("TYPED.ICC"))));
   }
 }
 

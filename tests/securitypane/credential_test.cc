@@ -17,11 +17,8 @@
 
 namespace securitypane {
 namespace {
-using ::testing::HasSubstr;
-using ::testing::Not;
-
-using securitypane_test::FromHex;
-using securitypane_test::ToHex;
+using securitypane_test::FromHex, securitypane_test::ToHex;
+using ::testing::HasSubstr, ::testing::Not;
 
 // ---- Byte codecs.
 

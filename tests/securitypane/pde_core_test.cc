@@ -21,12 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace plist = platform::plist;
-using platform::kPMLandscape;
-using platform::kPMPortrait;
-
-using testsupport::SamplePpd;
-using testsupport::ScopedEnv;
-using testsupport::ScratchDir;
+using platform::kPMLandscape, platform::kPMPortrait;
+using testsupport::SamplePpd, testsupport::ScopedEnv, testsupport::ScratchDir;
 
 class CountingHost : public LayersHost {
  public:

@@ -16,8 +16,7 @@ namespace {
 namespace ppd = platform::ppd;
 namespace plist = platform::plist;
 
-using testsupport::SamplePpd;
-using testsupport::TestPpd;
+using testsupport::SamplePpd, testsupport::TestPpd;
 
 std::unique_ptr<ppd::PpdFile> Open(const std::string& path) {
   std::string error;

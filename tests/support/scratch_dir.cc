@@ -14,9 +14,9 @@ namespace testsupport {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(std::string_view prefix, mode_t mode) {
+ScratchDir::ScratchDir(std::string_view prefix, mode_t mode, std::string_view parent) {
   std::error_code ec;
-  fs::path base = fs::temp_directory_path(ec);
+  fs::path base = parent.empty() ? fs::temp_directory_path(ec) : fs::path(parent);
   if (ec) base = "/tmp";
   std::string tmpl = (base / (std::string(prefix) + "-XXXXXX")).string();
   if (mkdtemp(tmpl.data()) == nullptr)

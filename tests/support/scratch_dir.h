@@ -14,8 +14,9 @@ namespace testsupport {
 
 class ScratchDir {
  public:
-  // "<temporary folder>/<prefix>-XXXXXX", with `mode` (mkdtemp gives 0700).
-  explicit ScratchDir(std::string_view prefix = "vn-test", mode_t mode = 0700);
+  // "<parent>/<prefix>-XXXXXX", with `mode` (mkdtemp gives 0700); the
+  // temporary folder when `parent` is empty.
+  explicit ScratchDir(std::string_view prefix = "vn-test", mode_t mode = 0700, std::string_view parent = "");
   ~ScratchDir();
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;

@@ -29,7 +29,7 @@ bool UserIds(const char* name, uid_t* uid, gid_t* gid) {
   return true;
 }
 
-TempRoot::TempRoot(bool install) : base_("vn-ipc", 0755) {
+TempRoot::TempRoot(bool install, std::string_view parent) : base_("vn-ipc", 0755, parent) {
   root_ = base_.MakeDir("root");
   runtime_ = base_.MakeDir("run");
   chmod(runtime_.c_str(), 0700);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "child_process.h"
@@ -21,14 +22,14 @@ namespace testsupport {
 // The uid and primary gid of user `name`; false when there is no such user.
 bool UserIds(const char* name, uid_t* uid, gid_t* gid);
 
-// Sets VN420P_ROOT and XDG_RUNTIME_DIR to fresh folders for the object's
-// lifetime (one root at a time; the old values come back after) and creates
-// the preference folder. When
-// `install` is set, copies the build's bridgetool and prefservice to the
+// Sets VN420P_ROOT and XDG_RUNTIME_DIR to fresh folders in `parent` (the
+// temporary folder when empty) for the object's lifetime (one root at a
+// time; the old values come back after) and creates the preference folder.
+// When `install` is set, copies the build's bridgetool and prefservice to the
 // launch path.
 class TempRoot {
  public:
-  explicit TempRoot(bool install = false);
+  explicit TempRoot(bool install = false, std::string_view parent = "");
   ~TempRoot();
   TempRoot(const TempRoot&) = delete;
   TempRoot& operator=(const TempRoot&) = delete;
