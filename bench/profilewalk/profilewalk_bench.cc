@@ -13,8 +13,8 @@
 #include "profilestore/profile_store.h"
 #include "profilewalk/mib_walk.h"
 #include "profilewalk/spool.h"
+#include "snmp_agent.h"
 #include "temp_root.h"
-#include "tests/profilewalk/snmp_agent.h"
 #include "walk_bench_util.h"
 
 namespace {

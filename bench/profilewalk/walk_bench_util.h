@@ -12,7 +12,7 @@
 #include <string>
 
 #include "child_process.h"
-#include "tests/profilewalk/snmp_agent.h"
+#include "snmp_agent.h"
 
 namespace walkbench {
 

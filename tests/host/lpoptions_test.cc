@@ -4,6 +4,7 @@
 #include "host/lpoptions.h"
 
 #include <cups/cups.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -14,6 +15,8 @@
 
 namespace host {
 namespace {
+
+using ::testing::HasSubstr;
 
 // Other queues (one absent from this computer), their instances, the
 // Default line, a comment, and the VN420P queue carrying a mode saved by an
@@ -96,7 +99,7 @@ TEST(LpoptionsTest, FileKeepsItsModeAndLibcupsReadsIt) {
   // A folder in place of the file: refused, named, nothing written.
   const std::string folder = dir.MakeDir("folder");
   EXPECT_FALSE(SaveQueueDefaults(folder, "VN420P", {{"HVQuickColor", "Vivid"}}, &error));
-  EXPECT_NE(error.find(folder), std::string::npos) << error;
+  EXPECT_THAT(error, HasSubstr(folder));
 }
 
 // Only PPD choices of options a panel supports; never the Security panel's

@@ -2,10 +2,13 @@
 // profile file that are not UTF-8, and both forms of `window` stay showable.
 #include "host/pdehost_output.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace host {
 namespace {
+
+using ::testing::HasSubstr;
 
 TEST(PdehostOutputTest, WindowsShowTextThatIsNotUtf8) {
   ControlState table;
@@ -20,8 +23,8 @@ TEST(PdehostOutputTest, WindowsShowTextThatIsNotUtf8) {
     testing::internal::CaptureStdout();
     PrintWindow("T\xfe", controls, json);
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("bad\uFFFD"), std::string::npos) << out;
-    EXPECT_NE(out.find("T\uFFFD"), std::string::npos) << out;
+    EXPECT_THAT(out, HasSubstr("bad\uFFFD"));
+    EXPECT_THAT(out, HasSubstr("T\uFFFD"));
     EXPECT_EQ(nlohmann::json::accept(out), json) << out;
   }
 }

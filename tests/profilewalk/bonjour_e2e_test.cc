@@ -19,8 +19,8 @@
 #include "net_sandbox.h"
 #include "platform/dnssd.h"
 #include "private_avahi.h"
+#include "snmp_agent.h"
 #include "tests/profilewalk/pdehost_rig.h"
-#include "tests/profilewalk/snmp_agent.h"
 
 namespace profilewalk {
 namespace {

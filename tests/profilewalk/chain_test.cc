@@ -18,8 +18,8 @@
 #include "profilestore/profile_store.h"
 #include "protocol/request.h"
 #include "samples.h"
+#include "snmp_agent.h"
 #include "temp_root.h"
-#include "tests/profilewalk/snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
 
 namespace profilewalk {

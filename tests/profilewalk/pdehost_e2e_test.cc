@@ -13,8 +13,8 @@
 
 #include "files.h"
 #include "platform/paths.h"
+#include "snmp_agent.h"
 #include "tests/profilewalk/pdehost_rig.h"
-#include "tests/profilewalk/snmp_agent.h"
 
 namespace profilewalk {
 namespace {

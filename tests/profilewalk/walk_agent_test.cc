@@ -18,7 +18,7 @@
 #include "profilewalk/snmp_state.h"
 #include "profilewalk/spool.h"
 #include "profilewalk/walk_state.h"
-#include "tests/profilewalk/snmp_agent.h"
+#include "snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
 #include "tests/support/loopback_listener.h"
 

@@ -1,4 +1,4 @@
-#include "tests/profilewalk/snmp_agent.h"
+#include "snmp_agent.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
