@@ -13,21 +13,23 @@
 
 #include "platform/file_util.h"
 #include "platform/ppd.h"
+#include "securitypane/settings_keys.h"
 
 namespace host {
 
 namespace {
 
-// The Security panel's modes, its settings keys and its option names.
-constexpr std::string_view kNeverDefaults[] = {"PrintModeVN420P",
-                                               "HVAuthenticationVN420P",
-                                               "HVSectionManagementVN420P",
+// The Security panel's modes and the option names of its fields; its own
+// settings keys all begin with securitypane::kOwnKeyPrefix.
+constexpr std::string_view kNeverDefaults[] = {securitypane::kPrintModeKey,
+                                               securitypane::kAuthenticationKey,
+                                               securitypane::kSectionManagementKey,
                                                "SecurePass",
                                                "UserName",
                                                "UserPass",
                                                "SectionName",
                                                "SectionPass"};
-constexpr std::string_view kSecurityKeyPrefix = "jp.halvern.printers.VN420P.";
+constexpr std::string_view kSecurityKeyPrefix = securitypane::kOwnKeyPrefix;
 constexpr size_t kMaxFileBytes = 16u << 20;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

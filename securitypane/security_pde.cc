@@ -21,13 +21,13 @@ namespace plist = platform::plist;
 
 namespace {
 
-constexpr const char* kPrintMode = "PrintModeVN420P";
-constexpr const char* kAuthentication = "HVAuthenticationVN420P";
-constexpr const char* kSectionManagement = "HVSectionManagementVN420P";
-constexpr const char* kUserType = "jp.halvern.printers.VN420P.userType";
-constexpr const char* kSecureKey = "jp.halvern.printers.VN420P.secureKey";
-constexpr const char* kUserName = "jp.halvern.printers.VN420P.userName";
-constexpr const char* kSectionName = "jp.halvern.printers.VN420P.sectionName";
+constexpr const char* kPrintMode = kPrintModeKey;
+constexpr const char* kAuthentication = kAuthenticationKey;
+constexpr const char* kSectionManagement = kSectionManagementKey;
+constexpr const char* kUserType = kUserTypeKey;
+constexpr const char* kSecureKey = kSecureKeyKey;
+constexpr const char* kUserName = kUserNameKey;
+constexpr const char* kSectionName = kSectionNameKey;
 constexpr int kNumericEditType = 5;
 
 class SecurityView : public ui::View {
@@ -360,6 +360,13 @@ void SecurityPDE::writePPDSettingsToPrintSettings() {
   unsaved_.clear();
   ForEachPaneRecord(&SecurityTable, [&](PaneControlRecord& r) {
     if (r.kind == kPaneStaticText || !r.settingsKey || !r.value) return;
+    if (r.kind == kPaneEditText && !fieldInUse(r)) {
+      // A switched-off feature's text stays in its field, back when the
+      // feature is switched on again, but the job does not carry it and
+      // nothing checks it.
+      HVPrintSettingsSetItem(s, kSettingsDomain, r.settingsKey, plist::Value(), false);
+      return;
+    }
     if (r.kind != kPaneEditText || r.value->empty()) {
       HVPrintSettingsSetItem(s, kSettingsDomain, r.settingsKey, *r.value, false);
       return;
@@ -377,7 +384,7 @@ void SecurityPDE::writePPDSettingsToPrintSettings() {
              (LoadEditTextPassword(s, r.settingsKey, kPasswordKeySelector, kPasswordSubSelector, &back) ==
                   platform::noErr &&
               back == *r.value);
-      std::fill(back.begin(), back.end(), '\0');
+      platform::WipeString(back);
     } else {
       status = SaveEditText(s, r.settingsKey, *r.value);
     }
@@ -388,6 +395,36 @@ void SecurityPDE::writePPDSettingsToPrintSettings() {
     }
   });
   HVPrintSettingsSetItem(s, kSettingsDomain, kLoginNameKey, platform::paths::FullUserName(), false);
+}
+
+bool SecurityPDE::switchedOn(const char* settingsKey) {
+  const PaneControlRecord* r = recordFor(settingsKey);
+  auto* box = r ? dynamic_cast<ui::Button*>(r->control) : nullptr;
+  if (!box) return false;
+  if (r->value == "True" || r->value == "False") return r->value == "True";
+  return box->state() == ui::Button::kOnState;  // a value the box does not show leaves it as it is
+}
+
+bool SecurityPDE::fieldInUse(const PaneControlRecord& field) {
+  const char* key = field.settingsKey;
+  if (!std::strcmp(key, kSecureKey)) {
+    const PaneControlRecord* mode = recordFor(kPrintMode);
+    auto* popup = mode ? dynamic_cast<ui::PopUpButton*>(mode->control) : nullptr;
+    if (!popup) return false;
+    int index = mode->value ? popup->indexOfItemWithRepresentedObject(*mode->value) : -1;
+    if (index < 0) index = popup->indexOfSelectedItem();
+    return index == 1;
+  }
+  if (!std::strcmp(key, kUserName) || !std::strcmp(key, kUserKeyKey)) {
+    const PaneControlRecord* type = recordFor(kUserType);
+    auto* matrix = type ? dynamic_cast<ui::Matrix*>(type->control) : nullptr;
+    if (!matrix || !switchedOn(kAuthentication)) return false;
+    if (type->value == "public" || type->value == "private") return type->value == "private";
+    return matrix->selectedRow() == 1;
+  }
+  if (!std::strcmp(key, kSectionName) || !std::strcmp(key, kSectionKeyKey))
+    return switchedOn(kSectionManagement);
+  return true;
 }
 
 void SecurityPDE::SecurityAction(ui::Object* sender) {

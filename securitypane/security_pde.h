@@ -18,12 +18,12 @@
 #include "securitypane/control_data.h"
 #include "securitypane/pane_table.h"
 #include "securitypane/pde_core.h"
+#include "securitypane/settings_keys.h"
 
 namespace securitypane {
 
 inline constexpr const char* kSecurityPanelKind = "jp.halvern.print.pde.VN420P.Security";
 inline constexpr const char* kSecurityBundleIdentifier = "jp.halvern.print.pde.VN420P.Security";
-inline constexpr const char* kLoginNameKey = "jp.halvern.printers.VN420P.loginName";
 
 class SecurityPDE : public pde::Panel, public platform::ui::Object {
  public:
@@ -74,6 +74,12 @@ class SecurityPDE : public pde::Panel, public platform::ui::Object {
   std::optional<std::string> localized(const char* key) const;
   PaneControlRecord* recordFor(const char* settings_key);
   platform::PrintSettings* settings() const;
+  // Whether the edit field's feature is on once the records' values are
+  // shown (the enabling rules then enable the field): only such a field's
+  // text is stored and checked.
+  bool fieldInUse(const PaneControlRecord& field);
+  // The check box of the settings key, as its record's value will show it.
+  bool switchedOn(const char* settingsKey);
 
   pde::HostCallback* pdePluginCallbackObject;
   std::string thePDEName;

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 
 #include "env.h"
@@ -227,6 +228,61 @@ TEST_F(SecurityPaneTest, PasswordThatWouldComeBackChangedIsNotStored) {
   Type("sectionPasswordEditText", "abcd");
   EXPECT_TRUE(pane->shouldPrint());
   EXPECT_NE(Ticket("jp.halvern.printers.VN420P.sectionKey"), "(none)");
+}
+
+// A text the stored form cannot hold, in a feature then switched off: the
+// job does not carry it and printing goes on. The field keeps the text, so
+// switching the feature on again brings it back, refused as before.
+TEST_F(SecurityPaneTest, SwitchedOffFeaturesNeitherStoreNorBlock) {
+  std::string tooLong;
+  for (int i = 0; i < 40; ++i) tooLong += "\U0001F600";  // 160 UTF-8 bytes
+  struct Case {
+    const char* field;
+    std::string text;
+    std::function<void(bool on)> feature;
+    std::vector<const char*> keys;  // none of them stored while off
+  } cases[] = {
+      {"sectionPasswordEditText",
+       "ab+cd",
+       [&](bool on) { Check("sectionManagementCheckBox", on); },
+       {"jp.halvern.printers.VN420P.sectionKey", "jp.halvern.printers.VN420P.sectionName"}},
+      {"userNameEditText",
+       tooLong,
+       [&](bool on) {
+         Check("userAuthenticationCheckBox", on);
+         Row(1);
+       },
+       {"jp.halvern.printers.VN420P.userName", "jp.halvern.printers.VN420P.userKey"}},
+      {"userNameEditText",
+       tooLong,
+       [&](bool on) { Row(on ? 1 : 0); },
+       {"jp.halvern.printers.VN420P.userName"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field + std::string(" ") + std::to_string(&c - cases));
+    host.settings = platform::PrintSettings();
+    Open();
+    Check("userAuthenticationCheckBox", true);
+    Row(1);
+    Check("sectionManagementCheckBox", true);
+    Type("userNameEditText", "bob");
+    Type("sectionNameEditText", "TEAM");
+    Type(c.field, c.text);
+    const std::string held = Get<ui::TextField>(c.field)->stringValue();
+    modal.alerts.clear();
+    EXPECT_FALSE(pane->shouldPrint());
+    c.feature(false);
+    modal.alerts.clear();
+    std::string error;
+    pane->saveValuesAndReturnError(&error);
+    EXPECT_TRUE(pane->shouldPrint());
+    EXPECT_THAT(modal.alerts, ElementsAre());
+    for (const char* key : c.keys) EXPECT_EQ(Ticket(key), "(none)") << key;
+    EXPECT_EQ(Get<ui::TextField>(c.field)->stringValue(), held);
+    c.feature(true);
+    EXPECT_FALSE(pane->shouldPrint());
+    ASSERT_EQ(modal.alerts.size(), 1u);
+  }
 }
 
 TEST_F(SecurityPaneTest, SummaryWithAuthenticationOffAndInJapanese) {
