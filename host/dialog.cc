@@ -3,7 +3,9 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
+#include <iostream>
 
 #include "platform/ppd.h"
 
@@ -127,7 +129,13 @@ pde::Panel* Dialog::findPanel(const std::string& nameOrKind) {
   return entry ? entry->panel.get() : nullptr;
 }
 
-bool Dialog::writeSettings(std::string* error) { return !settingsFile_ || settingsFile_->write(settings_, error); }
+bool Dialog::writeSettings(std::string* error) {
+  std::string notice;
+  if (settingsFile_ && !settingsFile_->write(settings_, error, &notice)) return false;
+  // No failure, but the person should know: a line on standard error.
+  if (!notice.empty()) std::cerr << program_invocation_short_name << ": " << notice << "\n";
+  return true;
+}
 
 bool Dialog::save(std::string* error) {
   for (auto& entry : panels_) {

@@ -21,6 +21,14 @@ Dialog::PanelEntry* PanelNamed(Dialog& dialog, const std::string& name) {
 
 SetCommand::Action::~Action() { platform::WipeString(value); }
 
+bool SetCommand::IsSecureOutlet(const std::string& panel, const std::string& outlet) {
+  Dialog::PanelEntry* e = d_.findEntry(panel);
+  if (!e) return false;
+  for (auto& [name, object] : e->panel->namedObjects())
+    if (name == outlet) return object && KindOf(*object) == ControlKind::kSecureField;
+  return false;
+}
+
 int SetCommand::run(const std::vector<std::string>& args) {
   constexpr const char* kUsage = "usage: set PANEL [--paste] [--stdin] OUTLET VALUE|(with --stdin) ...";
   if (args.size() < 2) return Fail(kUsage);
@@ -38,6 +46,13 @@ int SetCommand::run(const std::vector<std::string>& args) {
     }
     if (i >= args.size() || (!a.fromStdin && i + 1 >= args.size())) return Fail(kUsage);
     a.outlet = args[i++];
+    if (!a.fromStdin && IsSecureOutlet(a.panel, a.outlet))
+      return Fail(a.outlet +
+                  ": a password is never taken from an argument, where other users may read it;"
+                  " give --stdin " +
+                  a.outlet +
+                  " and the text on the next line of standard input"
+                  " (with --script -, the script's next line); nothing was saved");
     if (!a.fromStdin)
       a.value = args[i++];
     else if (!script_.nextInputLine(&a.value))

@@ -21,7 +21,8 @@ class SetCommand {
   SetCommand(Dialog& dialog, ScriptReader& script, AlertReport& alerts, WindowDriver& windows)
       : d_(dialog), script_(script), alerts_(alerts), windows_(windows) {}
 
-  // set PANEL [--paste] [--stdin] OUTLET VALUE ...: the exit status.
+  // set PANEL [--paste] [--stdin] OUTLET VALUE ...: the exit status. A
+  // secure field's text comes with --stdin only, never as a VALUE.
   int run(const std::vector<std::string>& args);
   // Performs the next queued action (inside a window): false when none is
   // queued, else *rc its exit status.
@@ -35,6 +36,9 @@ class SetCommand {
     ~Action();
   };
   int operate(const Action& a);
+  // Whether the panel's outlet is a secure (password) field: its text comes
+  // from standard input only.
+  bool IsSecureOutlet(const std::string& panel, const std::string& outlet);
 
   Dialog& d_;
   ScriptReader& script_;

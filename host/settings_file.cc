@@ -1,14 +1,17 @@
 #include "host/settings_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/file_util.h"
 #include "platform/plist.h"
+#include "securitypane/settings_keys.h"
 
 namespace host {
 namespace {
@@ -19,6 +22,12 @@ const char* KindOf(mode_t mode) {
   if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
   if (S_ISSOCK(mode)) return "a socket";
   return "not a plain file";
+}
+
+std::string ModeText(mode_t mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+  return text;
 }
 
 }  // namespace
@@ -74,16 +83,41 @@ std::optional<SettingsFile> SettingsFile::Open(const std::string& path, platform
   return file;
 }
 
-bool SettingsFile::write(const platform::PrintSettings& settings, std::string* error) const {
+bool SettingsFile::HoldsCredentials(const platform::PrintSettings& settings) {
+  for (const char* key : securitypane::kCredentialKeys) {
+    const platform::plist::Value* value = nullptr;
+    if (settings.getValue(key, &value) == platform::noErr && value && value->string() &&
+        !value->string()->empty())
+      return true;
+  }
+  return false;
+}
+
+bool SettingsFile::write(const platform::PrintSettings& settings, std::string* error, std::string* notice) {
+  mode_t mode = existed_ ? mode_ : 0600;
+  if ((mode & 077) != 0 && HoldsCredentials(settings)) {
+    // Only the owner (or root, who keeps the owner) may make it private.
+    if (uid_ != geteuid() && geteuid() != 0) {
+      *error = "cannot write " + path_ + ": it would hold credentials, and others may read it (mode " +
+               ModeText(mode) + ") but it is not yours to make private; nothing was written";
+      return false;
+    }
+    mode &= ~static_cast<mode_t>(077);
+  }
   std::string bytes = binary_ ? platform::plist::ToBinary(platform::plist::Value(settings.entries()))
                               : settings.dataRepresentation();
   platform::FileOwner owner{uid_, gid_};
   std::string why;
-  if (platform::ReplaceFile(target_, bytes, existed_ ? static_cast<int>(mode_) : 0600,
-                            existed_ ? &owner : nullptr, &why) == platform::noErr)
-    return true;
-  *error = "cannot write " + path_ + (target_ != path_ ? " (" + target_ + ")" : "") + ": " + why;
-  return false;
+  if (platform::ReplaceFile(target_, bytes, static_cast<int>(mode), existed_ ? &owner : nullptr, &why) !=
+      platform::noErr) {
+    *error = "cannot write " + path_ + (target_ != path_ ? " (" + target_ + ")" : "") + ": " + why;
+    return false;
+  }
+  if (existed_ && mode != mode_ && notice)
+    *notice = path_ + ": made private (mode " + ModeText(mode) + ", was " + ModeText(mode_) +
+              "), since it holds credentials";
+  mode_ = mode;
+  return true;
 }
 
 }  // namespace host

@@ -2,8 +2,11 @@
 // regular file is read (a FIFO, device or folder is refused without
 // blocking); a symbolic link is followed and its target is written, a link to
 // nothing is refused; a rewrite keeps the file's mode, owner and form (XML or
-// binary); a new file is created 0600, since the Security pane keeps
-// credentials in it. Every refusal and failure names the path and the reason.
+// binary); a new file is created 0600. A file that is to hold credentials
+// (the Security pane's passwords or names) is made private to its owner
+// first: one others could read is tightened (the caller is told), and one
+// that cannot be (it is not the user's) is refused, nothing written. Every
+// refusal and failure names the path and the reason.
 #pragma once
 
 #include <sys/types.h>
@@ -23,7 +26,11 @@ class SettingsFile {
                                           std::string* error);
 
   // Replaces the file (its target, for a link) with the settings, atomically.
-  bool write(const platform::PrintSettings& settings, std::string* error) const;
+  // *notice (when given) says when the file's mode was tightened.
+  bool write(const platform::PrintSettings& settings, std::string* error, std::string* notice = nullptr);
+
+  // Whether the settings hold a credential (a non-empty password or name).
+  static bool HoldsCredentials(const platform::PrintSettings& settings);
 
  private:
   std::string path_;    // as given

@@ -22,8 +22,13 @@ inline constexpr const char* kSectionKeyKey = "jp.halvern.printers.VN420P.sectio
 inline constexpr const char* kLoginNameKey = "jp.halvern.printers.VN420P.loginName";
 
 // What names or authenticates a person: the three passwords (encrypted in a
-// reversible form), the two names and the login user's full name.
-inline constexpr const char* kCredentialKeys[] = {kSecureKeyKey,   kUserNameKey,   kUserKeyKey,
+// reversible form) and the two names. A file holding one is private.
+inline constexpr const char* kCredentialKeys[] = {kSecureKeyKey, kUserNameKey, kUserKeyKey, kSectionNameKey,
+                                                  kSectionKeyKey};
+// What other users must not read in a job: the credentials and the login
+// user's full name, which would tell whose a job is where the scheduler
+// hides the owner.
+inline constexpr const char* kPrivateJobKeys[] = {kSecureKeyKey,   kUserNameKey,   kUserKeyKey,
                                                   kSectionNameKey, kSectionKeyKey, kLoginNameKey};
 
 }  // namespace securitypane

@@ -16,6 +16,7 @@
 #include "pdehost_runner.h"
 #include "samples.h"
 #include "scratch_dir.h"
+#include "temp_root.h"
 
 namespace host {
 namespace {
@@ -49,7 +50,7 @@ Outcome Pdehost(const ScratchDir& dir, std::vector<std::string> args, const std:
 // by title, by number; an answer naming no button fails the command.
 TEST(PdehostSecurity, AlertsAreShownAndAnswered) {
   const std::string refuse = "PPDOptionKeyValueDidChange PrintModeVN420P SecurePrint\nprint\n";
-  const std::string switchOff = "set " + kPanel + " waitModePopUp 1 securePasswordEditText abc\n";
+  const std::string switchOff = "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nabc\n";
   struct Case {
     std::vector<std::string> options;
     std::string script;
@@ -163,13 +164,14 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
            " --json\nsummary\nticket\nprint\n",
        0, "userPasswordEditText [securefield] text=\"************\""},
       // A disabled field: the failure names the field, not the text.
-      {"set " + kPanel + " securePasswordEditText " + secure + "\n", 2,
+      {"set " + kPanel + " --stdin securePasswordEditText\n" + secure + "\n", 2,
        "securePasswordEditText (text hidden)"},
       {"set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\n" + secure + "\nprint\n", 0,
        "jp.halvern.printers.VN420P.secureKey="},
       // From the command line: the modifiers stay where they are.
       {secure + "\n", 0, "", {"set", kPanel, "waitModePopUp", "1", "--stdin", "securePasswordEditText"}},
-      {"set " + kPanel + " waitModePopUp 1 securePasswordEditText '" + secure + "x'\nshow " + kPanel + "\n",
+      {"set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\n" + secure + "x\nshow " + kPanel +
+           "\n",
        0, "took 8 bytes of what was typed"},
   };
   for (const Case& c : cases) {
@@ -195,21 +197,90 @@ TEST(PdehostSecurity, NoPasswordInClearText) {
   }
 }
 
-// A settings file that already exists keeps its mode when credentials are
-// saved into it; the next dialog decrypts them into the fields.
-TEST(PdehostSecurity, CredentialsKeepTheFileModeAndComeBack) {
-  for (mode_t mode : {0600, 0640}) {
+// A settings file that is to hold credentials is private: one others may
+// read is tightened, saying so, and the next dialog decrypts them into the
+// fields; one without credentials keeps its mode.
+TEST(PdehostSecurity, CredentialsMakeTheFilePrivateAndComeBack) {
+  const std::string credential =
+      "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nPw0rd!\n";
+  struct Case {
+    mode_t before;
+    std::string script;
+    mode_t after;
+    bool told;  // a line says the file was made private
+  } cases[] = {
+      {0600, credential, 0600, false},
+      {0640, credential, 0600, true},
+      {0644, credential, 0600, true},
+      {0644, "set jp.halvern.pde.VN420P.hvco menu_QuickColor Vivid\n", 0644, false},
+  };
+  for (const Case& c : cases) {
     ScratchDir dir("vn-pdehost-security");
     dir.Write("ticket.plist", "<plist version=\"1.0\"><dict/></plist>");
-    ASSERT_EQ(chmod(dir.File("ticket.plist").c_str(), mode), 0);
-    Outcome r = Pdehost(dir, {"--script", "-"},
-                        "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nPw0rd!\n");
+    ASSERT_EQ(chmod(dir.File("ticket.plist").c_str(), c.before), 0);
+    Outcome r = Pdehost(dir, {"--script", "-"}, c.script);
     ASSERT_EQ(r.status, 0) << r.out;
     struct stat st {};
     ASSERT_EQ(stat(dir.File("ticket.plist").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, mode);
+    EXPECT_EQ(st.st_mode & 07777, c.after) << std::oct << c.before << "\n" << r.out;
+    EXPECT_EQ(r.out.find("made private (mode 0600, was 0") != std::string::npos, c.told) << r.out;
+    if (c.after != 0600) continue;
     Outcome next = Pdehost(dir, {"show", kPanel});
     EXPECT_THAT(next.out, HasSubstr("securePasswordEditText [securefield] text=\"******\""));
+  }
+}
+
+// A settings file others may read that is not the user's to make private
+// is refused when a credential is to go in: nothing is written to it.
+TEST(PdehostSecurity, AnotherUsersOpenSettingsFileTakesNoCredentials) {
+  if (getuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+  ScratchDir dir("vn-pdehost-security");
+  ASSERT_EQ(chmod(dir.File("").c_str(), 0777), 0);
+  const std::string before = "<plist version=\"1.0\"><dict/></plist>";
+  dir.Write("ticket.plist", before);
+  ASSERT_EQ(chmod(dir.File("ticket.plist").c_str(), 0666), 0);
+  Outcome r;
+  {
+    testsupport::ScopedUser asDaemon("daemon");
+    ASSERT_TRUE(asDaemon.ok());
+    r = Pdehost(dir, {"--script", "-"},
+                "set " + kPanel + " waitModePopUp 1 --stdin securePasswordEditText\nPw0rd!\n");
+  }
+  EXPECT_NE(r.status, 0) << r.out;
+  EXPECT_THAT(r.out, HasSubstr("not yours to make private; nothing was written"));
+  EXPECT_EQ(ReadText(dir.File("ticket.plist")), before);
+  struct stat st {};
+  ASSERT_EQ(stat(dir.File("ticket.plist").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0666u);
+}
+
+// A secure field's text never comes as an argument (where every user sees
+// it in the process list) nor as a script word: refused, naming --stdin,
+// and nothing saved.
+TEST(PdehostSecurity, SecureFieldsTakeNoArgument) {
+  const std::vector<std::string> on = {"waitModePopUp",   "1", "userAuthenticationCheckBox", "on",
+                                       "userRadioButton", "1", "sectionManagementCheckBox",  "on"};
+  for (const std::string outlet :
+       {"securePasswordEditText", "userPasswordEditText", "sectionPasswordEditText"}) {
+    for (bool fromScript : {false, true}) {
+      ScratchDir dir("vn-pdehost-security");
+      std::vector<std::string> words = {"set", kPanel};
+      words.insert(words.end(), on.begin(), on.end());
+      words.insert(words.end(), {outlet, "Hid3me"});
+      std::vector<std::string> args = words;
+      std::string script;
+      if (fromScript) {
+        args = {"--script", "-"};
+        for (const std::string& w : words) script += w + " ";
+        script += "\n";
+      }
+      Outcome r = Pdehost(dir, args, script);
+      EXPECT_EQ(r.status, 2) << outlet << r.out;
+      EXPECT_THAT(r.out, HasSubstr(outlet + ": a password is never taken from an argument"));
+      EXPECT_THAT(r.out, HasSubstr("--stdin " + outlet));
+      EXPECT_THAT(r.out, Not(HasSubstr("Hid3me")));
+      EXPECT_FALSE(fs::exists(dir.File("ticket.plist"))) << outlet << ": nothing saved";
+    }
   }
 }
 

@@ -36,11 +36,14 @@ class PrintJobTest : public ::testing::Test {
     testsupport::WriteText(file_, "hello\n");
   }
 
-  // pdehost with the arguments after the common ones; its exit status must be 0.
-  testsupport::PdehostRun Pdehost(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {"--printer", "VN420Pjob", "--settings", ticket()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    testsupport::PdehostRun r = testsupport::RunPdehost(argv);
+  // pdehost with the arguments after the common ones and `input` on its
+  // standard input; its exit status must be 0.
+  testsupport::PdehostRun Pdehost(const std::vector<std::string>& args, const std::string& input = "") {
+    testsupport::PdehostCall call;
+    call.args = {"--printer", "VN420Pjob", "--settings", ticket()};
+    call.args.insert(call.args.end(), args.begin(), args.end());
+    call.input = input;
+    testsupport::PdehostRun r = testsupport::RunPdehost(call);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
   }
@@ -74,8 +77,9 @@ TEST_F(PrintJobTest, TicketOptionsReachTheJob) {
 }
 
 TEST_F(PrintJobTest, SecurityEntriesReachTheJobEncrypted) {
-  Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "waitModePopUp", "1", "securePasswordEditText",
-           "s3cret"});
+  Pdehost({"set", "jp.halvern.print.pde.VN420P.Security", "waitModePopUp", "1", "--stdin",
+           "securePasswordEditText"},
+          "s3cret\n");
   testsupport::PdehostRun r = Pdehost({"print", file_});
   EXPECT_THAT(r.out, Not(HasSubstr("s3cret")));
 
