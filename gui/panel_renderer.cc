@@ -58,7 +58,10 @@ class FieldFilter : public QObject {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->matches(QKeySequence::Paste)) {
           a.type = UserAction::Type::kInsertText;
-          a.text = QApplication::clipboard()->text().remove(QLatin1Char('\n')).toStdString();
+          QString pasted = QApplication::clipboard()->text().remove(QLatin1Char('\n'));
+          a.text = pasted.toStdString();
+          // It may be a password: the copy made here is not left in freed memory.
+          pasted.fill(QChar(0));
         } else if (key->key() == Qt::Key_Backspace) {
           a.type = UserAction::Type::kDeleteBackward;
         } else if (key->key() == Qt::Key_Delete) {

@@ -18,6 +18,7 @@
 #include "gui/print_dialog.h"
 #include "gui/text.h"
 #include "host/frontend.h"
+#include "host/process_hardening.h"
 #include "vn420p_version.h"
 
 namespace {
@@ -67,6 +68,9 @@ class FirstPaintQuit : public QObject {
 };
 
 int Run(int argc, char** argv) {
+  // The Security panel holds passwords in clear while the dialog runs: no
+  // core file, no other process of the user reading its memory.
+  host::HardenProcess();
   fs::path exe = host::ExeDir();
   gui::PrintDialogOptions opt;
   opt.dialog.ppdPath =

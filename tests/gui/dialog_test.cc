@@ -137,6 +137,8 @@ void SecurePrintRefusals(PrintDialog& d) {
     Settle(d);
     QCOMPARE(mode->currentText(), QString("Secure Print"));
   }
+  // The window's field holds a mask, never the typed text.
+  QCOMPARE(password->text(), QString("***"));
 }
 
 // Holds the test panel's calls (VN_WIDGETPANE_GATE) until release(); its

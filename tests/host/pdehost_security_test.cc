@@ -2,6 +2,7 @@
 // answers, typed and pasted text, and passwords that never show in clear.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -313,34 +314,49 @@ TEST(PdehostSecurity, PaperChangesReachThePane) {
   EXPECT_EQ(Pdehost(dir, {"page-setup", "paper", "A4", "custom-size", "1x1"}).status, 2);
 }
 
-// While pdehost runs it is not dumpable: its /proc files belong to root,
-// not to the user it runs as (as root, it runs as nobody for the check).
+// While pdehost or pdedialog runs it is not dumpable: its /proc files
+// belong to root, not to the user it runs as (as root, it runs as nobody
+// for the check).
 TEST(PdehostSecurity, NoCoreDumpWhileCredentialsAreHeld) {
-  ScratchDir dir("vn-pdehost-security");
-  ASSERT_EQ(chmod(dir.File("").c_str(), 0777), 0);
-  const std::string exe = testsupport::PdehostPath();
-  std::string command = "echo $$ >" + dir.File("pid") + "; exec ";
-  if (getuid() == 0) command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
-  command += exe + " --plugins " + testsupport::PdehostPluginDir() + " --ppd " + testsupport::SamplePpd() +
-             " --script - >/dev/null 2>&1";
-  FILE* in = popen(command.c_str(), "w");
-  ASSERT_NE(in, nullptr);
-  uid_t owner = 1;
-  std::string cmdline;
-  // Once the shell (and setpriv) have become pdehost.
-  for (int i = 0; i < 200 && owner != 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::string pid = ReadText(dir.File("pid"));
-    if (pid.empty()) continue;
-    pid.pop_back();
-    cmdline = ReadText("/proc/" + pid + "/cmdline");
-    struct stat st {};
-    if (cmdline.rfind(exe + '\0', 0) == 0 && stat(("/proc/" + pid + "/status").c_str(), &st) == 0)
-      owner = st.st_uid;
+  const std::string common =
+      " --plugins " + testsupport::PdehostPluginDir() + " --ppd " + testsupport::SamplePpd();
+  struct Case {
+    std::string exe, args, env;
+    bool runsUntilClosed;  // else it ends with its script on standard input
+  } cases[] = {
+      {testsupport::PdehostPath(), common + " --script -", "", false},
+      {testsupport::BuildPath("bin/pdedialog"), common, "QT_QPA_PLATFORM=offscreen ", true},
+  };
+  for (const Case& c : cases) {
+    if (!fs::exists(c.exe)) continue;  // pdedialog is not built without Qt
+    ScratchDir dir("vn-pdehost-security");
+    ASSERT_EQ(chmod(dir.File("").c_str(), 0777), 0);
+    std::string command = "echo $$ >" + dir.File("pid") + "; " + c.env + "exec ";
+    if (getuid() == 0) command += "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    command += c.exe + c.args + " >/dev/null 2>&1";
+    FILE* in = popen(command.c_str(), "w");
+    ASSERT_NE(in, nullptr);
+    uid_t owner = 1;
+    std::string pid;
+    // Once the shell (and setpriv) have become the program.
+    for (int i = 0; i < 200 && owner != 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      pid = ReadText(dir.File("pid"));
+      if (pid.empty()) continue;
+      if (pid.back() == '\n') pid.pop_back();
+      const std::string cmdline = ReadText("/proc/" + pid + "/cmdline");
+      struct stat st {};
+      if (cmdline.rfind(c.exe + '\0', 0) == 0 && stat(("/proc/" + pid + "/status").c_str(), &st) == 0)
+        owner = st.st_uid;
+    }
+    if (c.runsUntilClosed && !pid.empty()) kill(std::stoi(pid), SIGTERM);
+    std::fputs("panels\n", in);
+    const int status = pclose(in);
+    if (!c.runsUntilClosed) {
+      EXPECT_EQ(status, 0);
+    }
+    EXPECT_EQ(owner, 0u) << c.exe;
   }
-  std::fputs("panels\n", in);
-  EXPECT_EQ(pclose(in), 0);
-  EXPECT_EQ(owner, 0u);
 }
 
 }  // namespace
