@@ -98,6 +98,8 @@ void ProfileControl::awakeFromNib() {
     if (auto* box = dynamic_cast<ui::Box*>(view)) box->setTitle(Localized(box->title().c_str()));
     if (auto* table = dynamic_cast<ui::TableView*>(view))
       for (auto& column : table->columns()) column.title = Localized(column.title.c_str());
+    if (!view->accessibilityLabel().empty())
+      view->setAccessibilityLabel(Localized(view->accessibilityLabel().c_str()));
     for (ui::View* child : view->subviews()) self(self, child);
   };
   localize(localize, _profileManagementWindow->contentView());

@@ -29,6 +29,7 @@ class HVTextField;
 class IconedCell : public platform::ui::Cell {
  public:
   const char* className() const override { return "IconedCell"; }
+  bool drawsImage() const override { return true; }
   // Where the image goes in a cell with this frame (flipped: y grows down).
   static platform::ui::Rect imageRect(const platform::ui::Rect& frame, bool flipped);
 

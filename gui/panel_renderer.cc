@@ -1,19 +1,22 @@
 #include "gui/panel_renderer.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStandardItemModel>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -21,6 +24,7 @@
 
 namespace gui {
 
+using host::ColumnState;
 using host::ControlKind;
 using host::ControlState;
 using host::UserAction;
@@ -28,6 +32,9 @@ using host::UserAction;
 namespace {
 
 constexpr const char* kIdProperty = "vnControlId";
+constexpr const char* kPlainProperty = "vnPlainText";  // a label's or button's text without its mnemonic
+// A widget starting this close to the right edge of a widened one moves with it.
+constexpr int kEdgeSlack = 4;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -40,6 +47,28 @@ QRect Geometry(const platform::ui::Rect& r) {
 bool IsInput(ControlKind k) {
   return k == ControlKind::kPopUp || k == ControlKind::kTextField || k == ControlKind::kSecureField ||
          k == ControlKind::kTable || k == ControlKind::kMatrix;
+}
+
+bool Truthy(const platform::plist::Value& v) {
+  if (const int64_t* i = v.integer()) return *i != 0;
+  if (const bool* b = v.boolean()) return *b;
+  return false;
+}
+
+// Sets a radio button's state as the model says, which may be none checked:
+// auto-exclusive buttons refuse that otherwise.
+void SetChecked(QAbstractButton* b, bool on) {
+  const bool exclusive = b->autoExclusive();
+  b->setAutoExclusive(false);
+  b->setChecked(on);
+  b->setAutoExclusive(exclusive);
+}
+
+// The image a table cell's value names; a plain mark when it is no image Qt
+// reads (the interface's icon files).
+QIcon ImageIcon(const QString& path, const QWidget* w) {
+  if (QImageReader(path).canRead()) return QIcon(path);
+  return w->style()->standardIcon(QStyle::SP_DialogApplyButton, nullptr, w);
 }
 
 // Typing goes to the plug-in's field editor, not into the line edit: the
@@ -67,16 +96,20 @@ class FieldFilter : public QObject {
         } else if (key->key() == Qt::Key_Delete) {
           a.type = UserAction::Type::kDeleteForward;
         } else if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+          // The field ends editing; the key goes on to the window's default
+          // button (Enter prints from any field, a password field too).
           a.type = UserAction::Type::kEndEditing;
+          send_(a);
+          return false;
         } else if (key->matches(QKeySequence::Cut) || key->matches(QKeySequence::Undo) ||
                    key->matches(QKeySequence::Redo)) {
           return true;  // the field editor has no undo; cutting would bypass the callbacks
         } else if (!key->text().isEmpty() && key->text().at(0).isPrint() &&
-                   !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))) {
+                   !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier))) {
           a.type = UserAction::Type::kInsertText;
           a.text = key->text().toStdString();
         } else {
-          return false;  // caret movement, selection, Tab: the line edit's own
+          return false;  // caret movement, selection, Tab, mnemonics: the line edit's own
         }
         send_(a);
         return true;
@@ -112,7 +145,58 @@ QColor ColorOf(const platform::ui::Color& c, const QPalette& palette) {
   return palette.color(QPalette::Active, QPalette::WindowText);  // control and label text
 }
 
+bool IsMnemonicLetter(QChar c) { return c.unicode() < 128 && c.isLetterOrNumber(); }
+
 }  // namespace
+
+QString WithMnemonic(const QString& text, QChar letter) {
+  QString escaped = text;
+  escaped.replace(u'&', QStringLiteral("&&"));
+  if (letter.isNull()) return escaped;
+  const QChar lower = letter.toLower();
+  // The letter where a word starts, else anywhere.
+  int at = -1;
+  for (int i = 0; i < text.size() && at < 0; ++i)
+    if (text[i].toLower() == lower && (i == 0 || !text[i - 1].isLetterOrNumber())) at = i;
+  for (int i = 0; i < text.size() && at < 0; ++i)
+    if (text[i].toLower() == lower) at = i;
+  if (at >= 0) {
+    QString marked = text.left(at);
+    marked.replace(u'&', QStringLiteral("&&"));
+    QString rest = text.mid(at);
+    rest.replace(u'&', QStringLiteral("&&"));
+    return marked + u'&' + rest;
+  }
+  // A text without the letter (Japanese): "(&L)" after it, before a colon.
+  const QString suffix = QStringLiteral("(&") + letter.toUpper() + u')';
+  int end = static_cast<int>(escaped.size());
+  while (end > 0 &&
+         (escaped[end - 1] == u':' || escaped[end - 1] == QChar(0xFF1A) || escaped[end - 1].isSpace()))
+    --end;
+  return escaped.left(end) + suffix + escaped.mid(end);
+}
+
+QChar ChooseMnemonic(const QString& text, const QString& used) {
+  auto free = [&](QChar c) { return IsMnemonicLetter(c) && !used.contains(c.toLower()); };
+  for (int i = 0; i < text.size(); ++i)
+    if ((i == 0 || !text[i - 1].isLetterOrNumber()) && free(text[i])) return text[i].toLower();
+  for (QChar c : text)
+    if (free(c)) return c.toLower();
+  for (char c = 'a'; c <= 'z'; ++c)
+    if (free(QChar(c))) return QChar(c);
+  return {};
+}
+
+QString WithoutMnemonic(QString text) {
+  static const QRegularExpression suffix(QStringLiteral("\\(&[A-Za-z0-9]\\)"));
+  text.remove(suffix);
+  QString out;
+  for (int i = 0; i < text.size(); ++i) {
+    if (text[i] == u'&' && i + 1 < text.size()) ++i;  // "&&" is one "&"; "&x" is "x"
+    out += text[i];
+  }
+  return out;
+}
 
 PanelRenderer::PanelRenderer(ActionSink sink, QWidget* parent) : QWidget(parent), sink_(std::move(sink)) {}
 
@@ -126,6 +210,8 @@ QWidget* PanelRenderer::widgetNamed(const QString& name) const {
   return nullptr;
 }
 
+QString PanelRenderer::plainText(QWidget* w) const { return w->property(kPlainProperty).toString(); }
+
 QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
   QWidget* w = nullptr;
   auto act = [this, id = s.id](UserAction::Type type, int index = -1) {
@@ -137,7 +223,10 @@ QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
   };
   switch (s.kind) {
     case ControlKind::kObject:  // no view: not in a view tree
-    case ControlKind::kView: w = new QWidget(parent); break;
+    case ControlKind::kView:
+    case ControlKind::kMatrix:
+      w = new QWidget(parent);
+      break;
     case ControlKind::kBox: w = new QGroupBox(parent); break;
     case ControlKind::kTabView: {
       auto* tabs = new QTabWidget(parent);
@@ -156,27 +245,21 @@ QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
     case ControlKind::kRadio:
     case ControlKind::kPushButton: {
       QAbstractButton* b;
-      if (s.kind == ControlKind::kCheckBox) b = new QCheckBox(parent);
-      else if (s.kind == ControlKind::kRadio) b = new QRadioButton(parent);
-      else b = new QPushButton(parent);
-      b->setAutoExclusive(false);
+      if (s.kind == ControlKind::kCheckBox) {
+        b = new QCheckBox(parent);
+      } else if (s.kind == ControlKind::kRadio) {
+        b = new QRadioButton(parent);  // auto-exclusive: it acts and reads as a radio button
+      } else {
+        auto* push = new QPushButton(parent);
+        push->setAutoDefault(buttonsTakeEnter_);
+        b = push;
+      }
       QObject::connect(b, &QAbstractButton::clicked, this, [act] { act(UserAction::Type::kClick); });
       w = b;
       break;
     }
-    case ControlKind::kMatrix: {
-      w = new QWidget(parent);
-      auto* layout = new QVBoxLayout(w);
-      layout->setContentsMargins(0, 0, 0, 0);
-      auto* group = new QButtonGroup(w);
-      group->setExclusive(false);
-      QObject::connect(group, &QButtonGroup::idClicked, this,
-                       [act](int row) { act(UserAction::Type::kSelectRow, row); });
-      break;
-    }
     case ControlKind::kLabel: {
       auto* label = new QLabel(parent);
-      label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
       w = label;
       break;
@@ -211,12 +294,22 @@ QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
         act(UserAction::Type::kSelectRow, rows.isEmpty() ? -1 : rows.first().row());
       });
       QObject::connect(table, &QTableWidget::itemChanged, this, [this, id = s.id](QTableWidgetItem* item) {
+        if (updating_) return;
+        const ControlState& last = entries_.at(id).last;
+        const auto row = static_cast<size_t>(item->row()), column = static_cast<size_t>(item->column());
+        if (row >= last.cells.size() || column >= last.columns.size()) return;
         UserAction a;
         a.id = id;
-        a.type = UserAction::Type::kEditCell;
         a.index = item->row();
         a.column = item->column();
-        a.text = item->text().toStdString();
+        if (last.columns[column].cell == ColumnState::Cell::kCheckBox) {
+          // A click on a check box cell turns it over in the model.
+          if ((item->checkState() == Qt::Checked) == Truthy(last.cells[row][column])) return;
+          a.type = UserAction::Type::kClickCell;
+        } else {
+          a.type = UserAction::Type::kEditCell;
+          a.text = item->text().toStdString();
+        }
         emitAction(a);
       });
       w = table;
@@ -228,11 +321,60 @@ QWidget* PanelRenderer::create(const ControlState& s, QWidget* parent) {
   return w;
 }
 
+void PanelRenderer::applyTable(const ControlState& s, Entry& e) {
+  auto* table = static_cast<QTableWidget*>(e.widget);
+  const ControlState& old = e.last;
+  if (e.fresh || s.columns != old.columns) {
+    table->setColumnCount(static_cast<int>(s.columns.size()));
+    QStringList headers;
+    for (const auto& c : s.columns) headers << Q(c.title);
+    table->setHorizontalHeaderLabels(headers);
+  }
+  if (e.fresh || s.cells != old.cells || s.columns != old.columns) {
+    table->setRowCount(static_cast<int>(s.cells.size()));
+    for (size_t r = 0; r < s.cells.size(); ++r)
+      for (size_t c = 0; c < s.cells[r].size() && c < s.columns.size(); ++c) {
+        const ColumnState& column = s.columns[c];
+        const platform::plist::Value& value = s.cells[r][c];
+        auto* item = new QTableWidgetItem;
+        Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        switch (column.cell) {
+          case ColumnState::Cell::kCheckBox:
+            item->setCheckState(Truthy(value) ? Qt::Checked : Qt::Unchecked);
+            item->setData(Qt::AccessibleTextRole, Q(column.title));
+            if (column.editable) flags |= Qt::ItemIsUserCheckable;
+            break;
+          case ColumnState::Cell::kImage:
+            if (const std::string* path = value.string(); path && !path->empty()) {
+              item->setIcon(ImageIcon(Q(*path), table));
+              item->setData(Qt::AccessibleTextRole, Q(column.title));
+              item->setToolTip(Q(column.title));
+            }
+            break;
+          case ColumnState::Cell::kText:
+            item->setText(Q(host::CellText(value)));
+            if (column.editable) flags |= Qt::ItemIsEditable;
+            break;
+        }
+        item->setFlags(flags);
+        table->setItem(static_cast<int>(r), static_cast<int>(c), item);
+      }
+  }
+  if (s.selected >= 0 && s.selected < table->rowCount())
+    table->selectRow(s.selected);
+  else
+    table->clearSelection();
+}
+
 void PanelRenderer::apply(const ControlState& s, Entry& e) {
   QWidget* w = e.widget;
   const ControlState& old = e.last;
   bool fresh = e.fresh;
   w->setEnabled(s.enabled);
+  auto mnemonic = [this](QWidget* x) {
+    auto it = mnemonic_.find(x);
+    return it == mnemonic_.end() ? QChar() : it->second;
+  };
   switch (s.kind) {
     case ControlKind::kBox: static_cast<QGroupBox*>(w)->setTitle(Q(s.text)); break;
     case ControlKind::kPopUp: {
@@ -247,42 +389,62 @@ void PanelRenderer::apply(const ControlState& s, Entry& e) {
       combo->setCurrentIndex(s.selected);
       break;
     }
-    case ControlKind::kCheckBox: {
-      auto* box = static_cast<QCheckBox*>(w);
-      box->setText(Q(s.text));
-      box->setTristate(s.allowsMixed || s.state == -1);
-      box->setCheckState(s.state == 1 ? Qt::Checked : s.state == -1 ? Qt::PartiallyChecked : Qt::Unchecked);
-      break;
-    }
+    case ControlKind::kCheckBox:
     case ControlKind::kRadio:
     case ControlKind::kPushButton: {
       auto* b = static_cast<QAbstractButton*>(w);
-      b->setText(Q(s.text));
-      if (s.kind == ControlKind::kRadio) b->setChecked(s.state == 1);
+      b->setProperty(kPlainProperty, Q(s.text));
+      b->setText(WithMnemonic(Q(s.text), mnemonic(b)));
+      if (auto* box = qobject_cast<QCheckBox*>(b)) {
+        box->setTristate(s.allowsMixed || s.state == -1);
+        box->setCheckState(s.state == 1 ? Qt::Checked : s.state == -1 ? Qt::PartiallyChecked : Qt::Unchecked);
+      } else if (s.kind == ControlKind::kRadio) {
+        SetChecked(b, s.state == 1);
+      }
       break;
     }
     case ControlKind::kMatrix: {
-      auto* group = w->findChild<QButtonGroup*>();
+      // Radio cells in a column; auto-exclusive among themselves, so the
+      // arrow keys move the choice and assistive technology reads radios.
+      QList<QRadioButton*> cells = w->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
       if (fresh || s.items != old.items) {
-        for (QAbstractButton* b : group->buttons()) delete b;
+        qDeleteAll(cells);
+        cells.clear();
+        delete w->layout();
+        auto* layout = new QVBoxLayout(w);
+        layout->setContentsMargins(0, 0, 0, 0);
         for (size_t i = 0; i < s.items.size(); ++i) {
-          auto* b = new QRadioButton(Q(s.items[i].title), w);
-          b->setAutoExclusive(false);
+          auto* b = new QRadioButton(w);
           b->setObjectName(Q(s.name) + "_" + QString::number(i));
-          w->layout()->addWidget(b);
-          group->addButton(b, static_cast<int>(i));
+          layout->addWidget(b);
+          QObject::connect(b, &QAbstractButton::clicked, this, [this, id = s.id, row = static_cast<int>(i)] {
+            UserAction a;
+            a.id = id;
+            a.type = UserAction::Type::kSelectRow;
+            a.index = row;
+            emitAction(a);
+          });
+          cells.push_back(b);
         }
+        structureChanged_ = true;
       }
-      for (size_t i = 0; i < s.items.size(); ++i) {
-        QAbstractButton* b = group->button(static_cast<int>(i));
-        b->setEnabled(s.items[i].enabled);
-        b->setChecked(static_cast<int>(i) == s.selected);
+      for (qsizetype i = 0; i < cells.size() && i < static_cast<qsizetype>(s.items.size()); ++i) {
+        QRadioButton* b = cells[i];
+        const QString title = Q(s.items[static_cast<size_t>(i)].title);
+        b->setProperty(kPlainProperty, title);
+        b->setText(WithMnemonic(title, mnemonic(b)));
+        b->setEnabled(s.items[static_cast<size_t>(i)].enabled);
+        SetChecked(b, i == s.selected);
       }
       break;
     }
     case ControlKind::kLabel: {
       auto* label = static_cast<QLabel*>(w);
-      label->setText(Q(s.text));
+      // A label one line high grows instead of wrapping (a Japanese label
+      // would break inside a word); a taller one wraps in its frame.
+      label->setWordWrap(s.frame.height >= 2 * label->fontMetrics().height());
+      label->setProperty(kPlainProperty, Q(s.text));
+      label->setText(label->buddy() ? WithMnemonic(Q(s.text), mnemonic(label)) : Q(s.text));
       QPalette p = label->palette();
       p.setColor(QPalette::WindowText, ColorOf(s.color, QApplication::palette()));
       label->setPalette(p);
@@ -302,29 +464,9 @@ void PanelRenderer::apply(const ControlState& s, Entry& e) {
       edit->setPalette(p);
       break;
     }
-    case ControlKind::kTable: {
-      auto* table = static_cast<QTableWidget*>(w);
-      if (fresh || s.columns != old.columns) {
-        table->setColumnCount(static_cast<int>(s.columns.size()));
-        QStringList headers;
-        for (const auto& c : s.columns) headers << Q(c.title);
-        table->setHorizontalHeaderLabels(headers);
-      }
-      if (fresh || s.cells != old.cells || s.columns != old.columns) {
-        table->setRowCount(static_cast<int>(s.cells.size()));
-        for (size_t r = 0; r < s.cells.size(); ++r)
-          for (size_t c = 0; c < s.cells[r].size() && c < s.columns.size(); ++c) {
-            auto* item = new QTableWidgetItem(Q(host::CellText(s.cells[r][c])));
-            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (s.columns[c].editable) flags |= Qt::ItemIsEditable;
-            item->setFlags(flags);
-            table->setItem(static_cast<int>(r), static_cast<int>(c), item);
-          }
-      }
-      if (s.selected >= 0 && s.selected < table->rowCount()) table->selectRow(s.selected);
-      else table->clearSelection();
+    case ControlKind::kTable:
+      applyTable(s, e);
       break;
-    }
     case ControlKind::kTabView:
       static_cast<QTabWidget*>(w)->setCurrentIndex(s.selected);
       break;
@@ -359,6 +501,7 @@ QWidget* PanelRenderer::sync(const ControlState& s, QWidget* parent, std::unorde
       // Another object now has the identity: its widget, and those inside it, go.
       QWidget* old = it->second.widget;
       std::erase_if(entries_, [old](const auto& e) { return old == e.second.widget || old->isAncestorOf(e.second.widget); });
+      std::erase_if(mnemonic_, [old](const auto& m) { return old == m.first || old->isAncestorOf(m.first); });
       old->hide();
       old->deleteLater();
     }
@@ -384,7 +527,7 @@ QWidget* PanelRenderer::sync(const ControlState& s, QWidget* parent, std::unorde
   return w;
 }
 
-void PanelRenderer::render(const ControlState& root) {
+bool PanelRenderer::render(const ControlState& root) {
   updating_ = true;
   structureChanged_ = false;
   std::unordered_set<std::uintptr_t> seen;
@@ -392,7 +535,6 @@ void PanelRenderer::render(const ControlState& root) {
   if (top) {
     top->setGeometry(0, 0, static_cast<int>(root.frame.width), static_cast<int>(root.frame.height));
     top->setVisible(!root.hidden);
-    setFixedSize(top->size());
   }
   rootWidget_ = top;
   // Views that left the tree (a pane swapped out) stay, hidden, for when they come back.
@@ -402,13 +544,108 @@ void PanelRenderer::render(const ControlState& root) {
       structureChanged_ = true;
     }
   if (structureChanged_ && top) arrange(top);
+  assignMnemonics();
+  if (top) {
+    top->resize(top->width() + grow(top), top->height());
+    setFixedSize(top->size());
+  }
   updating_ = false;
+  return structureChanged_;
 }
 
-// Accessible names from the labels beside the inputs, and a tab order that
-// reads the layout: by row, then left to right, depth first.
+int PanelRenderer::neededWidth(QWidget* w) {
+  if (auto* label = qobject_cast<QLabel*>(w))
+    return label->wordWrap() ? w->width() : label->sizeHint().width();
+  if (qobject_cast<QAbstractButton*>(w)) return w->sizeHint().width();
+  if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    // Wide enough for the chosen item (the list shows every item whole).
+    QStyleOptionComboBox opt;
+    opt.initFrom(combo);
+    const QSize text(combo->fontMetrics().horizontalAdvance(combo->currentText()),
+                     combo->fontMetrics().height());
+    return std::max(w->width(),
+                    combo->style()->sizeFromContents(QStyle::CT_ComboBox, &opt, text, combo).width());
+  }
+  if (entries_.count(IdOf(w)) && entries_.at(IdOf(w)).last.kind == ControlKind::kMatrix)
+    return w->layout() ? std::max(w->width(), w->layout()->sizeHint().width()) : w->width();
+  if (qobject_cast<QLineEdit*>(w) || qobject_cast<QTableWidget*>(w)) return w->width();
+  return w->width() + grow(w);  // views, boxes and tab views grow with what they hold
+}
+
+int PanelRenderer::grow(QWidget* w) {
+  if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
+    int most = 0;
+    for (int i = 0; i < tabs->count(); ++i) most = std::max(most, grow(tabs->widget(i)));
+    return most;
+  }
+  std::vector<QWidget*> kids;
+  for (QObject* o : w->children())
+    if (auto* k = qobject_cast<QWidget*>(o); k && !k->isWindow() && entries_.count(IdOf(k)))
+      kids.push_back(k);
+  if (kids.empty()) return 0;
+  auto right = [](const QWidget* k) { return k->x() + k->width(); };
+  int before = 0;
+  for (QWidget* k : kids) before = std::max(before, right(k));
+  std::unordered_map<QWidget*, int> need;
+  for (QWidget* k : kids) need[k] = neededWidth(k);
+  std::stable_sort(kids.begin(), kids.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+  for (QWidget* k : kids) {
+    const int more = need[k] - k->width();
+    if (more <= 0) continue;
+    // What starts at or beyond its right edge moves along; what spans the
+    // edge (a title over the rows) widens with it, so columns stay aligned.
+    const int edge = right(k);
+    for (QWidget* s : kids) {
+      if (s == k) continue;
+      if (s->x() >= edge - kEdgeSlack)
+        s->move(s->x() + more, s->y());
+      else if (right(s) > edge - kEdgeSlack)
+        s->resize(s->width() + more, s->height());
+    }
+    k->resize(need[k], k->height());
+  }
+  int after = 0;
+  for (QWidget* k : kids) after = std::max(after, right(k));
+  return std::max(0, after - before);
+}
+
+void PanelRenderer::assignMnemonics() {
+  // Visible labels and buttons keep their letter while it stays theirs alone;
+  // the others get a free one. Hidden ones keep theirs for when they show.
+  QString used = reserved_;
+  std::vector<QWidget*> visible;
+  for (QWidget* w : reading_) {
+    auto* label = qobject_cast<QLabel*>(w);
+    if ((label && !label->buddy()) || !w->isVisibleTo(this)) continue;
+    visible.push_back(w);
+    auto it = mnemonic_.find(w);
+    if (it == mnemonic_.end()) continue;
+    const QString plain = plainText(w);
+    const bool fits = plain.contains(it->second, Qt::CaseInsensitive) ||
+                      std::none_of(plain.begin(), plain.end(), IsMnemonicLetter);
+    if (fits && !used.contains(it->second))
+      used += it->second;
+    else
+      mnemonic_.erase(it);
+  }
+  for (QWidget* w : visible) {
+    if (!mnemonic_.count(w))
+      if (QChar c = ChooseMnemonic(plainText(w), used); !c.isNull()) {
+        mnemonic_[w] = c;
+        used += c;
+      }
+    auto it = mnemonic_.find(w);
+    const QString text = WithMnemonic(plainText(w), it == mnemonic_.end() ? QChar() : it->second);
+    if (auto* b = qobject_cast<QAbstractButton*>(w); b && b->text() != text) b->setText(text);
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->text() != text) l->setText(text);
+  }
+}
+
+// Accessible names from the labels beside the inputs, and a reading order:
+// by row, then left to right, depth first. The tab order follows it.
 void PanelRenderer::arrange(QWidget* root) {
-  std::vector<QWidget*> order;
+  order_.clear();
+  reading_.clear();
   std::function<void(QWidget*)> walk = [&](QWidget* parent) {
     std::vector<QWidget*> kids;
     for (QObject* o : parent->children())
@@ -439,23 +676,30 @@ void PanelRenderer::arrange(QWidget* root) {
           }
         }
         if (best) {
-          QString name = best->text().trimmed();
+          QString name = plainText(best).trimmed();
           while (name.endsWith(u':') || name.endsWith(QChar(0xFF1A))) name.chop(1);
           w->setAccessibleName(name.trimmed());
           best->setBuddy(w);
         }
+        if (!e.last.accessibleName.empty()) w->setAccessibleName(Q(e.last.accessibleName));
       } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        b->setAccessibleName(b->text());
+        b->setAccessibleName(plainText(b));
       }
-      if (w->focusPolicy() != Qt::NoFocus && !qobject_cast<QLabel*>(w)) order.push_back(w);
-      if (e.last.kind == ControlKind::kMatrix)
-        for (QObject* o : w->children())
-          if (auto* b = qobject_cast<QRadioButton*>(o)) order.push_back(b);
-      if (e.last.kind != ControlKind::kMatrix) walk(w);
+      if (qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w)) reading_.push_back(w);
+      if (w->focusPolicy() != Qt::NoFocus && !qobject_cast<QLabel*>(w)) order_.push_back(w);
+      if (e.last.kind == ControlKind::kMatrix) {
+        for (QRadioButton* b : w->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+          b->setAccessibleName(plainText(b));
+          reading_.push_back(b);
+          order_.push_back(b);
+        }
+      } else {
+        walk(w);
+      }
     }
   };
   walk(root);
-  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+  for (size_t i = 1; i < order_.size(); ++i) QWidget::setTabOrder(order_[i - 1], order_[i]);
 }
 
 }  // namespace gui

@@ -83,15 +83,18 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   copies_ = new QSpinBox;
   copies_->setRange(1, 9999);
   paper_ = new QComboBox;
+  // Labels and buttons with mnemonics; the panels take other letters.
   auto* form = new QFormLayout;
-  form->addRow(Tr("Printer:"), printers_);
+  form->addRow(Tr("Printe&r:"), printers_);
   auto* row = new QHBoxLayout;
   row->addWidget(copies_);
-  auto* paperLabel = new QLabel(Tr("Paper Size:"));
+  auto* paperLabel = new QLabel(Tr("Paper &Size:"));
   paperLabel->setBuddy(paper_);
   row->addWidget(paperLabel);
   row->addWidget(paper_, 1);
-  form->addRow(Tr("Copies:"), row);
+  auto* copiesLabel = new QLabel(Tr("C&opies:"));
+  copiesLabel->setBuddy(copies_);
+  form->addRow(copiesLabel, row);
   printers_->setAccessibleName(Tr("Printer"));
   copies_->setAccessibleName(Tr("Copies"));
   paper_->setAccessibleName(Tr("Paper Size"));
@@ -132,9 +135,9 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   auto* statusRow = new QHBoxLayout;
   statusRow->addWidget(busyBar_);
   statusRow->addWidget(status_, 1);
-  defaultsButton_ = new QPushButton(Tr("Save as defaults for this printer"));
-  cancelButton_ = new QPushButton(Tr("Cancel"));
-  printButton_ = new QPushButton(Tr("Print"));
+  defaultsButton_ = new QPushButton(Tr("Save as &defaults for this printer"));
+  cancelButton_ = new QPushButton(Tr("&Cancel"));
+  printButton_ = new QPushButton(Tr("&Print"));
   printButton_->setDefault(true);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(defaultsButton_);
@@ -342,16 +345,20 @@ void PrintDialog::onPicture(const Picture& picture) {
     block.unblock();
     panelList_->setCurrentRow(0);
   }
+  bool reordered = !same;
   for (size_t i = 0; i < picture.panels.size(); ++i) {
     if (!picture.panels[i].loaded) continue;
     if (!renderers_[i]) {
       renderers_[i] = new PanelRenderer([this](const host::UserAction& a) {
         if (session_) session_->act(a);
       });
+      renderers_[i]->setReservedMnemonics(ownMnemonics());
+      renderers_[i]->setButtonsTakeEnter(false);  // Enter prints
       stack_->addWidget(renderers_[i]);
     }
-    renderers_[i]->render(picture.panels[i].view);
+    reordered = renderers_[i]->render(picture.panels[i].view) || reordered;
   }
+  if (reordered) chainTabOrder();
   showCurrentPage();
   if (showPending_) {
     showPending_ = false;
@@ -385,6 +392,7 @@ void PrintDialog::onPicture(const Picture& picture) {
           },
           this);
       d->setWindowTitle(Q(w.title));
+      d->setAttribute(Qt::WA_KeyboardFocusChange);
       windowOrder_.push_back(w.id);
       d->renderer()->render(w.content);
       d->open();
@@ -403,6 +411,36 @@ void PrintDialog::onPicture(const Picture& picture) {
       ++it;
     }
   }
+}
+
+QString PrintDialog::ownMnemonics() const {
+  QString letters;
+  for (QWidget* w : findChildren<QWidget*>()) {
+    QString text;
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy()) text = l->text();
+    if (auto* b = qobject_cast<QPushButton*>(w); b && !stack_->isAncestorOf(b)) text = b->text();
+    const auto at = text.indexOf(u'&');
+    if (at >= 0 && at + 1 < text.size() && text[at + 1] != u'&') letters += text[at + 1].toLower();
+  }
+  return letters;
+}
+
+// The window's choosers, the panel list, the shown panel in its reading order,
+// then the buttons (hidden panels drop out of the chain by themselves).
+void PrintDialog::chainTabOrder() {
+  std::vector<QWidget*> chain{printers_, copies_, paper_, panelList_};
+  for (PanelRenderer* r : renderers_)
+    if (r) chain.insert(chain.end(), r->tabOrder().begin(), r->tabOrder().end());
+  chain.insert(chain.end(), {summary_, defaultsButton_, cancelButton_, printButton_});
+  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void PrintDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  // A visible focus from the start, on the first control: the style draws
+  // the focus frame once the window counts as keyboard-driven.
+  setAttribute(Qt::WA_KeyboardFocusChange);
+  if (!focusWidget()) printers_->setFocus(Qt::TabFocusReason);
 }
 
 void PrintDialog::choosePanel(int row) {
@@ -426,6 +464,7 @@ void PrintDialog::showCurrentPage() {
 }
 
 void PrintDialog::print() {
+  ++printsAsked_;
   std::string file = options_.file;
   if (file.empty() && printers_->currentData().isValid()) {
     file = QFileDialog::getOpenFileName(this, Tr("Choose the file to print")).toStdString();

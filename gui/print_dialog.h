@@ -58,6 +58,7 @@ class PrintDialog : public QDialog, public UserInterface {
   bool isWorking() const { return working_; }
   bool isOpened() const { return opened_; }
   const Outcome& lastOutcome() const { return outcome_; }
+  int printsAsked() const { return printsAsked_; }  // Print pressed (click, Enter, mnemonic)
   QString statusText() const { return statusMessage_; }
   // What the busy state says it waits for ("" when not busy).
   QString busyText() const;
@@ -69,6 +70,7 @@ class PrintDialog : public QDialog, public UserInterface {
 
  protected:
   bool eventFilter(QObject* object, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void onOpened(const SessionInfo& info);
@@ -80,6 +82,8 @@ class PrintDialog : public QDialog, public UserInterface {
   void choosePrinter(int index);
   void choosePanel(int row);
   void showCurrentPage();
+  void chainTabOrder();
+  QString ownMnemonics() const;  // the letters of the window's own labels and buttons
   void updateBusyText();
   void print();
   void showStatus(const QString& text, bool error);
@@ -107,6 +111,7 @@ class PrintDialog : public QDialog, public UserInterface {
   bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
+  int printsAsked_ = 0;
   std::mutex askMutex_;
   bool closing_ = false;  // under askMutex_
 };

@@ -23,8 +23,14 @@ void CaptureField(ui::TextField& t, ControlState* s) {
   }
 }
 
+ColumnState::Cell CellOf(const ui::TableView::Column& c) {
+  if (auto* button = dynamic_cast<const ui::ButtonCell*>(c.dataCell.get());
+      button && button->buttonType() == ui::Button::Type::kSwitch)
+    return ColumnState::Cell::kCheckBox;
+  return c.dataCell && c.dataCell->drawsImage() ? ColumnState::Cell::kImage : ColumnState::Cell::kText;
+}
+
 void CaptureTable(ui::TableView& t, ControlState* s) {
-  for (const auto& c : t.columns()) s->columns.push_back({c.identifier, c.title, c.editable});
   s->selected = t.selectedRow();
   const int rows = std::min(t.numberOfRows(), kMaxTableRows);  // 0 without a data source
   s->cells.reserve(static_cast<size_t>(rows));
@@ -34,6 +40,9 @@ void CaptureTable(ui::TableView& t, ControlState* s) {
       row.push_back(t.dataSource()->objectValueForTableColumn(&t, c.identifier, r));
     s->cells.push_back(std::move(row));
   }
+  // After the values: a data source may install a column's cell when asked
+  // for its first value.
+  for (const auto& c : t.columns()) s->columns.push_back({c.identifier, c.title, c.editable, CellOf(c)});
 }
 
 void Capture(ui::View* v, int depth, ControlState* s) {
@@ -111,6 +120,7 @@ ControlState CaptureControl(ui::Object* object) {
   if (auto* v = dynamic_cast<ui::View*>(object)) {
     s.frame = v->frame();
     s.hidden = v->isHidden();
+    s.accessibleName = v->accessibilityLabel();
   }
   if (auto* c = dynamic_cast<ui::Control*>(object)) {
     s.isControl = true;

@@ -50,6 +50,9 @@ struct ItemState {
 struct ColumnState {
   std::string identifier, title;
   bool editable = false;
+  // How the column's cells draw their values: text, a check box (a switch
+  // button cell), or the image a value names.
+  enum class Cell { kText, kCheckBox, kImage } cell = Cell::kText;
   bool operator==(const ColumnState&) const = default;
 };
 
@@ -61,6 +64,7 @@ struct ControlState {
   bool isControl = false;  // has an enabled state
   platform::ui::Rect frame;
   bool hidden = false, enabled = true;
+  std::string accessibleName;  // the view's accessibility label
   // Button and box title, label and field text. A secure field's text is
   // never copied: it holds one '*' per UTF-16 unit, as many as the
   // characters the field counts.

@@ -306,6 +306,8 @@ bool Loader::ApplyProperties(pugi::xml_node widget, Object* object, Kind kind) {
       if (window) window->setTitle(text);
     } else if (name == "enabled") {
       if (control) control->setEnabled(flag);
+    } else if (name == "accessibleName") {
+      if (view) view->setAccessibilityLabel(text);
     } else if (name == "visible") {
       if (view) view->setHidden(!flag);
     } else if (name == "checked") {

@@ -49,6 +49,10 @@ class View : public Object {
 
   bool isHidden() const { return hidden_; }
   void setHidden(bool h) { hidden_ = h; }
+  // What assistive technology calls the view when nothing beside it names it
+  // ("" for none).
+  const std::string& accessibilityLabel() const { return accessibility_label_; }
+  void setAccessibilityLabel(std::string label) { accessibility_label_ = std::move(label); }
 
   View* superview() const { return superview_; }
   const std::vector<View*>& subviews() const { return subviews_; }
@@ -64,6 +68,7 @@ class View : public Object {
  private:
   Rect frame_, bounds_;
   bool hidden_ = false;
+  std::string accessibility_label_;
   View* superview_ = nullptr;
   std::vector<View*> subviews_;
 };
@@ -344,6 +349,8 @@ class Cell : public Object {
   const char* className() const override { return "Cell"; }
   const Font& font() const { return font_; }
   void setFont(Font f) { font_ = std::move(f); }
+  // A cell that draws the image its value names (a file path) instead of text.
+  virtual bool drawsImage() const { return false; }
 
  private:
   Font font_;

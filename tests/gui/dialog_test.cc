@@ -3,6 +3,7 @@
 // offscreen platform; jobs and defaults go to a private CUPS scheduler.
 #include <cups/cups.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +15,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStandardItemModel>
+#include <QStyleOption>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -107,9 +110,10 @@ void AnswerAlert(QString* text, const QString& button) {
 
 int SecurityPanel(PrintDialog& d) { return Control<QComboBox>(d, 1, "waitModePopUp") ? 1 : 0; }
 
-QPushButton* Button(PrintDialog& d, const QString& text) {
+// A button by the text a person reads (its mnemonic left out).
+QPushButton* Button(QWidget& d, const QString& text) {
   for (auto* b : d.findChildren<QPushButton*>())
-    if (b->text() == text) return b;
+    if (gui::WithoutMnemonic(b->text()) == text) return b;
   return nullptr;
 }
 
@@ -296,9 +300,7 @@ class DialogTest : public QObject {
       auto* list = d.findChild<QListWidget*>();
       QCOMPARE(list->item(0)->text(), QString::fromUtf8("カラーオプション"));
       QCOMPARE(Control<QComboBox>(d, 0, "menu_QuickColor")->accessibleName(), QString::fromUtf8("クイックカラー"));
-      bool print = false;
-      for (auto* b : d.findChildren<QPushButton*>()) print = print || b->text() == QString::fromUtf8("プリント");
-      QVERIFY(print);
+      QVERIFY(Button(d, QString::fromUtf8("プリント")));
     }
     qunsetenv("LANGUAGE");
     std::setlocale(LC_ALL, "");  // gettext keeps the Japanese texts until the locale is set again
@@ -371,7 +373,27 @@ class DialogTest : public QObject {
     }
     QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_localOK")), Qt::LeftButton);
     Settle(d);
-    QCOMPARE(qobject_cast<QTableWidget*>(w->widgetNamed("_profileTableView"))->rowCount(), 1);
+    auto* table = qobject_cast<QTableWidget*>(w->widgetNamed("_profileTableView"));
+    QCOMPARE(table->rowCount(), 1);
+    // The table reads right: its name, every header, and "Show in Menu" as
+    // check boxes that Space turns over in the profile list.
+    QCOMPARE(table->accessibleName(), QString("Profiles"));
+    for (int c = 0; c < table->columnCount(); ++c) QVERIFY(!table->horizontalHeaderItem(c)->text().isEmpty());
+    QCOMPARE(table->horizontalHeaderItem(1)->text(), QString("On Printer"));
+    QTableWidgetItem* shown = table->item(0, 0);
+    QVERIFY(shown->flags().testFlag(Qt::ItemIsUserCheckable) && shown->text().isEmpty());
+    QAccessibleInterface* cell = QAccessible::queryAccessibleInterface(table)->tableInterface()->cellAt(0, 0);
+    QVERIFY(cell->state().checkable);
+    for (int round = 0; round < 2; ++round) {
+      const Qt::CheckState before = table->item(0, 0)->checkState();
+      table->setFocus();
+      table->setCurrentCell(0, 0);
+      QTest::keyClick(table, Qt::Key_Space);
+      Settle(d);
+      QCOMPARE_NE(table->item(0, 0)->checkState(), before);
+      QCOMPARE(QAccessible::queryAccessibleInterface(table)->tableInterface()->cellAt(0, 0)->state().checked,
+               table->item(0, 0)->checkState() == Qt::Checked);
+    }
     QTest::mouseClick(qobject_cast<QPushButton*>(w->widgetNamed("_windowOK")), Qt::LeftButton);
     QTRY_VERIFY(d.modalWindow() == nullptr);
     Settle(d);
@@ -556,6 +578,172 @@ class DialogTest : public QObject {
     QVERIFY(!fs::exists(o.dialog.settingsPath));  // nothing was saved
   }
 
+  // Keyboard use: a visible focus at start; Tab runs through the choosers,
+  // the panel list, the shown panel in reading order, then the buttons;
+  // every label and button a person sees has a mnemonic of its own, which
+  // reaches its control; Enter prints from any input.
+  void theKeyboardReachesEverything() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    d.activateWindow();  // no window manager does it on Xvfb
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    Settle(d);
+    const int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    d.findChild<QListWidget*>()->setCurrentRow(panel);
+    Settle(d);
+
+    QWidget* first = QApplication::focusWidget();
+    QVERIFY(first && first == d.findChildren<QComboBox*>().first());  // the printer chooser
+    QStyleOption option;
+    option.initFrom(first);
+    QVERIFY(option.state.testFlag(QStyle::State_HasFocus));
+    QVERIFY2(option.state.testFlag(QStyle::State_KeyboardFocusChange), "the style draws the focus frame");
+
+    QStringList visited;
+    for (int i = 0; i < 40; ++i) {
+      QWidget* w = QApplication::focusWidget();
+      QString name = w->objectName();
+      if (Control<QWidget>(d, panel, qPrintable(name)) || name.startsWith("matrix_"))
+        visited << name;
+      else if (auto* b = qobject_cast<QPushButton*>(w))
+        visited << gui::WithoutMnemonic(b->text());
+      else
+        visited << w->metaObject()->className();
+      QTest::keyClick(w, Qt::Key_Tab);
+      if (QApplication::focusWidget() == first) break;
+    }
+    const QStringList expected = {
+        "QComboBox",    "QSpinBox",      "QComboBox",     "QListWidget",  // printer, copies, paper, panels
+        "menu_Mode",    "check_Mixed",   "matrix_User_0", "field_UserName", "field_Password",
+        "button_Slow",  "button_Alert",  "button_Window", "button_Open",    "QTabBar",
+        "button_Block", "button_Helper", "Cancel",        "Print"};  // "Save as defaults" is off without a
+                                                                     // CUPS printer
+    QCOMPARE(visited, expected);
+
+    // Mnemonics: one letter each among what shows; Alt+letter reaches the control.
+    QMap<QChar, QString> letters;
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+      QString text;
+      if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy())
+        text = l->text();
+      else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        text = b->text();
+      else
+        continue;
+      if (!w->isVisible()) continue;
+      const QString plain = gui::WithoutMnemonic(text);
+      QVERIFY2(text.count(u'&') == 1 && text != plain, qPrintable(text));
+      const QChar letter = text[text.indexOf(u'&') + 1].toLower();
+      QVERIFY2(!letters.contains(letter), qPrintable(letters.value(letter) + " / " + plain));
+      letters[letter] = plain;
+    }
+    auto* userName = Control<QLineEdit>(d, panel, "field_UserName");
+    const QString label = Control<QLabel>(d, panel, "text_UserName")->text();
+    QTest::keyClick(&d, label[label.indexOf(u'&') + 1].toLower().toLatin1(), Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), userName);
+
+    // Enter from every kind of input prints (the panel refuses while the password is empty).
+    QTest::mouseClick(Control<QLineEdit>(d, panel, "field_Password"), Qt::LeftButton);
+    QTest::keyClicks(QApplication::focusWidget(), "1");
+    Settle(d);
+    const char* inputs[] = {"printer",       "copies",         "menu_Mode",      "check_Mixed",
+                            "matrix_User_1", "field_UserName", "field_Password", "button_Slow"};
+    for (const char* input : inputs) {
+      QWidget* w = QString(input) == "printer"  ? d.findChildren<QComboBox*>().first()
+                   : QString(input) == "copies" ? static_cast<QWidget*>(d.findChild<QSpinBox*>())
+                                                : d.panelRenderer(panel)->findChild<QWidget*>(input);
+      QVERIFY2(w, input);
+      w->setFocus();
+      const int asked = d.printsAsked();
+      QTest::keyClick(w, Qt::Key_Return);
+      QCOMPARE(d.printsAsked(), asked + 1);
+      Settle(d);
+      QVERIFY2(d.lastOutcome().ok, input);
+    }
+  }
+
+  void mnemonicTexts() {
+    const struct {
+      const char* text;
+      char letter;
+      const char* marked;
+    } cases[] = {
+        {"User Name:", 'n', "User &Name:"},       // a word's start first
+        {"Brightness:", 'g', "Bri&ghtness:"},     // else anywhere
+        {"R&D Options", 'o', "R&&D &Options"},    // a plain "&" stays one
+        {"ユーザー名:", 'u', "ユーザー名(&U):"},  // appended before the colon
+        {"Print", 0, "Print"},
+    };
+    for (const auto& c : cases) {
+      const QString text = QString::fromUtf8(c.text);
+      const QString marked = gui::WithMnemonic(text, c.letter ? QChar(c.letter) : QChar());
+      QCOMPARE(marked, QString::fromUtf8(c.marked));
+      QCOMPARE(gui::WithoutMnemonic(marked), text);
+    }
+    QCOMPARE(gui::ChooseMnemonic("User Name", "u"), QChar('n'));
+    QCOMPARE(gui::ChooseMnemonic("Print", "prnt"), QChar('i'));
+    QCOMPARE(gui::ChooseMnemonic(QString::fromUtf8("部数"), "ab"), QChar('c'));
+  }
+
+  // What assistive technology reads: radio buttons as radio buttons (the
+  // arrow keys move the choice), check boxes, and tables with a name, header
+  // texts and check boxes in the management window's "Show in Menu" column.
+  void controlsReadAsWhatTheyAre() {
+    PrintDialog d(Options(VN_TEST_PLUGIN_DIR));
+    d.show();
+    d.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    Settle(d);
+    const int panel = Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1;
+    const std::pair<const char*, QAccessible::Role> roles[] = {
+        {"matrix_User_0", QAccessible::RadioButton}, {"matrix_User_1", QAccessible::RadioButton},
+        {"check_Mixed", QAccessible::CheckBox},      {"button_Slow", QAccessible::Button},
+        {"menu_Mode", QAccessible::ComboBox},        {"field_Password", QAccessible::EditableText}};
+    for (const auto& [name, role] : roles) {
+      QWidget* w = d.panelRenderer(panel)->findChild<QWidget*>(name);
+      QVERIFY2(w, name);
+      QCOMPARE(QAccessible::queryAccessibleInterface(w)->role(), role);
+    }
+    auto* radio = d.panelRenderer(panel)->findChild<QRadioButton*>("matrix_User_0");
+    radio->setFocus();
+    QTest::keyClick(radio, Qt::Key_Down);
+    Settle(d);
+    auto* second = d.panelRenderer(panel)->findChild<QRadioButton*>("matrix_User_1");
+    QVERIFY(second->isChecked() && !radio->isChecked());
+    QCOMPARE(QApplication::focusWidget(), second);
+  }
+
+  // The window shows before the panels load and keeps its size when they
+  // come, in both languages (the panels' texts widen them in Japanese).
+  void theWindowKeepsItsSizeAsThePanelsLoad_data() {
+    QTest::addColumn<QByteArray>("language");
+    QTest::newRow("English") << QByteArray();
+    QTest::newRow("Japanese") << QByteArray("ja");
+  }
+  void theWindowKeepsItsSizeAsThePanelsLoad() {
+    QFETCH(QByteArray, language);
+    qputenv("LANGUAGE", language);
+    gui::BindCatalogue(std::string(VN_BINARY_DIR) + "/share/vn420p/locale");
+    {
+      PrintDialog d(Options(VN_PLUGIN_DIR));
+      d.show();
+      QVERIFY(!d.panelRenderer(0));
+      const QSize before = d.size();
+      Settle(d);
+      QVERIFY(d.panelRenderer(0) && d.panelRenderer(1));
+      QCOMPARE(d.size(), before);
+      // Nothing the panels show is cut: every label and button is as wide as its text.
+      for (int i = 0; i < 2; ++i)
+        for (QWidget* w : d.panelRenderer(i)->findChildren<QWidget*>()) {
+          auto* label = qobject_cast<QLabel*>(w);
+          if (!qobject_cast<QAbstractButton*>(w) && !(label && !label->wordWrap())) continue;
+          QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+        }
+    }
+    qunsetenv("LANGUAGE");
+    std::setlocale(LC_ALL, "");
+  }
+
   // The window closes while the plug-in thread waits for an alert it asked
   // for: the plug-in gets the default answer and its thread ends, and no
   // alert appears afterwards.
@@ -610,10 +798,7 @@ class CupsTest : public QObject {
     Settle(d);
     QVERIFY(d.isOpened());
     ChooseByKeys(d, Control<QComboBox>(d, 0, "menu_QuickColor"), "Vivid");
-    QPushButton* print = nullptr;
-    for (auto* b : d.findChildren<QPushButton*>())
-      if (b->text() == "Print") print = b;
-    QTest::mouseClick(print, Qt::LeftButton);
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
     Settle(d);
     QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
     int job = d.lastOutcome().jobId;
@@ -631,9 +816,7 @@ class CupsTest : public QObject {
     PrintDialog d(Options(VN_PLUGIN_DIR));
     d.show();
     Settle(d);
-    QPushButton* save = nullptr;
-    for (auto* b : d.findChildren<QPushButton*>())
-      if (b->text() == "Save as defaults for this printer") save = b;
+    QPushButton* save = Button(d, "Save as defaults for this printer");
     QVERIFY(!save->isEnabled());  // the offline PPD is no queue
     auto* printers = d.findChildren<QComboBox*>().first();
     QTRY_VERIFY(printers->findData("VN420Pgui") >= 0);
@@ -691,10 +874,7 @@ class CupsTest : public QObject {
       QTest::mouseClick(edit, Qt::LeftButton);
       QTest::keyClicks(edit, "secret");
     }
-    QPushButton* save = nullptr;
-    for (auto* b : d.findChildren<QPushButton*>())
-      if (b->text() == "Save as defaults for this printer") save = b;
-    QTest::mouseClick(save, Qt::LeftButton);
+    QTest::mouseClick(Button(d, "Save as defaults for this printer"), Qt::LeftButton);
     Settle(d);
     QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
     std::string saved = ReadText(home / ".cups/lpoptions") + ReadText(fs::path(cupsd_->dir()) / "lpoptions");

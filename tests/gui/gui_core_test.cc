@@ -103,6 +103,41 @@ TEST(ControlStateTest, EveryKindIsCaptured) {
   EXPECT_EQ(FindControl(l.nib->topView(), 1), nullptr);
 }
 
+// A column draws check boxes once its data source installs a switch cell
+// (when asked for a value), images with an image cell; the view's
+// accessible name comes from the interface description.
+TEST(ControlStateTest, ColumnCellsAndAccessibleNames) {
+  struct ImageCell : ui::Cell {
+    bool drawsImage() const override { return true; }
+  };
+  const std::pair<std::shared_ptr<ui::Cell>, host::ColumnState::Cell> cases[] = {
+      {nullptr, host::ColumnState::Cell::kText},
+      {std::make_shared<ui::Cell>(), host::ColumnState::Cell::kText},
+      {std::make_shared<ui::ButtonCell>(), host::ColumnState::Cell::kCheckBox},
+      {std::make_shared<ui::ButtonCell>(ui::Button::Type::kPush), host::ColumnState::Cell::kText},
+      {std::make_shared<ImageCell>(), host::ColumnState::Cell::kImage},
+  };
+  for (const auto& [cell, kind] : cases) {
+    Loaded l;
+    auto* table = l.nib->find<ui::TableView>("table");
+    table->setAccessibilityLabel("Names");
+    table->columns()[0].dataCell = cell;
+    const ControlState top = CaptureControls(l.nib->topView());
+    const ControlState* s = l.state(top, "table");
+    ASSERT_EQ(s->columns.size(), 1u);
+    EXPECT_EQ(s->columns[0].cell, kind);
+    EXPECT_EQ(s->accessibleName, "Names");
+  }
+  std::string error;
+  Owner owner;
+  auto nib = ui::Nib::LoadFromString(
+      R"(<ui version="4.0"><widget class="QWidget" name="top"><widget class="QTableWidget" name="t">)"
+      R"(<property name="accessibleName"><string>Profiles</string></property></widget></widget></ui>)",
+      &owner, ui::ClassRegistry(), &error);
+  ASSERT_TRUE(nib) << error;
+  EXPECT_EQ(nib->find<ui::View>("t")->accessibilityLabel(), "Profiles");
+}
+
 using T = UserAction::Type;
 
 UserAction A(T type, int index = -1, std::string text = "", int start = 0, int length = 0, int column = -1) {
