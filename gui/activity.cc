@@ -39,8 +39,14 @@ std::vector<std::vector<std::string>> ChildCommandLines(int threadId) {
   const std::string task =
       "/proc/" + std::to_string(getpid()) + "/task/" + std::to_string(threadId) + "/children";
   std::ifstream children(task);
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
   for (long pid; children >> pid;) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+    // Between fork and exec a child still runs this program, with its
+    // command line: it is no helper yet.
+    const std::string proc = "/proc/" + std::to_string(pid);
+    if (!self.empty() && std::filesystem::read_symlink(proc + "/exe", error) == self) continue;
+    std::ifstream in(proc + "/cmdline", std::ios::binary);
     std::vector<std::string> argv;
     // NUL-separated; the program and its first argument are enough.
     for (std::string arg; argv.size() < 2 && std::getline(in, arg, '\0');) argv.push_back(std::move(arg));

@@ -22,7 +22,7 @@ struct Activity {
 Activity HelperActivity(const std::vector<std::string>& argv);
 
 // The command lines of the processes the thread with this kernel id started
-// and that still run (none when the system does not list them).
+// and that run another program (none when the system does not list them).
 std::vector<std::vector<std::string>> ChildCommandLines(int threadId);
 
 }  // namespace gui

@@ -1,10 +1,12 @@
 // The toolkit-free core of the dialog: control pictures, user actions on the
 // live model and the plug-in thread.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <future>
 #include <set>
 
@@ -295,6 +297,22 @@ TEST(ActivityTest, ChildrenOfTheThreadThatStartedThem) {
   EXPECT_EQ(lines[0], (std::vector<std::string>{"/bin/sleep", "1"}));
   EXPECT_TRUE(ChildCommandLines(static_cast<int>(gettid())).empty());
   starter.join();
+
+  // A child that has not run another program yet carries this test's own
+  // command line: it is not listed.
+  std::promise<int> forker;
+  std::thread parent([&] {
+    const pid_t child = fork();
+    if (child == 0) {
+      const timespec wait{0, 300'000'000};
+      nanosleep(&wait, nullptr);
+      _exit(0);
+    }
+    forker.set_value(static_cast<int>(gettid()));
+    waitpid(child, nullptr, 0);
+  });
+  EXPECT_TRUE(ChildCommandLines(forker.get_future().get()).empty());
+  parent.join();
 }
 
 }  // namespace
