@@ -8,6 +8,8 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
 endif()
 
 set(VN_INSTALL_BINDIR usr/bin)
+# Administrator commands (vn420p-cups-setup).
+set(VN_INSTALL_SBINDIR usr/sbin)
 # pdehost finds the bundles at ../lib/vn420p/plugins beside itself.
 set(VN_INSTALL_PLUGINDIR usr/lib/vn420p/plugins)
 # The launch path of bridgetool; prefservice lives beside it.

@@ -45,6 +45,7 @@ const std::map<std::string, std::string> kPackageFiles = {
     {std::string(kHelpers) + "/bridgetool", "755"},
     {std::string(kHelpers) + "/prefservice", "755"},
     {"usr/bin/pdehost", "755"},
+    {"usr/sbin/vn420p-cups-setup", "755"},
     {"Library/Printers/HALVERN/VN420P/Icons/fileExistbzVN420P.icns", "644"},
     {"usr/lib/vn420p/plugins/colorpane.plugin/colorpane.so", "644"},
     {"usr/lib/vn420p/plugins/colorpane.plugin/Resources/PDEMain.ui", "644"},
@@ -61,9 +62,11 @@ const std::map<std::string, std::string> kPackageFiles = {
     {"usr/share/man/man1/pdehost.1.gz", "644"},
     {"usr/share/man/man1/bridgetool.1.gz", "644"},
     {"usr/share/man/man8/prefservice.8.gz", "644"},
+    {"usr/share/man/man8/vn420p-cups-setup.8.gz", "644"},
     {"usr/share/man/man5/pdehost-settings.5.gz", "644"},
     {"usr/share/man/man5/vn420p-profile.5.gz", "644"},
     {"usr/share/doc/vn420p/copyright", "644"},
+    {"usr/share/doc/vn420p/README.Debian", "644"},
     {"usr/share/doc/vn420p/changelog.gz", "644"},
     {"usr/share/lintian/overrides/vn420p", "644"},
 };
@@ -209,9 +212,10 @@ TEST_F(PackageTest, ControlFieldsCarryTheBuildVersionAndComputedDepends) {
 }
 
 TEST_F(PackageTest, EveryCommandReportsTheBuildVersion) {
-  for (const std::string& cmd : {std::string("usr/bin/pdehost"), std::string(kHelpers) + "/bridgetool",
-                                 std::string(kHelpers) + "/prefservice",
-                                 std::string(VN_HAVE_QT ? "usr/bin/pdedialog" : "usr/bin/pdehost")}) {
+  for (const std::string& cmd :
+       {std::string("usr/bin/pdehost"), std::string(kHelpers) + "/bridgetool",
+        std::string(kHelpers) + "/prefservice", std::string("usr/sbin/vn420p-cups-setup"),
+        std::string(VN_HAVE_QT ? "usr/bin/pdedialog" : "usr/bin/pdehost")}) {
     platform::TaskResult r = Sh(Quote(root_ + "/" + cmd) + " --version");
     EXPECT_EQ(r.exitStatus, 0) << cmd;
     EXPECT_EQ(r.output, fs::path(cmd).filename().string() + " " VN_VERSION "\n") << cmd;
@@ -330,7 +334,7 @@ TEST_F(PackageTest, ManualPagesRenderWithoutWarnings) {
       EXPECT_EQ(r.output, "") << check;
     }
   }
-  EXPECT_EQ(pages, VN_HAVE_QT ? 6 : 5);
+  EXPECT_EQ(pages, VN_HAVE_QT ? 7 : 6);
 }
 
 TEST_F(PackageTest, LintianFindsNoErrorOrWarning) {

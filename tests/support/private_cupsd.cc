@@ -41,7 +41,7 @@ bool MakeDataDir(const fs::path& dir, const fs::path& model_dir) {
 }
 }  // namespace
 
-PrivateCupsd::PrivateCupsd(const std::string& model_dir) {
+PrivateCupsd::PrivateCupsd(const std::string& model_dir, const std::string& conf) {
   if (!Installed("cupsd") || !Installed("lpadmin")) {
     skip_reason_ = "cupsd or lpadmin not installed";
     return;
@@ -73,7 +73,8 @@ PrivateCupsd::PrivateCupsd(const std::string& model_dir) {
   }
   std::ofstream(dir_ + "/cupsd.conf") << "Listen " << socket_ << "\nLogLevel warn\nBrowsing No\n"
                                       << "<Location />\nOrder allow,deny\nAllow all\n</Location>\n"
-                                      << "<Location /admin>\nOrder allow,deny\nAllow all\n</Location>\n";
+                                      << "<Location /admin>\nOrder allow,deny\nAllow all\n</Location>\n"
+                                      << conf;
   std::ofstream(dir_ + "/cups-files.conf")
       << "ServerRoot " << dir_ << "\nRequestRoot " << dir_ << "/spool\nTempDir " << dir_ << "/spool\n"
       << "CacheDir " << dir_ << "/cache\nStateDir " << dir_ << "/state\n"
@@ -81,9 +82,9 @@ PrivateCupsd::PrivateCupsd(const std::string& model_dir) {
       << "PageLog " << dir_ << "/log/page_log\nServerBin /usr/lib/cups\nDataDir " << data_dir << "\n"
       << "FileDevice Yes\nSandboxing Relaxed\nUser " << user << "\nGroup " << user << "\n";
 
-  std::string conf = dir_ + "/cupsd.conf", files = dir_ + "/cups-files.conf";
+  std::string conf_file = dir_ + "/cupsd.conf", files = dir_ + "/cups-files.conf";
   std::string cupsd = "cupsd", fg = "-f", c = "-c", s = "-s";
-  char* argv[] = {cupsd.data(), fg.data(), c.data(), conf.data(), s.data(), files.data(), nullptr};
+  char* argv[] = {cupsd.data(), fg.data(), c.data(), conf_file.data(), s.data(), files.data(), nullptr};
   if (posix_spawnp(&pid_, "cupsd", nullptr, nullptr, argv, environ) != 0) {
     pid_ = -1;
     skip_reason_ = "cupsd did not start";

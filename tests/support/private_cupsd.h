@@ -15,8 +15,9 @@ class PrivateCupsd {
   // Starts the scheduler; on failure skipReason() says why (tests then skip).
   // With `model_dir`, the scheduler's data folder is a private copy of the
   // system's whose "model" folder is `model_dir`, so that its driver list
-  // (lpinfo -m) holds the PPDs there.
-  explicit PrivateCupsd(const std::string& model_dir = "");
+  // (lpinfo -m) holds the PPDs there. `conf` is added to its cupsd.conf
+  // (a <Policy> section, say).
+  explicit PrivateCupsd(const std::string& model_dir = "", const std::string& conf = "");
   ~PrivateCupsd();
   PrivateCupsd(const PrivateCupsd&) = delete;
   PrivateCupsd& operator=(const PrivateCupsd&) = delete;
