@@ -153,11 +153,15 @@ void DialogSession::listDestinations() {
   });
 }
 
+Activity DialogSession::Opening(const host::DialogOptions& options) {
+  return options.printerName.empty()
+             ? Activity{"Reading %1…", std::filesystem::path(options.ppdPath).filename().string()}
+             : Activity{"Asking CUPS about %1…", options.printerName};
+}
+
 void DialogSession::open(const host::DialogOptions& options) {
   post([this, options] {
-    setStage(options.printerName.empty()
-                 ? Activity{"Reading %1…", std::filesystem::path(options.ppdPath).filename().string()}
-                 : Activity{"Asking CUPS about %1…", options.printerName});
+    setStage(Opening(options));
     dialog_.reset();
     shown_ = -1;
     host::DialogOptions o = options;

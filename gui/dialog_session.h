@@ -105,6 +105,8 @@ class DialogSession {
   // Closes the current printer's session (terminating its panels) and opens
   // one on the options; callbacks.opened, then a picture.
   void open(const host::DialogOptions& options);
+  // What opening on these options waits for, in words.
+  static Activity Opening(const host::DialogOptions& options);
   void act(const host::UserAction& action);
   // The user closed a modal window: its run ends with the cancel response.
   void cancelWindow(std::uintptr_t id);

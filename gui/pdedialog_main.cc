@@ -106,7 +106,7 @@ int Run(int argc, char** argv) {
     FirstPaintQuit quit(&dialog, screenshot);
     if (quitWhenShown || !screenshot.empty()) dialog.installEventFilter(&quit);
     QObject::connect(&dialog, &QDialog::finished, &qapp, &QApplication::quit);
-    dialog.showWhenReady();
+    dialog.show();  // at once: the panels fill in as they load
     int rc = qapp.exec();
     status = quitWhenShown || !screenshot.empty()              ? rc
              : rc == 0 && dialog.result() == QDialog::Accepted ? 0

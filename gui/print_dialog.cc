@@ -110,6 +110,9 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   placeholder_->setAlignment(Qt::AlignCenter);
   placeholder_->setWordWrap(true);
   placeholder_->setMinimumSize(kPanelArea);
+  // The window shows at once; until the panels' names come it says what it waits for.
+  const Activity opening = DialogSession::Opening(options_.dialog);
+  placeholder_->setText(Tr(opening.text).arg(Q(opening.subject)));
   stack_->addWidget(placeholder_);
   summary_ = new QTreeWidget;
   summary_->setHeaderLabels({Tr("Item"), Tr("Setting")});
@@ -225,18 +228,6 @@ void PrintDialog::ask(std::function<void()> question) {
   answered.wait();
 }
 
-void PrintDialog::showWhenReady() {
-  if (panelList_->count() > 0 || !printButton_->isEnabled()) {
-    show();
-    return;
-  }
-  showPending_ = true;
-  QTimer::singleShot(kBusyDelayMs, this, [this] {
-    if (showPending_) show();
-    showPending_ = false;
-  });
-}
-
 PanelRenderer* PrintDialog::panelRenderer(int i) const {
   return i >= 0 && i < static_cast<int>(renderers_.size()) ? renderers_[static_cast<size_t>(i)] : nullptr;
 }
@@ -308,10 +299,7 @@ void PrintDialog::onOpened(const SessionInfo& info) {
   defaultsButton_->setEnabled(info.ok && !info.printerName.empty());
   if (!info.ok) {
     showStatus(Q(info.error), true);
-    if (showPending_) {
-      showPending_ = false;
-      show();
-    }
+    placeholder_->clear();  // it waits no more
     return;
   }
   updatingChoosers_ = true;
@@ -360,10 +348,6 @@ void PrintDialog::onPicture(const Picture& picture) {
   }
   if (reordered) chainTabOrder();
   showCurrentPage();
-  if (showPending_) {
-    showPending_ = false;
-    show();
-  }
   if (!destinationsListed_ && std::all_of(renderers_.begin(), renderers_.end(), [](auto* r) { return r; })) {
     destinationsListed_ = true;
     session_->listDestinations();

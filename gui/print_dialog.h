@@ -45,11 +45,6 @@ class PrintDialog : public QDialog, public UserInterface {
   explicit PrintDialog(PrintDialogOptions options, QWidget* parent = nullptr);
   ~PrintDialog() override;
 
-  // Shows the window once the printer and its panels' names are known, or
-  // after kBusyDelayMs when that takes longer, so it does not flash up empty.
-  // The panels fill in as they load.
-  void showWhenReady();
-
   // The renderer of panel i, of the innermost modal window (nullptr when none).
   PanelRenderer* panelRenderer(int i) const;
   ModalWindowDialog* modalWindow() const;
@@ -108,7 +103,7 @@ class PrintDialog : public QDialog, public UserInterface {
   std::map<std::uintptr_t, ModalWindowDialog*> windows_;
   std::vector<std::uintptr_t> windowOrder_;
   QTimer *busyTimer_, *busyWords_;
-  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false, showPending_ = false,
+  bool working_ = false, busyShown_ = false, opened_ = false, updatingChoosers_ = false,
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
   int printsAsked_ = 0;

@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStyleOption>
 #include <QTabWidget>
@@ -728,6 +729,10 @@ class DialogTest : public QObject {
       PrintDialog d(Options(VN_PLUGIN_DIR));
       d.show();
       QVERIFY(!d.panelRenderer(0));
+      // Until the panels' names come, the panel area says what it waits for.
+      auto* waiting = qobject_cast<QLabel*>(d.findChild<QStackedWidget*>()->currentWidget());
+      QVERIFY(waiting);
+      QCOMPARE(waiting->text(), gui::Tr("Reading %1…").arg("VN420P.ppd"));
       const QSize before = d.size();
       Settle(d);
       QVERIFY(d.panelRenderer(0) && d.panelRenderer(1));
