@@ -19,6 +19,7 @@
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QStyleOption>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -737,13 +738,24 @@ class DialogTest : public QObject {
       Settle(d);
       QVERIFY(d.panelRenderer(0) && d.panelRenderer(1));
       QCOMPARE(d.size(), before);
-      // Nothing the panels show is cut: every label and button is as wide as its text.
-      for (int i = 0; i < 2; ++i)
-        for (QWidget* w : d.panelRenderer(i)->findChildren<QWidget*>()) {
-          auto* label = qobject_cast<QLabel*>(w);
-          if (!qobject_cast<QAbstractButton*>(w) && !(label && !label->wordWrap())) continue;
-          QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
-        }
+      // Nothing the panels show is cut: every label and button is as wide as
+      // its text, the Advanced pane's ("Hide Advanced Options") too.
+      auto whole = [&d] {
+        for (int i = 0; i < 2; ++i)
+          for (QWidget* w : d.panelRenderer(i)->findChildren<QWidget*>()) {
+            auto* label = qobject_cast<QLabel*>(w);
+            if (!qobject_cast<QAbstractButton*>(w) && !(label && !label->wordWrap())) continue;
+            if (qobject_cast<QTabBar*>(w->parentWidget())) continue;  // the tab bar's own scroll arrows
+            QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+          }
+      };
+      whole();
+      auto* quick = Control<QComboBox>(d, 0, "menu_QuickColor");
+      ChooseByKeys(d, quick, quick->itemText(quick->count() - 1));  // Custom
+      QTest::mouseClick(Control<QPushButton>(d, 0, "button_AdvanceColorOptions"), Qt::LeftButton);
+      Settle(d);
+      QVERIFY(d.panelRenderer(0)->widgetNamed("onAdvancedView")->isVisibleTo(&d));
+      whole();
     }
     qunsetenv("LANGUAGE");
     std::setlocale(LC_ALL, "");
