@@ -23,6 +23,7 @@ class AdvancedColorOptions : public ColorPane {
   void createPDEItemForPPDKey() override;
   // Forces the pop-ups to the values the Quick Color index (0 to 2) and the
   // economy state imply; index 3 (custom) and others change nothing.
+  // Spelled as the design spells it (not a typo to fix).
   void changeItemAccodingQuickColor(int16_t quickColor, int16_t eco);
   // Summary entries of the implied values; nothing for indexes outside 0 to 2.
   void getSummaryItemAccodingQuickColor(int16_t quickColor, int16_t eco, platform::plist::Dict* dict,
@@ -37,6 +38,7 @@ class AdvancedColorOptions : public ColorPane {
   // labels (text_…), in table order.
   std::array<platform::ui::Object*, kPopUpCount> menus{};
   std::array<platform::ui::Object*, kPopUpCount> labels{};
+  // Spelled as the design spells it (not a typo to fix).
   platform::ui::Object* tab_SwitchVew = nullptr;
   platform::ui::Object* button_ManageProfile = nullptr;
   platform::ui::Object* button_DownloadManager = nullptr;

@@ -9,12 +9,14 @@
 
 namespace colorpane {
 
+// Spelled as the design spells it (not a typo to fix).
 class PainChangeController : public platform::ui::Object {
  public:
   const char* className() const override { return "PainChangeController"; }
   bool setOutlet(std::string_view name, platform::ui::Object* object) override;
   bool performAction(std::string_view selector, platform::ui::Object* sender) override;
 
+  // Spelled as the design spells it (not a typo to fix).
   void creatPDEControlTableEachView();
   void addPPDArrayEachView(std::vector<std::string>* array);
   void deallocPDEControlTableEachView();
@@ -22,11 +24,13 @@ class PainChangeController : public platform::ui::Object {
   void setPMPrintEachView(platform::PrintSettings* setting, platform::PrintSession* session);
   void createPDEItemForPPDKeyEachView();
   void defaultFromPPDInfoEachView();
+  // Spelled as the design spells it (not a typo to fix).
   void getControlValueFromTickettEachView();
   void setControlValueToTicketEachView();
   // Clears `count` slots, puts the Color Options table in slot 0 and the
   // Advanced table in slot 1; answers 2.
   int getControlDataEachView(PDEControlData** tables, int count);
+  // Spelled as the design spells it (not a typo to fix).
   void changeAdvancedItemAccodingQuickColor();
   void getSummaryAdvancedItemAccodingQuickColor(platform::plist::Dict* dict, platform::plist::Array* array);
   void getSummaryTextEachView(platform::plist::Dict* dict, platform::plist::Array* array);

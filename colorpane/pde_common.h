@@ -40,6 +40,7 @@ class PDECommon {
   static void commonReBuildMenuFromPPD(ppd_file_t* ppd, const PDEControlData& row);
   static void commonSetControlTitleFromLocalizeString(const PDEControlData& row);
   static void commonDefaultFromPPDInfo(PDEControlData* table);
+  // Spelled as the design spells it (not a typo to fix).
   static int32_t commonGetDefualtValueFromPPDWithSInt32(const PDEControlData& row);
   // choice: any property-list value, or none.
   static int32_t commonGetTicketValueWithSInt32(const PDEControlData& row, const std::string& option,

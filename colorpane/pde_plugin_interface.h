@@ -42,6 +42,7 @@ class PDEPlugInInterface : public pde::Panel, public platform::ui::Object {
   // Loads the interface description and builds the tables, once.
   void myLoad();
   const PDEControlData* compoundTable() const { return compTable_ ? compTable_->data() : nullptr; }
+  // Spelled as the design spells it (not a typo to fix).
   PainChangeController* painChange() const { return painChange_; }
 
  private:

@@ -11,6 +11,7 @@
 
 namespace prefservice {
 
+// Spelled as the design spells it (not a typo to fix).
 class HVmacprefserviceDelegate {
  public:
   // `uid` is the only peer user admitted; `login` its login name.

@@ -60,6 +60,7 @@ using WalkFunction = std::function<int(int argc, char** argv)>;
 // previous replacement.
 WalkFunction SetWalkFunction(WalkFunction walk);
 
+// Spelled as the design spells it (not a typo to fix).
 class HVmacServiceXPC {
  public:
   using Reply = std::function<void(std::string_view reply)>;

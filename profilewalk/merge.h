@@ -16,6 +16,7 @@ namespace profilewalk {
 // a valid file name; class 1 or 2 into RGB, class 3 into SIM and DST), cleans,
 // compacts and salvages each list and writes them. Answers the write's result
 // (0 or -1).
+// Spelled as the design spells it (not a typo to fix).
 int vRestructPlistSpool2Current(int status);
 
 // Menu-state ageing of all 500 slots: after a successful walk (status 0) 1
@@ -27,6 +28,7 @@ void vDeleteMIBprofilesTemporary(int status, profilestore::HVProfileList* list);
 // 32-byte FileName and the same iLocation among the first iNum only has its
 // state raised (1, 5 -> 2; 3, 6 -> 4); otherwise the row is copied into the
 // first free slot with state 2 and iNum grows. A full list drops the row.
+// Spelled as the design spells it (not a typo to fix).
 void vRestructDetail(int row, profilestore::HVProfileList* list);
 
 // The printer's file-name rule: not empty; without a "." at most 27 bytes;

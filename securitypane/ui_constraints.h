@@ -73,6 +73,7 @@ OSStatus UIConstraintsPPDFinalize(UIConstraintsPPDState* state);
 // key table (of the first kMaxPPDConstraints), in PPD order, into a new list
 // appended to the state. Answers the list (owned by the state, valid until
 // the release) and its length in *count; nullptr for missing arguments.
+// Spelled as the design spells it (not a typo to fix).
 const PPDConstraint* CreateUIConstrainstPPDListForEveryUserPaneArgument(
     const UIConstraintsKeyEntry* key_table, int32_t* count, UIConstraintsPPDState* state);
 // Frees the state's pane lists.
