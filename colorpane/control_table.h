@@ -41,7 +41,7 @@ struct PDEControlData {
   // Built from the PPD; shared with the combined table, whose rows are copies.
   std::shared_ptr<ChoiceRows> choiceRows;
 
-  bool isPPDBound() const { return ppdKeyword && ppdKeyword[0] != '\0'; }
+  bool isPpdBound() const { return ppdKeyword && ppdKeyword[0] != '\0'; }
 };
 
 inline PDEControlData EndRow() { return PDEControlData{}; }

@@ -44,7 +44,7 @@ int DelegatingVariant::Remove(const std::string& path) {
 
 bool DelegatingVariant::WriteData(std::string_view bytes, const std::string& path) {
   if (!BridgeToolExists()) return false;
-  std::optional<std::vector<std::string>> chunks = protocol::SplitUTF8Every(bytes, protocol::kChunkUnits);
+  std::optional<std::vector<std::string>> chunks = protocol::SplitUtf8Every(bytes, protocol::kChunkUnits);
   if (!chunks) return false;
   std::string url = protocol::FileURLFromPath(path);
   for (const std::string& chunk : *chunks)

@@ -11,7 +11,7 @@ void ColorPane::createPDEControlTable() {
   for (PDEControlData& row : ctrlTable_) {
     if (row.kind == kCtrlEnd) break;
     row.choiceRows.reset();
-    if (row.isPPDBound()) PDECommon::commonGetPPDArrayForUIOption(ppd_, row.ppdKeyword, &row.choiceRows);
+    if (row.isPpdBound()) PDECommon::commonGetPPDArrayForUIOption(ppd_, row.ppdKeyword, &row.choiceRows);
   }
 }
 

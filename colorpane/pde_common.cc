@@ -36,14 +36,14 @@ const platform::Bundle* PluginBundle() { return g_bundle; }
 void SetPluginBundle(const platform::Bundle* bundle) { g_bundle = bundle; }
 
 platform::ppd::TextEncoding PDECommon::commonGetEncodingFromPPD(const ppd_file_t* ppd) {
-  return platform::ppd::EncodingForPPD(ppd);
+  return platform::ppd::EncodingForPpd(ppd);
 }
 
 platform::ppd::TextEncoding PDECommon::commonGetCFStringEncodingFromPPD(const ppd_file_t* ppd) {
-  return platform::ppd::EncodingForPPD(ppd);
+  return platform::ppd::EncodingForPpd(ppd);
 }
 
-std::string PDECommon::DecodePPDText(const char* bytes, platform::ppd::TextEncoding encoding) {
+std::string PDECommon::DecodePpdText(const char* bytes, platform::ppd::TextEncoding encoding) {
   if (!bytes) return {};
   if (auto s = platform::ppd::Decode(bytes, encoding)) return *s;
   std::string out;
@@ -60,7 +60,7 @@ OSStatus PDECommon::commonAddPPDArray(std::vector<std::string>* array, const PDE
   if (!array) return platform::paramErr;
   if (!table || !table->control) return platform::noErr;
   ForEachRow(table, [&](const PDEControlData& row) {
-    if (row.isPPDBound()) array->emplace_back(row.ppdKeyword);
+    if (row.isPpdBound()) array->emplace_back(row.ppdKeyword);
   });
   return platform::noErr;
 }
@@ -71,11 +71,11 @@ OSStatus PDECommon::commonGetUIListFromPPD(ppd_file_t* ppd, const char* key, Cho
   if (!option) return platform::kPPDOptionNotFound;
   if (!array) return platform::kArrayNotCreated;
   auto enc = commonGetCFStringEncodingFromPPD(ppd);
-  std::string keyword = DecodePPDText(option->keyword, enc);
-  std::string def = DecodePPDText(option->defchoice, enc);
+  std::string keyword = DecodePpdText(option->keyword, enc);
+  std::string def = DecodePpdText(option->defchoice, enc);
   for (int i = 0; i < option->num_choices; ++i) {
     const ppd_choice_t& c = option->choices[i];
-    array->push_back({keyword, def, DecodePPDText(c.choice, enc), DecodePPDText(c.text, enc)});
+    array->push_back({keyword, def, DecodePpdText(c.choice, enc), DecodePpdText(c.text, enc)});
     if (count) ++*count;
   }
   return platform::noErr;
@@ -122,7 +122,7 @@ void PDECommon::commonReBuildMenuFromPPD(ppd_file_t* ppd, const PDEControlData& 
   auto enc = commonGetEncodingFromPPD(ppd);
   popup->removeAllItems();
   for (int i = 0; i < option->num_choices; ++i) {
-    popup->addItemWithTitle(DecodePPDText(option->choices[i].text, enc));
+    popup->addItemWithTitle(DecodePpdText(option->choices[i].text, enc));
     popup->itemAtIndex(i)->representedObject = Value(std::string(option->choices[i].choice));
   }
 }
@@ -168,7 +168,7 @@ int32_t PDECommon::commonGetDefualtValueFromPPDWithSInt32(const PDEControlData& 
 
 void PDECommon::commonDefaultFromPPDInfo(PDEControlData* table) {
   ForEachRow(table, [&](const PDEControlData& row) {
-    if (row.isPPDBound()) commonSetControlValueWithSInt32(row, commonGetDefualtValueFromPPDWithSInt32(row));
+    if (row.isPpdBound()) commonSetControlValueWithSInt32(row, commonGetDefualtValueFromPPDWithSInt32(row));
   });
 }
 
@@ -285,7 +285,7 @@ OSStatus PDECommon::commonSyncTicketFromPane(PrintSettings* settings, platform::
                                              const PDEControlData* table) {
   if (!settings) return platform::noErr;
   ForEachRow(table, [&](const PDEControlData& row) {
-    if (!row.isPPDBound()) return;
+    if (!row.isPpdBound()) return;
     int32_t index = commonGetControlValueFromPPDWithSInt32(row);
     int32_t n = ChoiceCount(row);
     if (!row.choiceRows || index < 0) return;
@@ -307,7 +307,7 @@ OSStatus PDECommon::commonSyncPaneFromTicket(PrintSettings* settings, platform::
                                              const PDEControlData* table) {
   if (!settings) return platform::noErr;
   ForEachRow(table, [&](const PDEControlData& row) {
-    if (!row.isPPDBound()) return;
+    if (!row.isPpdBound()) return;
     int32_t value;
     const Value* flag = commonGetTicketAddedProfileFlag(row, settings);
     if (flag && flag->string() && *flag->string() == "True") {

@@ -77,7 +77,7 @@ class PDECommon {
 
   // PPD text (bytes in the PPD's encoding) as UTF-8; undecodable bytes are
   // shown as U+FFFD rather than dropping the text.
-  static std::string DecodePPDText(const char* bytes, platform::ppd::TextEncoding encoding);
+  static std::string DecodePpdText(const char* bytes, platform::ppd::TextEncoding encoding);
 };
 
 }  // namespace colorpane

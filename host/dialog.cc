@@ -69,7 +69,7 @@ std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string
   std::unique_ptr<Dialog> d(new Dialog());
   d->options_ = options;
   d->session_ = options.printerName.empty()
-                    ? platform::PrintSession::FromPPDFile(options.ppdPath, options.deviceURI, error)
+                    ? platform::PrintSession::FromPpdFile(options.ppdPath, options.deviceURI, error)
                     : platform::PrintSession::FromDestination(options.printerName, error);
   if (!d->session_) return nullptr;
   d->pageFormat_ = d->session_->defaultPageFormat();
@@ -164,7 +164,7 @@ bool Dialog::print(std::string* reason, bool* refused) {
   return save(reason);
 }
 
-bool Dialog::changePPDOption(const std::string& option, const std::string& choice, std::string* error) {
+bool Dialog::changePpdOption(const std::string& option, const std::string& choice, std::string* error) {
   ppd_file_t* ppd = ppdFile();
   ppd_option_t* o = platform::ppd::FindOption(ppd, option.c_str());
   if (o == nullptr || platform::ppd::FindChoice(o, choice.c_str()) == nullptr) {

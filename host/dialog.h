@@ -115,7 +115,7 @@ class Dialog : public pde::HostCallback {
   // Another panel changes a PPD option: the choice is marked in the PPD and
   // stored in the ticket, every panel hears of it, and the settings file is
   // written. False and *error for an option or choice the PPD lacks.
-  bool changePPDOption(const std::string& option, const std::string& choice, std::string* error);
+  bool changePpdOption(const std::string& option, const std::string& choice, std::string* error);
   // The person changes the page set-up while the dialog is open: the paper,
   // orientation and scale-to request change, the panels hear that the paper
   // changed, and the settings file is written. False and *error (nothing

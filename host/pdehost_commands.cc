@@ -226,7 +226,7 @@ int CommandRunner::pageSetup(const Args& args, bool) {
 
 int CommandRunner::ppdOptionChange(const Args& args, bool) {
   std::string error;
-  return d_.changePPDOption(args[0], args[1], &error) ? 0 : Fail(error);
+  return d_.changePpdOption(args[0], args[1], &error) ? 0 : Fail(error);
 }
 
 }  // namespace host

@@ -27,7 +27,7 @@ const char* ConverterName(TextEncoding encoding) {
       return "windows-1252";
     case TextEncoding::kShiftJIS:
       return "Shift_JIS";
-    case TextEncoding::kUTF8:
+    case TextEncoding::kUtf8:
       return "UTF-8";
     case TextEncoding::kMacRoman:
       break;
@@ -46,16 +46,16 @@ TextEncoding EncodingForLanguageEncoding(const char* lang_encoding) {
   if (!std::strcmp(lang_encoding, "ISOLatin1")) return TextEncoding::kISOLatin1;
   if (!std::strcmp(lang_encoding, "WindowsANSI")) return TextEncoding::kWindowsLatin1;
   if (!std::strcmp(lang_encoding, "JIS83-RKSJ")) return TextEncoding::kShiftJIS;
-  if (!std::strcmp(lang_encoding, "UTF-8") || !std::strcmp(lang_encoding, "UTF8")) return TextEncoding::kUTF8;
+  if (!std::strcmp(lang_encoding, "UTF-8") || !std::strcmp(lang_encoding, "UTF8")) return TextEncoding::kUtf8;
   return TextEncoding::kMacRoman;
 }
 
-TextEncoding EncodingForPPD(const ppd_file_t* ppd) {
+TextEncoding EncodingForPpd(const ppd_file_t* ppd) {
   if (!ppd) return TextEncoding::kMacRoman;
   // Without a LanguageEncoding line libcups still converts the texts (from
   // ISO Latin 1) but leaves the name unset; decoding them as Mac Roman would
   // garble every non-ASCII character.
-  if (!ppd->lang_encoding) return TextEncoding::kUTF8;
+  if (!ppd->lang_encoding) return TextEncoding::kUtf8;
   return EncodingForLanguageEncoding(ppd->lang_encoding);
 }
 
@@ -120,7 +120,7 @@ std::unique_ptr<PpdFile> PpdFile::Open(const std::string& path, std::string* err
 
 PpdFile::~PpdFile() { ppdClose(ppd_); }
 
-std::unique_ptr<PpdFile> OpenDestinationPPD(const std::string& name, std::string* error) {
+std::unique_ptr<PpdFile> OpenDestinationPpd(const std::string& name, std::string* error) {
   const char* temp = cupsGetPPD2(CUPS_HTTP_DEFAULT, name.c_str());
   if (!temp) {
     if (error) *error = "cannot get the PPD of destination \"" + name + "\": " + cupsLastErrorString();

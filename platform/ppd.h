@@ -16,7 +16,7 @@
 namespace platform::ppd {
 
 // Text encodings a PPD's language encoding can name.
-enum class TextEncoding { kMacRoman, kISOLatin1, kWindowsLatin1, kShiftJIS, kUTF8 };
+enum class TextEncoding { kMacRoman, kISOLatin1, kWindowsLatin1, kShiftJIS, kUtf8 };
 
 // "ISOLatin1" → ISO Latin 1, "WindowsANSI" → code page 1252, "JIS83-RKSJ" →
 // Shift-JIS, "UTF-8"/"UTF8" → UTF-8; anything else, none, or no PPD → Mac Roman.
@@ -24,7 +24,7 @@ TextEncoding EncodingForLanguageEncoding(const char* lang_encoding);
 // libcups converts every text of a PPD to UTF-8 while parsing it (and then
 // reports "UTF-8"); a parsed PPD without a LanguageEncoding line therefore
 // answers UTF-8 too, not Mac Roman. No PPD → Mac Roman.
-TextEncoding EncodingForPPD(const ppd_file_t* ppd);
+TextEncoding EncodingForPpd(const ppd_file_t* ppd);
 
 // Decodes bytes of the given encoding to UTF-8 (with ICU). std::nullopt when
 // the bytes are not valid in that encoding.
@@ -52,7 +52,7 @@ class PpdFile {
 // The PPD of a CUPS queue on the default server: fetched into a temporary
 // file (cupsGetPPD2), opened, and the file removed again. nullptr and *error
 // (naming the queue) when it cannot be had.
-std::unique_ptr<PpdFile> OpenDestinationPPD(const std::string& name, std::string* error);
+std::unique_ptr<PpdFile> OpenDestinationPpd(const std::string& name, std::string* error);
 
 ppd_option_t* FindOption(ppd_file_t* ppd, const char* keyword);
 ppd_choice_t* FindChoice(ppd_option_t* option, const char* choice);

@@ -15,7 +15,7 @@ PMRect PageFormat::unadjustedPaperRect() const {
   return r;
 }
 
-std::unique_ptr<PrintSession> PrintSession::FromPPDFile(const std::string& ppd_path,
+std::unique_ptr<PrintSession> PrintSession::FromPpdFile(const std::string& ppd_path,
                                                         const std::string& device_uri, std::string* error) {
   auto file = ppd::PpdFile::Open(ppd_path, error);
   if (!file) return nullptr;
@@ -45,7 +45,7 @@ std::unique_ptr<PrintSession> PrintSession::FromDestination(const std::string& n
     if (error) *error = "destination \"" + name + "\" has no device-uri";
     return nullptr;
   }
-  auto file = ppd::OpenDestinationPPD(name, error);
+  auto file = ppd::OpenDestinationPpd(name, error);
   if (!file) return nullptr;
   return std::unique_ptr<PrintSession>(new PrintSession(Printer(name, std::move(uri)), std::move(file)));
 }
@@ -84,7 +84,7 @@ std::optional<Paper> PrintSession::paperForName(const std::string& name) const {
 
   ppd_choice_t* choice = custom ? nullptr : ppd::FindChoice(ppd::FindOption(file, "PageSize"), size->name);
   if (choice && choice->text[0]) {
-    auto text = ppd::Decode(choice->text, ppd::EncodingForPPD(file));
+    auto text = ppd::Decode(choice->text, ppd::EncodingForPpd(file));
     if (text) paper.localizedName = std::move(*text);
   }
   if (paper.localizedName.empty()) paper.localizedName = paper.id;

@@ -62,8 +62,8 @@ class PrintSession {
  public:
   // Offline session on a PPD file; the printer id is the file's base name
   // without ".ppd". nullptr and *error when the PPD cannot be opened.
-  static std::unique_ptr<PrintSession> FromPPDFile(const std::string& ppd_path,
-                                                   const std::string& device_uri, std::string* error);
+  static std::unique_ptr<PrintSession> FromPpdFile(const std::string& ppd_path, const std::string& device_uri,
+                                                   std::string* error);
   // Session on a CUPS destination: cupsGetDest, its PPD through cupsGetPPD2
   // (the temporary copy is removed again) and its "device-uri".
   static std::unique_ptr<PrintSession> FromDestination(const std::string& name, std::string* error);

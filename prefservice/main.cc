@@ -124,6 +124,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string socket_path;
+  platform::UniqueFd service_lock;  // held until the service ends
   if (!listener.valid()) {
     socket_path = platform::ipc::SocketPath(protocol::kServiceName);
     if (socket_path.empty()) return 0;
@@ -131,8 +132,8 @@ int main(int argc, char** argv) {
     // second instance waits for an exiting first one and then finds the
     // socket gone, or gives up when it still answers.
     std::string lock_path = socket_path + ".service.lock";
-    int lock_fd = open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (lock_fd < 0 || flock(lock_fd, LOCK_EX) != 0) return 0;
+    service_lock.reset(open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!service_lock.valid() || flock(service_lock.fd(), LOCK_EX) != 0) return 0;
     listener = platform::ipc::Listen(socket_path);
     if (!listener.valid()) {
       platform::log::Writef(LOG_ERR, "prefservice: cannot listen on %s: %s", socket_path.c_str(), strerror(errno));

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/log.h"
+#include "platform/read_all.h"
 #include "platform/unique_fd.h"
 #include "platform/write_all.h"
 
@@ -127,26 +128,26 @@ std::optional<FolderHandle> FolderHandle::Open(const std::string& folder, std::s
 
 std::string FolderHandle::PathOf(const std::string& name) const { return path_ + name; }
 
-int FolderHandle::OpenRegular(const std::string& name, int flags, std::string* error) {
-  int fd = openat(fd_.fd(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
+platform::UniqueFd FolderHandle::OpenRegular(const std::string& name, int flags, std::string* error) {
+  platform::UniqueFd fd(openat(fd_.fd(), name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+  if (!fd.valid()) {
     Fail(error, "openat", PathOf(name));
-    return -1;
+    return fd;
   }
   struct stat st {};
-  if (fstat(fd, &st) != 0) {
+  if (fstat(fd.fd(), &st) != 0) {
     Fail(error, "fstat", PathOf(name));
-    close(fd);
-    return -1;
+    fd.reset();
+    return fd;
   }
   if (!IsPlainFile(st)) {
     Refuse(error, PathOf(name), kNotPlain);
-    close(fd);
+    fd.reset();
     errno = EPERM;
-    return -1;
+    return fd;
   }
   // Back to blocking reads and writes (O_NONBLOCK only kept a FIFO from hanging the open).
-  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  fcntl(fd.fd(), F_SETFL, fcntl(fd.fd(), F_GETFL) & ~O_NONBLOCK);
   return fd;
 }
 
@@ -157,42 +158,42 @@ bool FolderHandle::TargetReplaceable(const std::string& name, std::string* error
   return IsPlainFile(st) || Refuse(error, PathOf(name), kNotPlain);
 }
 
-int FolderHandle::CreateAtUniqueName(const std::string& prefix, std::string_view suffix, std::string* name,
-                                     std::string* error) {
+platform::UniqueFd FolderHandle::CreateAtUniqueName(const std::string& prefix, std::string_view suffix,
+                                                    std::string* name, std::string* error) {
   // A clash is all but impossible; a few tries still cover one.
   for (int attempt = 0; attempt < 4; ++attempt) {
     *name = prefix + "." + UniquePart() + std::string(suffix);
-    int fd = openat(fd_.fd(), name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-    if (fd >= 0) {
+    platform::UniqueFd fd(
+        openat(fd_.fd(), name->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode));
+    if (fd.valid()) {
       // The umask may have taken bits away; the mode is the same for every file.
-      if (fchmod(fd, kFileMode) == 0) return fd;
+      if (fchmod(fd.fd(), kFileMode) == 0) return fd;
       Fail(error, "fchmod", PathOf(*name));
       unlinkat(fd_.fd(), name->c_str(), 0);
-      close(fd);
-      return -1;
+      return {};
     }
     if (errno != EEXIST) break;
   }
   Fail(error, "openat", PathOf(*name));
-  return -1;
+  return {};
 }
 
 bool FolderHandle::IsAdmin(const std::string& name, std::string* error) {
   // As the store's administrator test does; the files made here set their own mode.
   umask(002);
-  platform::UniqueFd existing(OpenRegular(name, O_RDWR | O_APPEND, error));
+  platform::UniqueFd existing = OpenRegular(name, O_RDWR | O_APPEND, error);
   if (existing.valid()) return true;
   if (errno != ENOENT) return false;  // *error says why
   // Whoever may create a file in the folder may create this one.
   std::string probe;
-  platform::UniqueFd fd(CreateAtUniqueName(name, kProbeSuffix, &probe, error));
+  platform::UniqueFd fd = CreateAtUniqueName(name, kProbeSuffix, &probe, error);
   if (!fd.valid()) return false;  // *error says why
   unlinkat(fd_.fd(), probe.c_str(), 0);
   return true;
 }
 
 bool FolderHandle::Exists(const std::string& name, std::string* error) {
-  platform::UniqueFd fd(OpenRegular(name, O_RDONLY, error));
+  platform::UniqueFd fd = OpenRegular(name, O_RDONLY, error);
   return fd.valid();
 }
 
@@ -211,21 +212,13 @@ bool FolderHandle::Unlink(const std::string& name, std::string* error) {
 bool FolderHandle::Read(const std::string& name, std::string* out, size_t max_bytes, std::string* error,
                         bool* missing) {
   if (missing) *missing = false;
-  platform::UniqueFd fd(OpenRegular(name, O_RDONLY, error));
+  platform::UniqueFd fd = OpenRegular(name, O_RDONLY, error);
   if (!fd.valid()) {
     if (missing) *missing = errno == ENOENT;
     return false;  // *error says why
   }
   std::string buf;
-  char block[65536];
-  for (;;) {
-    ssize_t n = read(fd.fd(), block, sizeof block);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return Fail(error, "read", PathOf(name));
-    if (n == 0) break;
-    if (buf.size() + static_cast<size_t>(n) > max_bytes) return Fail(error, "read", PathOf(name), EFBIG);
-    buf.append(block, static_cast<size_t>(n));
-  }
+  if (!platform::ReadAll(fd.fd(), &buf, max_bytes)) return Fail(error, "read", PathOf(name));
   *out = std::move(buf);
   return true;
 }
@@ -234,7 +227,7 @@ template <typename Fill>
 bool FolderHandle::ReplaceThrough(const std::string& name, bool flush, Fill fill, std::string* error) {
   if (!TargetReplaceable(name, error)) return false;
   std::string tmp;
-  platform::UniqueFd fd(CreateAtUniqueName(name, kTempSuffix, &tmp, error));
+  platform::UniqueFd fd = CreateAtUniqueName(name, kTempSuffix, &tmp, error);
   if (!fd.valid()) return false;  // *error says why
   bool ok = fill(fd.fd(), tmp) && (!flush || fsync(fd.fd()) == 0 || Fail(error, "fsync", PathOf(tmp)));
   ok = ok && (fd.close() || Fail(error, "close", PathOf(tmp)));
@@ -258,7 +251,7 @@ bool FolderHandle::Replace(const std::string& name, std::string_view bytes, std:
 
 bool FolderHandle::CreateUnique(const std::string& prefix, std::string_view bytes, std::string* name,
                                 std::string* error) {
-  platform::UniqueFd fd(CreateAtUniqueName(prefix, "", name, error));
+  platform::UniqueFd fd = CreateAtUniqueName(prefix, "", name, error);
   if (!fd.valid()) return false;  // *error says why
   if (platform::WriteAll(fd.fd(), bytes) && fd.close()) return true;
   Fail(error, "write", PathOf(*name));
@@ -268,7 +261,7 @@ bool FolderHandle::CreateUnique(const std::string& prefix, std::string_view byte
 
 bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t max_bytes,
                           std::string* error) {
-  platform::UniqueFd existing(OpenRegular(name, O_WRONLY | O_APPEND, error));
+  platform::UniqueFd existing = OpenRegular(name, O_WRONLY | O_APPEND, error);
   if (!existing.valid()) return false;  // *error says why
   // In place: the file is checked whole before it is ever moved, and a
   // failed append is cut off again, so copying it for every chunk buys nothing.
@@ -283,7 +276,7 @@ bool FolderHandle::Append(const std::string& name, std::string_view tail, size_t
 }
 
 bool FolderHandle::Copy(const std::string& from, const std::string& to, std::string* error, bool* missing) {
-  platform::UniqueFd src(OpenRegular(from, O_RDONLY, error));
+  platform::UniqueFd src = OpenRegular(from, O_RDONLY, error);
   if (missing) *missing = !src.valid() && errno == ENOENT;
   if (!src.valid()) return false;  // *error says why
   return ReplaceThrough(
@@ -303,13 +296,11 @@ bool FolderHandle::Copy(const std::string& from, const std::string& to, std::str
 }
 
 void FolderHandle::RemoveStaleTemporaries(std::string_view login) {
-  int fd = openat(fd_.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  DIR* d = fdopendir(fd);
-  if (d == nullptr) {
-    close(fd);
-    return;
-  }
+  platform::UniqueFd fd(openat(fd_.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return;
+  DIR* d = fdopendir(fd.fd());
+  if (d == nullptr) return;
+  fd.release();  // the stream owns it now
   std::string prefix = std::string(login) + "-";
   while (dirent* e = readdir(d)) {
     std::string_view name = e->d_name;
@@ -353,7 +344,7 @@ bool SwapOwnFiles(FolderHandle& dir, int mode, const std::string* profile, const
 }
 
 bool FolderHandle::Rename(const std::string& from, const std::string& to, std::string* error) {
-  platform::UniqueFd src(OpenRegular(from, O_RDONLY, error));
+  platform::UniqueFd src = OpenRegular(from, O_RDONLY, error);
   if (!src.valid()) return false;  // *error says why
   if (fsync(src.fd()) != 0) return Fail(error, "fsync", PathOf(from));
   if (!TargetReplaceable(to, error)) return false;

@@ -116,10 +116,10 @@ class FolderHandle {
  private:
   FolderHandle(platform::UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
   bool TargetReplaceable(const std::string& name, std::string* error);
-  int OpenRegular(const std::string& name, int flags, std::string* error);
+  platform::UniqueFd OpenRegular(const std::string& name, int flags, std::string* error);
   // Creates a new file at `prefix` + "." + an unguessable part + `suffix`.
-  int CreateAtUniqueName(const std::string& prefix, std::string_view suffix, std::string* name,
-                         std::string* error);
+  platform::UniqueFd CreateAtUniqueName(const std::string& prefix, std::string_view suffix, std::string* name,
+                                        std::string* error);
   // Writes a new file at an unguessable name beside `name` through `fill`
   // and renames it over `name`, flushing both when asked.
   template <typename Fill>

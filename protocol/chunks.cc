@@ -27,7 +27,7 @@ std::vector<std::u16string> SplitCharEvery(std::u16string_view text, size_t n) {
   return pieces;
 }
 
-std::optional<std::u16string> UTF16FromUTF8(std::string_view text) {
+std::optional<std::u16string> Utf16FromUtf8(std::string_view text) {
   if (text.size() > INT32_MAX) return std::nullopt;
   UErrorCode err = U_ZERO_ERROR;
   int32_t len = 0;
@@ -40,7 +40,7 @@ std::optional<std::u16string> UTF16FromUTF8(std::string_view text) {
   return out;
 }
 
-std::optional<std::string> UTF8FromUTF16(std::u16string_view text) {
+std::optional<std::string> Utf8FromUtf16(std::u16string_view text) {
   if (text.size() > INT32_MAX / 3) return std::nullopt;
   UErrorCode err = U_ZERO_ERROR;
   int32_t len = 0;
@@ -55,7 +55,7 @@ std::optional<std::string> UTF8FromUTF16(std::u16string_view text) {
 
 // Works on the UTF-8 bytes directly, counting each code point's UTF-16 units,
 // so a whole profile file is cut without converting it twice.
-std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, size_t n) {
+std::optional<std::vector<std::string>> SplitUtf8Every(std::string_view text, size_t n) {
   if (text.size() > INT32_MAX) return std::nullopt;
   if (n == 0) n = 1;
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());

@@ -23,10 +23,10 @@ std::vector<std::u16string> SplitCharEvery(std::u16string_view text, size_t n);
 
 // The same over UTF-8 text, answering UTF-8 pieces; nullopt when `text` is
 // not valid UTF-8.
-std::optional<std::vector<std::string>> SplitUTF8Every(std::string_view text, size_t n);
+std::optional<std::vector<std::string>> SplitUtf8Every(std::string_view text, size_t n);
 
 // Conversions; nullopt on ill-formed input.
-std::optional<std::u16string> UTF16FromUTF8(std::string_view text);
-std::optional<std::string> UTF8FromUTF16(std::u16string_view text);
+std::optional<std::u16string> Utf16FromUtf8(std::string_view text);
+std::optional<std::string> Utf8FromUtf16(std::u16string_view text);
 
 }  // namespace protocol

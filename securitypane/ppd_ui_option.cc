@@ -23,7 +23,7 @@ std::string DecodeText(const char* text, const ppd_file_t* ppd) {
   // libcups hands back UTF-8 already for almost every PPD; the decoder passes
   // that through and converts the rest. Text that is not valid in the PPD's
   // encoding has no display form.
-  return ppd::Decode(text, ppd::EncodingForPPD(ppd)).value_or(std::string());
+  return ppd::Decode(text, ppd::EncodingForPpd(ppd)).value_or(std::string());
 }
 
 bool IsPaperOption(const char* keyword) {
@@ -89,7 +89,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return CFStringEqualTo(&sa, &sb, false);
 }
 
-ppd::TextEncoding GetCFStringEncodingFromPPD(const ppd_file_t* ppd) { return ppd::EncodingForPPD(ppd); }
+ppd::TextEncoding GetCFStringEncodingFromPPD(const ppd_file_t* ppd) { return ppd::EncodingForPpd(ppd); }
 
 std::optional<plist::Array> CreatePPDConstraintsArray(const ppd_file_t* ppd) {
   if (!ppd || ppd->num_consts <= 0 || !ppd->consts) return std::nullopt;

@@ -16,7 +16,7 @@ namespace {
 
 void BM_DialogSession(benchmark::State& state) {
   std::string error;
-  auto session = platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), "", &error);
+  auto session = platform::PrintSession::FromPpdFile(testsupport::SamplePpd(), "", &error);
   platform::Bundle bundle(testsupport::PluginDir() + "/colorpane.plugin", "colorpane");
   colorpane::SetPluginBundle(&bundle);
   for (auto _ : state) {

@@ -84,7 +84,7 @@ void BM_ServiceSideOfWrite(benchmark::State& state) {
   profilestore::HVPListWriteProfile_All(&g_lists[0], &g_lists[1], &g_lists[2]);
   profilestore::SetFileVariant(nullptr);
   const std::string bytes = testsupport::ReadText(path);
-  auto chunks = protocol::SplitUTF8Every(bytes, protocol::kChunkUnits);
+  auto chunks = protocol::SplitUtf8Every(bytes, protocol::kChunkUnits);
   std::string url = protocol::FileURLFromPath(path);
   prefservice::HVmacServiceXPC service(prefservice::Caller{getuid(), platform::paths::LoginName()});
   for (auto _ : state) {

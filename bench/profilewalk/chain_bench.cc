@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   // The LPD address carries no port; the agent listens on an unprivileged
   // one, which the sender below adds to the walk's agent argument.
   auto session =
-      platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), "lpd://127.0.0.1:515/queue", &error);
+      platform::PrintSession::FromPpdFile(testsupport::SamplePpd(), "lpd://127.0.0.1:515/queue", &error);
   if (!session) {
     std::fprintf(stderr, "no session: %s\n", error.c_str());
     return 1;

@@ -16,9 +16,9 @@
 
 namespace {
 
-using securitypane::testing::GeneratedPPD;
+using securitypane::testing::GeneratedPpd;
 using securitypane::testing::LayersHost;
-using securitypane::testing::ScopedPPDFile;
+using securitypane::testing::ScopedPpdFile;
 
 constexpr int kTotal = 8192;
 
@@ -34,14 +34,14 @@ std::vector<std::string> PaneConstraints() {
   return lines;
 }
 
-std::string PPDText(int unrelated) {
-  GeneratedPPD shape;
+std::string PpdText(int unrelated) {
+  GeneratedPpd shape;
   shape.extraConstraints = PaneConstraints();
   shape.unrelatedConstraints = unrelated;
-  return securitypane::testing::GeneratePPD(shape);
+  return securitypane::testing::GeneratePpd(shape);
 }
 
-std::unique_ptr<LayersHost> Host(const ScopedPPDFile& file) {
+std::unique_ptr<LayersHost> Host(const ScopedPpdFile& file) {
   std::string error;
   auto host = std::make_unique<LayersHost>(file.path(), &error);
   if (!host->ok()) {
@@ -54,7 +54,7 @@ std::unique_ptr<LayersHost> Host(const ScopedPPDFile& file) {
 }
 
 void BM_PaneRefresh(benchmark::State& state, int unrelated) {
-  ScopedPPDFile file(PPDText(unrelated));
+  ScopedPpdFile file(PpdText(unrelated));
   auto host = Host(file);
   if (host->constraintCount != 12) state.SkipWithError("the pane's list is not its 12 constraints");
   for (auto _ : state) host->applyConstraints();
@@ -64,7 +64,7 @@ BENCHMARK_CAPTURE(BM_PaneRefresh, plus8192, kTotal);
 BENCHMARK_CAPTURE(BM_PaneRefresh, alone, 0);
 
 void BM_PPDConflicts(benchmark::State& state) {
-  ScopedPPDFile file(PPDText(kTotal - 12));
+  ScopedPpdFile file(PpdText(kTotal - 12));
   auto host = Host(file);
   for (auto _ : state) benchmark::DoNotOptimize(platform::ppd::Conflicts(host->ppdFile()));
 }

@@ -20,7 +20,7 @@ namespace ui = platform::ui;
 
 void BM_SecuritySession(benchmark::State& state) {
   std::string error;
-  auto session = platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), "", &error);
+  auto session = platform::PrintSession::FromPpdFile(testsupport::SamplePpd(), "", &error);
   platform::Bundle bundle(testsupport::PluginDir() + "/securitypane.plugin", "securitypane");
   for (auto _ : state) {
     testsupport::FakeHost host(session.get());

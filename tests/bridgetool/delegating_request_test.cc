@@ -89,7 +89,7 @@ TEST_F(DelegatingRequestTest, WholeWriteIsAdminThenChunksThenRename) {
     ASSERT_EQ(runs_[i].size(), 3u);
     EXPECT_EQ(runs_[i][0], "writeDataToPlistFile_XPC");
     EXPECT_EQ(runs_[i][1], url);
-    EXPECT_LE(protocol::UTF16FromUTF8(runs_[i][2])->size(), protocol::kChunkUnits);
+    EXPECT_LE(protocol::Utf16FromUtf8(runs_[i][2])->size(), protocol::kChunkUnits);
     bytes += runs_[i][2];
   }
   EXPECT_EQ(runs_.back(), (Argv{"writeDataToPlistFileRename_XPC", url}));

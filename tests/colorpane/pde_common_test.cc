@@ -192,13 +192,14 @@ TEST_F(CommonTest, TitlesAreLocalised) {
   EXPECT_EQ(popup.numberOfItems(), 3) << "no PPD: the menu keeps its items";
 }
 
-TEST(EncodingTest, PPDLanguageEncodings) {
+TEST(EncodingTest, PpdLanguageEncodings) {
   using platform::ppd::TextEncoding;
   EXPECT_EQ(PDECommon::commonGetEncodingFromPPD(nullptr), TextEncoding::kMacRoman);
-  EXPECT_EQ(PDECommon::DecodePPDText("caf\xE9", TextEncoding::kISOLatin1), "caf\xC3\xA9");
-  EXPECT_EQ(PDECommon::DecodePPDText("\x83\x65\x83\x58\x83\x67", TextEncoding::kShiftJIS),
+  EXPECT_EQ(PDECommon::DecodePpdText("caf\xE9", TextEncoding::kISOLatin1), "caf\xC3\xA9");
+  EXPECT_EQ(PDECommon::DecodePpdText("\x83\x65\x83\x58\x83\x67", TextEncoding::kShiftJIS),
             "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88");
-  EXPECT_EQ(PDECommon::DecodePPDText("a\xFF", TextEncoding::kUTF8), "a\xEF\xBF\xBD") << "undecodable bytes stay visible";
+  EXPECT_EQ(PDECommon::DecodePpdText("a\xFF", TextEncoding::kUtf8), "a\xEF\xBF\xBD")
+      << "undecodable bytes stay visible";
 }
 
 TEST(DiagLogTest, TaggedLinesAndFormats) {
@@ -258,12 +259,12 @@ TEST(DiagLogTest, EveryDirectiveAsPrintfWritesIt) {
 namespace colorpane {
 namespace {
 
-struct EncodedPPD {
+struct EncodedPpd {
   const char* file;
   const char* photoText;  // UTF-8
 };
 
-class ChoiceRowEncodingTest : public ::testing::TestWithParam<EncodedPPD> {};
+class ChoiceRowEncodingTest : public ::testing::TestWithParam<EncodedPpd> {};
 
 TEST_P(ChoiceRowEncodingTest, ChoiceTextsArriveAsUTF8) {
   std::string error;
@@ -278,10 +279,12 @@ TEST_P(ChoiceRowEncodingTest, ChoiceTextsArriveAsUTF8) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, ChoiceRowEncodingTest,
-                         ::testing::Values(EncodedPPD{"encoding-macstandard.ppd", "Photo \xC3\xA9"},
-                                           EncodedPPD{"encoding-none.ppd", "Photo \xC3\xA9"},
-                                           EncodedPPD{"encoding-utf8.ppd", "Photo \xC3\xA9" "clatante \xE2\x98\x85"},
-                                           EncodedPPD{"encoding-windowsansi.ppd", "Photo \xE2\x82\xAC"}));
+                         ::testing::Values(EncodedPpd{"encoding-macstandard.ppd", "Photo \xC3\xA9"},
+                                           EncodedPpd{"encoding-none.ppd", "Photo \xC3\xA9"},
+                                           EncodedPpd{"encoding-utf8.ppd",
+                                                      "Photo \xC3\xA9"
+                                                      "clatante \xE2\x98\x85"},
+                                           EncodedPpd{"encoding-windowsansi.ppd", "Photo \xE2\x82\xAC"}));
 
 }  // namespace
 }  // namespace colorpane

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   protocol::ParseWriteRequest(request);
   protocol::ParseWalkRequest(request);
   protocol::PathFromFileURL(request);
-  if (auto chunks = protocol::SplitUTF8Every(request, 1 + data[0] % 7)) {
+  if (auto chunks = protocol::SplitUtf8Every(request, 1 + data[0] % 7)) {
     std::string joined;
     for (const std::string& c : *chunks) joined += c;
     if (joined != request) std::abort();

@@ -24,7 +24,7 @@ using namespace securitypane;
 
 namespace {
 
-const std::string& PPDPath() {
+const std::string& PpdPath() {
   static const std::string path = [] {
     std::string p = "/tmp/vn-ppd-fuzz-XXXXXX";
     int fd = mkstemp(p.data());
@@ -37,11 +37,11 @@ const std::string& PPDPath() {
 
 const std::string& Head() {
   static const std::string head = [] {
-    testing::GeneratedPPD shape;
+    testing::GeneratedPpd shape;
     shape.fillerOptions = 4;
     shape.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P SecurePrint",
                              "*UIConstraints: *PageSize A4 *HVAuthenticationVN420P"};
-    return testing::GeneratePPD(shape);
+    return testing::GeneratePpd(shape);
   }();
   return head;
 }
@@ -132,14 +132,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > 64 * 1024) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   {
-    std::ofstream out(PPDPath(), std::ios::binary | std::ios::trunc);
+    std::ofstream out(PpdPath(), std::ios::binary | std::ios::trunc);
     if (input.starts_with("*PPD-Adobe"))
       out << input;
     else
       out << Head() << Expand(input);
   }
   std::string error;
-  testing::LayersHost host(PPDPath(), &error);
+  testing::LayersHost host(PpdPath(), &error);
   if (!host.ok()) return 0;
   Exercise(host.ppdFile());
   host.build();

@@ -37,7 +37,7 @@ TEST(PageSetupTest, ParsesSizesAndOrientations) {
 
 TEST(PageSetupTest, AppliesToFormatAndSettings) {
   std::string error;
-  auto session = PrintSession::FromPPDFile(SamplePpd(), "", &error);
+  auto session = PrintSession::FromPpdFile(SamplePpd(), "", &error);
   ASSERT_NE(session, nullptr) << error;
   PageFormat format = session->defaultPageFormat();
   PrintSettings settings;

@@ -35,15 +35,15 @@ std::unique_ptr<PpdFile> OpenOrFail(const std::string& path) {
 std::string ChoiceText(ppd_file_t* ppd, const char* keyword, const char* choice) {
   ppd_choice_t* c = FindChoice(FindOption(ppd, keyword), choice);
   if (!c) return "<missing " + std::string(keyword) + " " + choice + ">";
-  return Decode(c->text, EncodingForPPD(ppd)).value_or("<undecodable>");
+  return Decode(c->text, EncodingForPpd(ppd)).value_or("<undecodable>");
 }
 
 TEST(PpdEncodingTest, LanguageEncodingNames) {
   EXPECT_EQ(EncodingForLanguageEncoding("ISOLatin1"), TextEncoding::kISOLatin1);
   EXPECT_EQ(EncodingForLanguageEncoding("WindowsANSI"), TextEncoding::kWindowsLatin1);
   EXPECT_EQ(EncodingForLanguageEncoding("JIS83-RKSJ"), TextEncoding::kShiftJIS);
-  EXPECT_EQ(EncodingForLanguageEncoding("UTF-8"), TextEncoding::kUTF8);
-  EXPECT_EQ(EncodingForLanguageEncoding("UTF8"), TextEncoding::kUTF8);
+  EXPECT_EQ(EncodingForLanguageEncoding("UTF-8"), TextEncoding::kUtf8);
+  EXPECT_EQ(EncodingForLanguageEncoding("UTF8"), TextEncoding::kUtf8);
   // Names compare exactly; everything else is Mac Roman.
   EXPECT_EQ(EncodingForLanguageEncoding("isolatin1"), TextEncoding::kMacRoman);
   EXPECT_EQ(EncodingForLanguageEncoding("utf-8"), TextEncoding::kMacRoman);
@@ -51,7 +51,7 @@ TEST(PpdEncodingTest, LanguageEncodingNames) {
   EXPECT_EQ(EncodingForLanguageEncoding("ISOLatin2"), TextEncoding::kMacRoman);
   EXPECT_EQ(EncodingForLanguageEncoding(""), TextEncoding::kMacRoman);
   EXPECT_EQ(EncodingForLanguageEncoding(nullptr), TextEncoding::kMacRoman);
-  EXPECT_EQ(EncodingForPPD(nullptr), TextEncoding::kMacRoman);
+  EXPECT_EQ(EncodingForPpd(nullptr), TextEncoding::kMacRoman);
 }
 
 TEST(PpdEncodingTest, ParsedPPDsReportUTF8) {
@@ -60,7 +60,7 @@ TEST(PpdEncodingTest, ParsedPPDsReportUTF8) {
   for (const char* name : {"VN420P-sjis.ppd", "encoding-windowsansi.ppd", "encoding-none.ppd"}) {
     auto file = OpenOrFail(TestPpd(name));
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(EncodingForPPD(file->get()), TextEncoding::kUTF8) << name;
+    EXPECT_EQ(EncodingForPpd(file->get()), TextEncoding::kUtf8) << name;
   }
 }
 
@@ -84,15 +84,15 @@ TEST(PpdDecodeTest, ShiftJIS) {
 }
 
 TEST(PpdDecodeTest, UTF8) {
-  EXPECT_EQ(Decode("\xC3\xA9\xE2\x98\x85", TextEncoding::kUTF8), "\u00e9\u2605");
-  EXPECT_EQ(Decode("\xF0\x9F\x96\xA8", TextEncoding::kUTF8), "\U0001F5A8");
+  EXPECT_EQ(Decode("\xC3\xA9\xE2\x98\x85", TextEncoding::kUtf8), "\u00e9\u2605");
+  EXPECT_EQ(Decode("\xF0\x9F\x96\xA8", TextEncoding::kUtf8), "\U0001F5A8");
 }
 
 TEST(PpdDecodeTest, InvalidBytesGiveNothing) {
-  EXPECT_EQ(Decode("ab\xFF", TextEncoding::kUTF8), std::nullopt);
-  EXPECT_EQ(Decode("\xC3", TextEncoding::kUTF8), std::nullopt);          // cut short
-  EXPECT_EQ(Decode("\xC0\xAF", TextEncoding::kUTF8), std::nullopt);      // overlong
-  EXPECT_EQ(Decode("\xED\xA0\x80", TextEncoding::kUTF8), std::nullopt);  // surrogate
+  EXPECT_EQ(Decode("ab\xFF", TextEncoding::kUtf8), std::nullopt);
+  EXPECT_EQ(Decode("\xC3", TextEncoding::kUtf8), std::nullopt);          // cut short
+  EXPECT_EQ(Decode("\xC0\xAF", TextEncoding::kUtf8), std::nullopt);      // overlong
+  EXPECT_EQ(Decode("\xED\xA0\x80", TextEncoding::kUtf8), std::nullopt);  // surrogate
   EXPECT_EQ(Decode("\x81\x20", TextEncoding::kShiftJIS), std::nullopt);  // bad trail byte
   EXPECT_EQ(Decode("\x83", TextEncoding::kShiftJIS), std::nullopt);      // lead byte alone
 }
@@ -434,7 +434,7 @@ TEST(ShiftJISPPDTest, TextsDecodeToJapanese) {
 
   ppd_option_t* quick = FindOption(ppd, "HVQuickColor");
   ASSERT_NE(quick, nullptr);
-  EXPECT_EQ(Decode(quick->text, EncodingForPPD(ppd)), "\u30af\u30a4\u30c3\u30af\u30ab\u30e9\u30fc");
+  EXPECT_EQ(Decode(quick->text, EncodingForPpd(ppd)), "\u30af\u30a4\u30c3\u30af\u30ab\u30e9\u30fc");
   ASSERT_EQ(quick->num_choices, 4);
   EXPECT_EQ(ChoiceText(ppd, "HVQuickColor", "Standard"), "\u6a19\u6e96");
   EXPECT_EQ(ChoiceText(ppd, "HVQuickColor", "UserDefined"), "\u30ab\u30b9\u30bf\u30e0");
@@ -443,9 +443,9 @@ TEST(ShiftJISPPDTest, TextsDecodeToJapanese) {
             "\u30bb\u30ad\u30e5\u30a2\u30d7\u30ea\u30f3\u30c8");
   EXPECT_EQ(ChoiceText(ppd, "PageSize", "Letter"), "\u30ec\u30bf\u30fc");
   // A kanji whose second byte is a backslash, and half-width katakana.
-  EXPECT_EQ(Decode(FindOption(ppd, "HVColorAsGray")->text, EncodingForPPD(ppd)),
+  EXPECT_EQ(Decode(FindOption(ppd, "HVColorAsGray")->text, EncodingForPpd(ppd)),
             "\u30b0\u30ec\u30fc\u30b9\u30b1\u30fc\u30eb\u8868\u793a");
-  EXPECT_EQ(Decode(FindOption(ppd, "HVEconoMode")->text, EncodingForPPD(ppd)),
+  EXPECT_EQ(Decode(FindOption(ppd, "HVEconoMode")->text, EncodingForPpd(ppd)),
             "\uff74\uff7a\uff89\uff90\uff70\uff93\uff70\uff84\uff9e");
   ASSERT_NE(FindOption(ppd, "HVImageHalftone"), nullptr);
   EXPECT_EQ(FindOption(ppd, "HVImageHalftone")->num_choices, 2);
@@ -460,7 +460,7 @@ TEST(ShiftJISPPDTest, FileBytesAreShiftJIS) {
   std::string_view text(bytes.data() + at + 23, standard.size());
   EXPECT_EQ(text, standard);
   EXPECT_EQ(Decode(text, TextEncoding::kShiftJIS), "\u6a19\u6e96");
-  EXPECT_EQ(Decode(text, TextEncoding::kUTF8), std::nullopt);
+  EXPECT_EQ(Decode(text, TextEncoding::kUtf8), std::nullopt);
 }
 
 TEST(EncodingPPDTest, EachDeclaredEncodingDecodes) {

@@ -20,7 +20,7 @@ std::string SjisPpd() { return testsupport::TestPpd("VN420P-sjis.ppd"); }
 std::unique_ptr<PrintSession> SessionOrFail(const std::string& path,
                                             const std::string& uri = "socket://192.0.2.7") {
   std::string error;
-  auto session = PrintSession::FromPPDFile(path, uri, &error);
+  auto session = PrintSession::FromPpdFile(path, uri, &error);
   EXPECT_NE(session, nullptr) << error;
   return session;
 }
@@ -53,7 +53,7 @@ TEST(PrintSessionTest, OnlyTheLastPpdSuffixIsDropped) {
 
 TEST(PrintSessionTest, FromPPDFileFailureNamesFile) {
   std::string error;
-  EXPECT_EQ(PrintSession::FromPPDFile("/nonexistent/VN420P.ppd", "socket://x", &error), nullptr);
+  EXPECT_EQ(PrintSession::FromPpdFile("/nonexistent/VN420P.ppd", "socket://x", &error), nullptr);
   EXPECT_THAT(error, HasSubstr("/nonexistent/VN420P.ppd"));
 }
 

@@ -15,11 +15,11 @@
 #include <functional>
 
 #include "files.h"
+#include "loopback_listener.h"
 #include "prefservice/service_xpc.h"
 #include "profilestore/profile_format.h"
 #include "protocol/file_url.h"
 #include "temp_root.h"
-#include "tests/support/loopback_listener.h"
 
 namespace prefservice {
 namespace {

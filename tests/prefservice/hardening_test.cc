@@ -15,12 +15,13 @@
 #include <vector>
 
 #include "files.h"
+#include "loopback_listener.h"
 #include "platform/ipc.h"
 #include "platform/paths.h"
+#include "platform/unique_fd.h"
 #include "protocol/file_url.h"
 #include "protocol/request.h"
 #include "temp_root.h"
-#include "tests/support/loopback_listener.h"
 
 namespace {
 
@@ -50,19 +51,16 @@ class SharedTmpFolderLock {
  public:
   SharedTmpFolderLock() {
     const char* path = "/tmp/vn420p-tests-private-folder.lock";
-    fd_ = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd_ < 0) {
-      fd_ = open(path, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-      if (fd_ < 0) fd_ = open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    fd_.reset(open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+    if (!fd_.valid()) {
+      fd_.reset(open(path, O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644));
+      if (!fd_.valid()) fd_.reset(open(path, O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     }
-    if (fd_ >= 0) flock(fd_, LOCK_EX);
-  }
-  ~SharedTmpFolderLock() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_.valid()) flock(fd_.fd(), LOCK_EX);
   }
 
  private:
-  int fd_ = -1;
+  platform::UniqueFd fd_;
 };
 
 class HardeningTest : public ::testing::Test {

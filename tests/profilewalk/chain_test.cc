@@ -33,7 +33,7 @@ class Chain : public ::testing::Test {
     ASSERT_TRUE(root_.StartService());
     std::string error;
     session_ =
-        platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), "lpd://127.0.0.1:515/queue", &error);
+        platform::PrintSession::FromPpdFile(testsupport::SamplePpd(), "lpd://127.0.0.1:515/queue", &error);
     ASSERT_NE(session_, nullptr) << error;
     profilestore::FormProfilePaths(platform::paths::LoginName(), "VN420P", &paths_);
   }

@@ -52,12 +52,12 @@ TEST(ConnectionKind, OnlyAtPositionZeroAndCaseSensitive) {
 TEST(ConnectionKind, FromTheSessionsPrinter) {
   std::string error;
   const std::string ppd = testsupport::SamplePpd();
-  auto lpd = platform::PrintSession::FromPPDFile(ppd, "lpd://10.0.0.1/q", &error);
+  auto lpd = platform::PrintSession::FromPpdFile(ppd, "lpd://10.0.0.1/q", &error);
   ASSERT_NE(lpd, nullptr) << error;
   EXPECT_EQ(commoniGetProtocol(lpd.get()), 0);
-  auto usb = platform::PrintSession::FromPPDFile(ppd, "usb://HALVERN/VN420P", &error);
+  auto usb = platform::PrintSession::FromPpdFile(ppd, "usb://HALVERN/VN420P", &error);
   EXPECT_EQ(commoniGetProtocol(usb.get()), 3);
-  auto none = platform::PrintSession::FromPPDFile(ppd, "", &error);
+  auto none = platform::PrintSession::FromPpdFile(ppd, "", &error);
   EXPECT_EQ(commoniGetProtocol(none.get()), -1);
   EXPECT_EQ(commoniGetProtocol(nullptr), -1);
 }
@@ -213,7 +213,7 @@ class Discovery : public ::testing::Test {
   }
   std::unique_ptr<platform::PrintSession> Session(const std::string& uri) {
     std::string error;
-    auto session = platform::PrintSession::FromPPDFile(testsupport::SamplePpd(), uri, &error);
+    auto session = platform::PrintSession::FromPpdFile(testsupport::SamplePpd(), uri, &error);
     EXPECT_NE(session, nullptr) << error;
     return session;
   }

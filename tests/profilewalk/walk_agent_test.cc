@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "files.h"
+#include "loopback_listener.h"
 #include "profile_lists.h"
 #include "profilestore/profile_store.h"
 #include "profilewalk/mib_walk.h"
@@ -20,7 +21,6 @@
 #include "profilewalk/walk_state.h"
 #include "snmp_agent.h"
 #include "tests/profilewalk/walk_test_util.h"
-#include "tests/support/loopback_listener.h"
 
 namespace profilewalk {
 namespace {

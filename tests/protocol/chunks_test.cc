@@ -37,7 +37,7 @@ TEST(SplitCharEvery, SurrogatePairIsNeverCut) {
   std::u16string joined;
   for (const auto& p : pieces) joined += p;
   EXPECT_EQ(joined, text);
-  for (const auto& p : pieces) EXPECT_TRUE(UTF8FromUTF16(p)) << "a piece split a pair";
+  for (const auto& p : pieces) EXPECT_TRUE(Utf8FromUtf16(p)) << "a piece split a pair";
   // With one unit per piece the pair travels as one piece of two.
   EXPECT_EQ(Sizes(SplitCharEvery(u"\U0001F600z", 1)), (std::vector<size_t>{2, 1}));
 }
@@ -50,27 +50,27 @@ TEST(SplitCharEvery, PairAtEveryBoundaryOfALongText) {
   std::u16string joined;
   for (const auto& p : pieces) {
     EXPECT_LE(p.size(), kChunkUnits);
-    EXPECT_TRUE(UTF8FromUTF16(p));
+    EXPECT_TRUE(Utf8FromUtf16(p));
     joined += p;
   }
   EXPECT_EQ(joined, text);
 }
 
-TEST(SplitUTF8Every, NonASCIITextArrivesUnchanged) {
+TEST(SplitUtf8Every, NonASCIITextArrivesUnchanged) {
   std::string text;
   while (text.size() < 400000) text += "日本語のプロファイル é ";
-  auto pieces = SplitUTF8Every(text, kChunkUnits);
+  auto pieces = SplitUtf8Every(text, kChunkUnits);
   ASSERT_TRUE(pieces);
   EXPECT_GT(pieces->size(), 1u);
   std::string joined;
   for (const auto& p : *pieces) {
-    auto units = UTF16FromUTF8(p);
+    auto units = Utf16FromUtf8(p);
     ASSERT_TRUE(units);
     EXPECT_LE(units->size(), kChunkUnits);
     joined += p;
   }
   EXPECT_EQ(joined, text);
-  EXPECT_FALSE(SplitUTF8Every("bad \xC3", kChunkUnits));
+  EXPECT_FALSE(SplitUtf8Every("bad \xC3", kChunkUnits));
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ namespace {
 
 // The UTF-8 splitter must cut exactly where splitCharEvery cuts the same text
 // in UTF-16: random texts of ASCII, two-, three- and four-byte characters.
-TEST(SplitUTF8Every, AgreesWithTheUTF16Split) {
+TEST(SplitUtf8Every, AgreesWithTheUTF16Split) {
   const char32_t alphabet[] = {U'a', U'<', U'\u00e9', U'\u3042', U'\U0001F600', U'\U00020000'};
   std::mt19937 rng(7);
   for (int round = 0; round < 2000; ++round) {
@@ -95,10 +95,11 @@ TEST(SplitUTF8Every, AgreesWithTheUTF16Split) {
       utf8.append(buf, static_cast<size_t>(i));
     }
     size_t n = 1 + rng() % 7;
-    auto pieces = SplitUTF8Every(utf8, n);
+    auto pieces = SplitUtf8Every(utf8, n);
     ASSERT_TRUE(pieces);
     std::vector<std::string> expected;
-    for (const std::u16string& piece : SplitCharEvery(*UTF16FromUTF8(utf8), n)) expected.push_back(*UTF8FromUTF16(piece));
+    for (const std::u16string& piece : SplitCharEvery(*Utf16FromUtf8(utf8), n))
+      expected.push_back(*Utf8FromUtf16(piece));
     ASSERT_EQ(*pieces, expected) << "n=" << n << " text=" << utf8;
   }
 }

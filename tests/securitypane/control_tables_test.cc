@@ -122,9 +122,9 @@ TEST_F(ControlTablesTest, DefaultsAndValueRoundTrips) {
 }
 
 TEST(ControlTablesGeneratedTest, DefaultMissingFromTheMenu) {
-  std::string text = GeneratePPD({});
+  std::string text = GeneratePpd({});
   text.replace(text.find("*DefaultPrintModeVN420P: Normal"), 31, "*DefaultPrintModeVN420P: Draft");
-  ScopedPPDFile file(text);
+  ScopedPpdFile file(text);
   std::string error;
   LayersHost host(file.path(), &error);
   ASSERT_TRUE(host.ok()) << error;

@@ -2,7 +2,7 @@
 
 namespace securitypane::testing {
 
-std::string GeneratePPD(const GeneratedPPD& shape) {
+std::string GeneratePpd(const GeneratedPpd& shape) {
   std::string t =
       "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n*LanguageVersion: English\n"
       "*LanguageEncoding: ISOLatin1\n*PCFileName: \"GEN.PPD\"\n*Manufacturer: \"HALVERN\"\n"

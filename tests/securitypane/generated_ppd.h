@@ -9,7 +9,7 @@
 
 namespace securitypane::testing {
 
-struct GeneratedPPD {
+struct GeneratedPpd {
   int fillerOptions = 64;                     // "Filler0".. with choices "A", "B"
   int unrelatedConstraints = 0;               // between filler options
   std::vector<std::string> extraConstraints;  // "*UIConstraints: ..." lines, written first
@@ -17,11 +17,11 @@ struct GeneratedPPD {
 };
 
 // The whole PPD text.
-std::string GeneratePPD(const GeneratedPPD& shape);
+std::string GeneratePpd(const GeneratedPpd& shape);
 // The text in a file of a fresh temporary folder, removed with the object.
-class ScopedPPDFile {
+class ScopedPpdFile {
  public:
-  explicit ScopedPPDFile(const std::string& text) : path_(dir_.Write("generated.ppd", text)) {}
+  explicit ScopedPpdFile(const std::string& text) : path_(dir_.Write("generated.ppd", text)) {}
   const std::string& path() const { return path_; }
 
  private:

@@ -175,10 +175,10 @@ TEST(PaperQueryTest, PaperForTheDocument) {
 }
 
 TEST(PaperQueryTest, DuplicateSizeFirstWinsAndDestinationNames) {
-  std::string text = GeneratePPD({});
+  std::string text = GeneratePpd({});
   text.replace(text.find("*CloseUI: *PageSize"), 0, "*PageSize A4Twin/A4 Twin: \"\"\n");
   text.replace(text.find("*DefaultPaperDimension"), 0, "*PaperDimension A4Twin/A4 Twin: \"595 842\"\n");
-  ScopedPPDFile file(text);
+  ScopedPpdFile file(text);
   std::string error;
   LayersHost host(file.path(), &error);
   ASSERT_TRUE(host.ok()) << error;

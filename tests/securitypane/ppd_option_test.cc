@@ -102,7 +102,7 @@ TEST(PPDUIOptionTest, ConversionsOnTheSample) {
 }
 
 TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
-  GeneratedPPD shape;
+  GeneratedPpd shape;
   shape.extraLines = {
       "*OpenUI *MediaA/Media A: PickOne",
       "*DefaultMediaA: Missing",
@@ -115,7 +115,7 @@ TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
       "*MediaB A4/A4: \"\"",
       "*CloseUI: *MediaB",
   };
-  ScopedPPDFile file(GeneratePPD(shape));
+  ScopedPpdFile file(GeneratePpd(shape));
   auto ppd_file = Open(file.path());
   ASSERT_NE(ppd_file, nullptr);
   ppd_file_t* p = ppd_file->get();
@@ -144,9 +144,9 @@ TEST(PPDUIOptionTest, DefaultAndCurrentIndexRules) {
 }
 
 TEST(PPDUIOptionTest, PaperOptionsNeedAMarkAndMatchingSizes) {
-  std::string text = GeneratePPD({});
+  std::string text = GeneratePpd({});
   // No default page size: nothing is marked.
-  ScopedPPDFile unmarked(Replace(text, "*DefaultPageSize: A4\n", ""));
+  ScopedPpdFile unmarked(Replace(text, "*DefaultPageSize: A4\n", ""));
   auto file = Open(unmarked.path());
   ASSERT_NE(file, nullptr);
   std::vector<std::string> lines;
@@ -160,7 +160,7 @@ TEST(PPDUIOptionTest, PaperOptionsNeedAMarkAndMatchingSizes) {
   EXPECT_NE(record.items[0].paper, nullptr);
 
   // One more size than choices: no paper records at all.
-  ScopedPPDFile extra(Replace(text, "*DefaultPaperDimension: A4\n",
+  ScopedPpdFile extra(Replace(text, "*DefaultPaperDimension: A4\n",
                               "*DefaultPaperDimension: A4\n*PaperDimension Odd/Odd: \"100 200\"\n"));
   auto file2 = Open(extra.path());
   ASSERT_NE(file2, nullptr);
@@ -172,11 +172,11 @@ TEST(PPDUIOptionTest, PaperOptionsNeedAMarkAndMatchingSizes) {
 }
 
 TEST(PPDUIOptionTest, TinyVariantCutsTextsWithinItsFields) {
-  GeneratedPPD shape;
+  GeneratedPpd shape;
   const std::string long_text(200, 't');
   shape.extraLines = {"*OpenUI *Tiny/" + long_text + ": PickOne", "*DefaultTiny: " + std::string(39, 'k'),
                      "*Tiny " + std::string(39, 'k') + "/" + long_text + ": \"\"", "*CloseUI: *Tiny"};
-  ScopedPPDFile file(GeneratePPD(shape));
+  ScopedPpdFile file(GeneratePpd(shape));
   auto p = Open(file.path());
   ASSERT_NE(p, nullptr);
   PPDUIOptionTiny tiny;
@@ -210,7 +210,7 @@ TEST(PPDUIOptionTest, ConstraintsAndInstalledOptions) {
   ppd::MarkOption(file->get(), "OptionHardDisk", "False");
   EXPECT_EQ(*CreatePPDInstallableOptionDict(file->get())->at("OptionHardDisk").string(), "False");
 
-  ScopedPPDFile bare(GeneratePPD({}));
+  ScopedPpdFile bare(GeneratePpd({}));
   auto without = Open(bare.path());
   EXPECT_EQ(CreatePPDInstallableOptionDict(without->get()), std::nullopt);
   EXPECT_EQ(CreatePPDConstraintsArray(without->get()), std::nullopt);

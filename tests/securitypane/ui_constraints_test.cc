@@ -61,7 +61,7 @@ TEST(UIConstraintsSampleTest, PicksOutThePaneConstraintsInPPDOrder) {
 struct SampleCase {
   const char* name;
   std::vector<std::pair<const char*, const char*>> settings;
-  bool markHardDiskAbsentInPPD;
+  bool markHardDiskAbsentInPpd;
   const char* printMode;  // ticket after the refresh
   const char* auth;
   bool popupEnabled, securePrintItemEnabled, authEnabled, authOn, labelGray;
@@ -134,7 +134,7 @@ TEST(UIConstraintsSampleTest, BothDirectionsOfEachConstraint) {
   for (const SampleCase& c : cases) {
     SCOPED_TRACE(c.name);
     Host host(SamplePpd());
-    if (c.markHardDiskAbsentInPPD) platform::ppd::MarkOption(host.h.ppdFile(), "OptionHardDisk", "False");
+    if (c.markHardDiskAbsentInPpd) platform::ppd::MarkOption(host.h.ppdFile(), "OptionHardDisk", "False");
     for (auto [k, v] : c.settings) host.Set(k, v);
     host.h.refresh();
     EXPECT_EQ(Ticket(host.h, "PrintModeVN420P"), c.printMode);
@@ -185,11 +185,11 @@ TEST(UIConstraintsGeneratedTest, ConstraintCountsAroundTheLimit) {
   } cases[] = {{0, false, 0}, {0, true, 1}, {8191, true, 1}, {8192, true, 0}, {9000, true, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);
-    GeneratedPPD shape;
+    GeneratedPpd shape;
     shape.unrelatedConstraints = c.before;
-    std::string text = GeneratePPD(shape);
+    std::string text = GeneratePpd(shape);
     if (c.withPane) text += pane + "\n";
-    ScopedPPDFile file(text);
+    ScopedPpdFile file(text);
     Host host(file.path());
     ASSERT_EQ(host.h.core.uiConstraints.count, c.before + (c.withPane ? 1 : 0));
     EXPECT_EQ(host.h.constraintCount, c.expected);
@@ -219,9 +219,9 @@ TEST(UIConstraintsGeneratedTest, EmptyChoices) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.constraint);
-    GeneratedPPD shape;
+    GeneratedPpd shape;
     shape.extraConstraints = {c.constraint};
-    ScopedPPDFile file(GeneratePPD(shape));
+    ScopedPpdFile file(GeneratePpd(shape));
     Host host(file.path());
     for (auto [k, v] : c.settings) host.Set(k, v);
     host.h.refresh();
@@ -232,7 +232,7 @@ TEST(UIConstraintsGeneratedTest, EmptyChoices) {
 
 TEST(UIConstraintsGeneratedTest, LongKeywordsAndValues) {
   const std::string k39(39, 'K');  // the longest option keyword libcups accepts
-  GeneratedPPD shape;
+  GeneratedPpd shape;
   // No "*Default" line: "Default" + 40 characters is longer than a PPD
   // keyword may be; the first choice is then the one in effect.
   shape.extraLines = {"*OpenUI *" + k39 + "/Long: PickOne",
@@ -241,7 +241,7 @@ TEST(UIConstraintsGeneratedTest, LongKeywordsAndValues) {
   shape.extraConstraints = {
       "*UIConstraints: *" + k39 + " " + std::string(40, 'c') + " *PrintModeVN420P SecurePrint",
       "*UIConstraints: *" + std::string(60, 'L') + " x *PrintModeVN420P " + std::string(60, 'S')};
-  ScopedPPDFile file(GeneratePPD(shape));
+  ScopedPpdFile file(GeneratePpd(shape));
   Host host(file.path());
   // libcups reads at most 39 characters per field and lets the rest spill
   // into the next one, so the over-long line names no pane option.
@@ -277,9 +277,9 @@ TEST(UIConstraintsGeneratedTest, LongKeywordsAndValues) {
 }
 
 TEST(UIConstraintsGeneratedTest, RelatedListsUseAtMostSixteenIds) {
-  GeneratedPPD shape;
+  GeneratedPpd shape;
   shape.extraConstraints = {"*UIConstraints: *Filler0 A *PrintModeVN420P"};
-  ScopedPPDFile file(GeneratePPD(shape));
+  ScopedPpdFile file(GeneratePpd(shape));
   struct Case {
     int32_t count;
     bool labelGray;

@@ -5,7 +5,7 @@
 namespace testsupport {
 
 FakeHost::FakeHost(const Options& options) {
-  owned_ = platform::PrintSession::FromPPDFile(options.ppd.empty() ? SamplePpd() : options.ppd,
+  owned_ = platform::PrintSession::FromPpdFile(options.ppd.empty() ? SamplePpd() : options.ppd,
                                                options.deviceUri, &error_);
   session_ = owned_.get();
   Adopt(options);

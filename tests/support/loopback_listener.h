@@ -14,6 +14,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace testsupport {
 
 class LoopbackListener {
@@ -24,8 +26,8 @@ class LoopbackListener {
   explicit LoopbackListener(Kind kind, int port = 0, const std::string& unix_path = "") : kind_(kind) {
     int family = kind == kUnix ? AF_UNIX : (kind == kUdp6 || kind == kTcp6) ? AF_INET6 : AF_INET;
     bool datagram = kind == kUdp4 || kind == kUdp6;
-    fd_ = socket(family, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return;
+    fd_.reset(socket(family, (datagram ? SOCK_DGRAM : SOCK_STREAM) | SOCK_CLOEXEC, 0));
+    if (!fd_.valid()) return;
     sockaddr_storage addr{};
     socklen_t len = 0;
     if (family == AF_INET) {
@@ -46,44 +48,40 @@ class LoopbackListener {
       std::strncpy(un->sun_path, unix_path.c_str(), sizeof un->sun_path - 1);
       len = sizeof *un;
     }
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&addr), len) != 0 || (!datagram && listen(fd_, 8) != 0)) {
-      close(fd_);
-      fd_ = -1;
+    if (bind(fd_.fd(), reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+        (!datagram && listen(fd_.fd(), 8) != 0)) {
+      fd_.reset();
       return;
     }
     if (family != AF_UNIX) {
-      getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+      getsockname(fd_.fd(), reinterpret_cast<sockaddr*>(&addr), &len);
       port_ = ntohs(family == AF_INET ? reinterpret_cast<sockaddr_in*>(&addr)->sin_port
                                       : reinterpret_cast<sockaddr_in6*>(&addr)->sin6_port);
     }
   }
-  ~LoopbackListener() {
-    if (fd_ >= 0) close(fd_);
-  }
   LoopbackListener(const LoopbackListener&) = delete;
   LoopbackListener& operator=(const LoopbackListener&) = delete;
 
-  bool valid() const { return fd_ >= 0; }
+  bool valid() const { return fd_.valid(); }
   int port() const { return port_; }
   // "127.0.0.1:<port>".
   std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
 
   // Whether a datagram or a connection arrives within `wait`; takes it.
   bool Heard(std::chrono::milliseconds wait) {
-    pollfd p{fd_, POLLIN, 0};
-    if (fd_ < 0 || poll(&p, 1, static_cast<int>(wait.count())) <= 0) return false;
+    pollfd p{fd_.fd(), POLLIN, 0};
+    if (!fd_.valid() || poll(&p, 1, static_cast<int>(wait.count())) <= 0) return false;
     if (kind_ == kUdp4 || kind_ == kUdp6) {
       char packet[2048];
-      return recv(fd_, packet, sizeof packet, 0) >= 0;
+      return recv(fd_.fd(), packet, sizeof packet, 0) >= 0;
     }
-    int c = accept(fd_, nullptr, nullptr);
-    if (c >= 0) close(c);
+    platform::UniqueFd connection(accept(fd_.fd(), nullptr, nullptr));  // closed at once
     return true;
   }
 
  private:
   Kind kind_;
-  int fd_ = -1;
+  platform::UniqueFd fd_;
   int port_ = 0;
 };
 
