@@ -30,7 +30,10 @@ const std::vector<Layer>& Layers() {
       {"profilestore", {"platform/"}},
       {"textfields", {"platform/"}},
       {"profilewalk", {"platform/", "profilestore/", "protocol/"}},
-      {"host", {"platform/"}},
+      // The host never saves the Security pane's modes as defaults and keeps
+      // files holding its credentials private: it names them from the pane's
+      // list of keys (constants only), never from the pane's code.
+      {"host", {"platform/", "securitypane/settings_keys.h"}},
       // A plug-in knows the host only through the plug-in interface.
       {"securitypane", {"platform/", "host/plugin_api.h", "profilestore/", "textfields/"}},
       {"colorpane", {"platform/", "host/plugin_api.h", "profilestore/", "protocol/", "textfields/"}},
