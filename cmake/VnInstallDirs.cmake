@@ -12,6 +12,10 @@ set(VN_INSTALL_BINDIR usr/bin)
 set(VN_INSTALL_SBINDIR usr/sbin)
 # pdehost finds the bundles at ../lib/vn420p/plugins beside itself.
 set(VN_INSTALL_PLUGINDIR usr/lib/vn420p/plugins)
+# pdedialog's preview module: ../lib/vn420p/pdfpreview.so beside it.
+set(VN_INSTALL_LIBDIR usr/lib/vn420p)
+# The desktop entry that offers pdedialog for documents in file managers.
+set(VN_INSTALL_APPLICATIONSDIR usr/share/applications)
 # The launch path of bridgetool; prefservice lives beside it.
 set(VN_INSTALL_HELPERDIR "Library/Application Support/HALVERN/VN420P/Helpers/bridgetool.app/Contents/MacOS")
 # The management window's icons, at their fixed path.

@@ -36,26 +36,6 @@ std::string LastError(const char* what) {
 
 }  // namespace
 
-std::vector<std::string> DestinationNames() {
-  std::vector<std::string> names;
-  // Local queues only: browsing the network for printers would hold the
-  // dialog up for the whole timeout.
-  cupsEnumDests(
-      CUPS_DEST_FLAGS_NONE, 1000, nullptr, 0, CUPS_PRINTER_DISCOVERED,
-      [](void* data, unsigned flags, cups_dest_t* dest) -> int {
-        if (!(flags & CUPS_DEST_FLAGS_REMOVED)) {
-          std::string name = dest->name;
-          if (dest->instance) name += std::string("/") + dest->instance;
-          static_cast<std::vector<std::string>*>(data)->push_back(name);
-        }
-        return 1;
-      },
-      &names);
-  std::sort(names.begin(), names.end());
-  names.erase(std::unique(names.begin(), names.end()), names.end());
-  return names;
-}
-
 int SubmitJob(const std::string& destination, const std::string& file, const Options& options,
               std::string* error) {
   int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);

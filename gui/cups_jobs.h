@@ -1,5 +1,5 @@
-// The print system side of the dialog: the CUPS destinations to choose from,
-// and a job streamed to a destination with the print ticket's options (the
+// The print system side of the dialog: a job streamed to a destination with
+// the print ticket's options (the destinations: gui/destinations.h; the
 // user's per-queue defaults are host/lpoptions'). Errors come back in words
 // for the window.
 #pragma once
@@ -11,10 +11,6 @@
 namespace gui {
 
 using Options = std::vector<std::pair<std::string, std::string>>;
-
-// The names of the CUPS destinations (queues and their instances as
-// "name/instance"), sorted; empty when the scheduler cannot be reached.
-std::vector<std::string> DestinationNames();
 
 // Creates a job on the destination, streams the file into it as one document
 // and closes it. The job id, or 0 and *error (the scheduler's reason, or the

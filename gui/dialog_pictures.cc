@@ -1,8 +1,8 @@
 // dialog_pictures: renders the print dialog's pages to PNG files for the
 // documentation — each panel, the colour panel's Advanced pane and profile
-// management window, the summary, and the Security panel's alert when Secure
-// Print has no password. Run it on Qt's offscreen platform
-// (scripts/render-pictures.sh does).
+// management window, the Layout page, the summary, and the Security panel's
+// alert when Secure Print has no password — with a sample PDF in the preview. Run it on Qt's offscreen
+// platform (scripts/render-pictures.sh does).
 #include <CLI/CLI.hpp>
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,13 +11,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
 
 #include "gui/panel_renderer.h"
+#include "gui/preview.h"
 #include "gui/print_dialog.h"
 #include "gui/text.h"
 
@@ -91,6 +95,29 @@ bool PictureProfileWindow(gui::PrintDialog& d, gui::PanelRenderer* panel, const 
   return saved;
 }
 
+// A two-page sample document for the preview: a heading, text and colour.
+void WriteSample(const QString& file) {
+  QPdfWriter pdf(file);
+  pdf.setTitle("VN420P sample");
+  QPainter p(&pdf);
+  const QRect page = p.viewport();
+  for (int i = 0; i < 2; ++i) {
+    if (i) pdf.newPage();
+    QFont heading = p.font();
+    heading.setPointSize(28);
+    heading.setBold(true);
+    p.setFont(heading);
+    p.drawText(QRect(0, 0, page.width(), page.height() / 8), Qt::AlignCenter,
+               QString("Quarterly report %1").arg(i + 1));
+    const QColor colours[] = {QColor(0, 160, 220), QColor(220, 0, 120), QColor(250, 210, 0),
+                              QColor(40, 40, 40)};
+    for (int c = 0; c < 4; ++c)
+      p.fillRect(QRect(page.width() / 10 + c * page.width() / 5, page.height() / 4, page.width() / 6,
+                       page.height() / 3 - c * page.height() / 16),
+                 colours[c]);
+  }
+}
+
 int Run(int argc, char** argv) {
   gui::PrintDialogOptions opt;
   std::string out = "docs/pictures", suffix, locale;
@@ -100,6 +127,8 @@ int Run(int argc, char** argv) {
   app.add_option("--locale-dir", locale, "folder of the dialog's catalogues");
   app.add_option("--out", out, "folder for the pictures");
   app.add_option("--suffix", suffix, "added to every file name (e.g. -ja)");
+  app.add_option("--file", opt.file, "the document to preview");
+  app.add_option("--pdf-renderer", opt.pdfRenderer, "the preview's PDF module");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -108,9 +137,15 @@ int Run(int argc, char** argv) {
   QApplication qapp(argc, argv);
   if (!locale.empty()) gui::BindCatalogue(locale);
   fs::create_directories(out);
+  QTemporaryDir scratch;
+  if (opt.file.empty()) {
+    opt.file = scratch.filePath("sample.pdf").toStdString();
+    WriteSample(QString::fromStdString(opt.file));
+  }
   gui::PrintDialog d(opt);
   d.show();
   Settle(d);
+  WaitFor(d, [&] { return !d.preview()->rendering() && d.preview()->pageCount() > 0; });
   if (!d.isOpened()) {
     std::cerr << "dialog_pictures: " << d.statusText().toStdString() << "\n";
     return 1;
@@ -139,6 +174,11 @@ int Run(int argc, char** argv) {
       ok = PictureProfileWindow(d, r, fs::path(out) / ("profile-window" + suffix + ".png")) && ok;
     }
   }
+  // The standard options' page.
+  for (int row = 0; row < list->count(); ++row)
+    if (list->item(row)->data(Qt::UserRole + 1).toString() == "layout") list->setCurrentRow(row);
+  Settle(d);
+  ok = Save(&d, fs::path(out) / ("layout" + suffix + ".png")) && ok;
   list->setCurrentRow(list->count() - 1);
   Settle(d);
   ok = Save(&d, fs::path(out) / ("summary" + suffix + ".png")) && ok;

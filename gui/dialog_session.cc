@@ -137,6 +137,9 @@ Picture DialogSession::capture() {
   for (ui::Window* w : windows_)
     p.windows.push_back(
         {reinterpret_cast<std::uintptr_t>(w), w->title(), host::CaptureControls(w->contentView())});
+  ppd_file_t* ppd = dialog_->ppdFile();
+  p.conflicts = host::MarkJobChoices(ppd, dialog_->ticketOptions(), dialog_->pageFormat()->paper().id);
+  p.ppdOptions = host::ReadPpdOptions(ppd, drawnPpdOptions_);
   return p;
 }
 
@@ -148,7 +151,7 @@ void DialogSession::publish() {
 void DialogSession::listDestinations() {
   thread_->post([this] {
     setStage({"Listing the printers…", {}});
-    auto names = DestinationNames();
+    auto names = ListDestinations();
     if (cb_.destinations) deliver([this, names] { cb_.destinations(names); });
   });
 }
@@ -164,6 +167,7 @@ void DialogSession::open(const host::DialogOptions& options) {
     setStage(Opening(options));
     dialog_.reset();
     shown_ = -1;
+    drawnPpdOptions_.clear();
     host::DialogOptions o = options;
     o.modalHost = modal_.get();
     SessionInfo info;
@@ -178,7 +182,18 @@ void DialogSession::open(const host::DialogOptions& options) {
           if (auto paper = session->paperForName(ppd->sizes[i].name))
             info.papers.push_back({paper->id, paper->localizedName.empty() ? paper->id : paper->localizedName});
       info.paper = dialog_->pageFormat()->paper().id;
+      ppd_file_t* ppd = session->ppd();
+      info.hasPpd = ppd != nullptr;
+      info.printDefaults = dialog_->printDefaults();
+      info.customLimits = host::CustomLimits(ppd);
+      std::vector<std::string> owned;
+      for (auto& entry : dialog_->panels())
+        for (auto& k : entry.panel->supportedPPDOptionKeys()) owned.push_back(k);
+      info.otherOptions = host::UnownedPpdOptions(ppd, owned);
+      drawnPpdOptions_ = info.otherOptions;
+      drawnPpdOptions_.insert(drawnPpdOptions_.end(), {"Duplex", "InputSlot"});
     }
+    info.destination = o.printerName.empty() ? Destination{} : ReadDestination(o.printerName);
     if (cb_.opened) deliver([this, info] { cb_.opened(info); });
     if (!dialog_) return;
     // The panels' names first; then each panel as it loads (a panel may
@@ -191,6 +206,7 @@ void DialogSession::open(const host::DialogOptions& options) {
     }
   });
 }
+
 void DialogSession::act(const host::UserAction& action) {
   post([this, action] {
     if (!dialog_) return;
@@ -237,14 +253,29 @@ void DialogSession::showPanel(int index) {
 }
 
 void DialogSession::setPaper(const std::string& id) {
-  post([this, id] {
-    if (!dialog_) return;
-    if (auto paper = dialog_->printSession()->paperForName(id)) dialog_->pageFormat()->setPaper(*paper);
+  platform::PageSetup setup;
+  setup.paper = id;
+  setPageSetup(setup);
+}
+
+void DialogSession::setPageSetup(const platform::PageSetup& setup) {
+  post([this, setup] {
+    std::string error;
+    if (dialog_ && !dialog_->applyPageSetup(setup, &error) && cb_.problem)
+      deliver([this, error] { cb_.problem(error); });
   });
 }
 
-void DialogSession::print(const std::string& file, int copies) {
-  post([this, file, copies] {
+void DialogSession::setPpdOption(const std::string& option, const std::string& choice) {
+  post([this, option, choice] {
+    std::string error;
+    if (dialog_ && !dialog_->markPpdOption(option, choice, &error) && cb_.problem)
+      deliver([this, error] { cb_.problem(error); });
+  });
+}
+
+void DialogSession::print(const std::string& file, const host::PrintOptions& print) {
+  post([this, file, print] {
     setStage({"Asking the panels whether to print…", {}});
     Outcome out;
     if (!dialog_) {
@@ -253,15 +284,15 @@ void DialogSession::print(const std::string& file, int copies) {
       out.refusedByPanel = true;
       out.message = "Printing was stopped: " + reason;
     } else {
-      out.options = dialog_->ticketOptions();
-      auto has = [&](const char* key) {
-        return std::any_of(out.options.begin(), out.options.end(), [&](auto& o) { return o.first == key; });
-      };
       const std::string& paper = dialog_->pageFormat()->paper().id;
-      if (!paper.empty() && !has("PageSize")) out.options.emplace_back("PageSize", paper);
-      if (copies > 1 && !has("copies")) out.options.emplace_back("copies", std::to_string(copies));
+      out.options = host::JobOptionsFor(print, dialog_->ticketOptions(), paper, dialog_->ppdFile());
       const std::string& printer = dialog_->options().printerName;
-      if (printer.empty() || file.empty()) {
+      std::vector<std::string> conflicts = host::MarkJobChoices(dialog_->ppdFile(), out.options, paper);
+      if (!conflicts.empty()) {
+        std::string list;
+        for (const auto& c : conflicts) list += (list.empty() ? "" : ", ") + c;
+        out.message = "These options conflict: " + list + ". Change one of them to print.";
+      } else if (printer.empty() || file.empty()) {
         out.ok = true;
         out.message = printer.empty() ? "No CUPS printer is chosen: nothing was sent." : "No file to print.";
       } else {

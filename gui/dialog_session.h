@@ -12,14 +12,17 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gui/activity.h"
 #include "gui/cups_jobs.h"
+#include "gui/destinations.h"
 #include "gui/plugin_thread.h"
 #include "host/control_snapshot.h"
 #include "host/dialog.h"
+#include "host/print_options.h"
 #include "host/user_action.h"
 
 namespace gui {
@@ -36,6 +39,11 @@ struct SessionInfo {
   std::string printerId;
   std::vector<PaperChoice> papers;
   std::string paper;  // the page format's paper id
+  bool hasPpd = false;               // false: a raw queue
+  Destination destination;           // its state; name only offline
+  host::PrintOptions printDefaults;  // what the destination's defaults ask for
+  std::optional<host::CustomSizeLimits> customLimits;
+  std::vector<std::string> otherOptions;  // PPD options no panel owns
 };
 
 struct PanelPicture {
@@ -54,6 +62,10 @@ struct WindowPicture {
 struct Picture {
   std::vector<PanelPicture> panels;
   std::vector<WindowPicture> windows;  // modal windows, outermost first
+  // Duplex, InputSlot and the other options as the job would mark them, and
+  // the options then in conflict.
+  std::vector<host::PpdOptionInfo> ppdOptions;
+  std::vector<std::string> conflicts;
 };
 
 // The outcome of Print or of save-as-defaults, in words for the window.
@@ -82,7 +94,7 @@ class DialogSession {
     std::function<void(bool busy)> busy;
     std::function<void(const Picture&)> picture;
     std::function<void(const SessionInfo&)> opened;
-    std::function<void(const std::vector<std::string>&)> destinations;
+    std::function<void(const std::vector<Destination>&)> destinations;
     std::function<void(const Outcome&)> printed;
     std::function<void(const Outcome&)> defaultsSaved;
     std::function<void(const std::string&)> problem;  // a panel could not save its values
@@ -115,10 +127,16 @@ class DialogSession {
   // panel's Print check sees what the person chose.
   void showPanel(int index);
   void setPaper(const std::string& id);
-  // Every panel saves and is asked whether to print; then the job goes to the
-  // destination with the ticket's options (plus copies and the paper), or, in
+  // A custom paper (points), an orientation: the panels hear of the paper.
+  void setPageSetup(const platform::PageSetup& setup);
+  // A PPD option another part of the dialog shows (two-sided, the paper
+  // source, the other options): marked, in the ticket, and the panels told.
+  void setPpdOption(const std::string& option, const std::string& choice);
+  // Every panel saves and is asked whether to print; then, unless PPD
+  // options conflict, the job goes to the destination with the ticket's
+  // options, the paper and the standard options (host::JobOptionsFor), or, in
   // the offline mode or without a file, only the options are reported.
-  void print(const std::string& file, int copies);
+  void print(const std::string& file, const host::PrintOptions& options);
   void saveDefaults();
   // From the window's thread: waits until every posted call has run.
   void drain() { thread_->drain(); }
@@ -147,6 +165,7 @@ class DialogSession {
   Activity stage_;  // under stageMu_
   // Plug-in thread only.
   std::unique_ptr<host::Dialog> dialog_;
+  std::vector<std::string> drawnPpdOptions_;  // Duplex, InputSlot, the other options
   std::vector<platform::ui::Window*> windows_;
   int shown_ = -1;
   std::unique_ptr<PluginThread> thread_;  // last: stops first

@@ -76,6 +76,7 @@ int Run(int argc, char** argv) {
   opt.dialog.ppdPath =
       host::FirstExisting({exe / "../share/vn420p/VN420P.ppd", exe / "../../resources/ppd/VN420P.ppd"});
   opt.dialog.pluginsDir = host::FirstExisting({exe / "../plugins", exe / "../lib/vn420p/plugins"});
+  opt.pdfRenderer = host::FirstExisting({exe / "../lib/vn420p/pdfpreview.so"});
   bool quitWhenShown = false;
   std::string screenshot;
 

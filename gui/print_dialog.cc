@@ -15,12 +15,17 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <QTimer>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "gui/other_options.h"
 #include "gui/panel_renderer.h"
+#include "gui/preview.h"
+#include "gui/standard_options.h"
 #include "gui/text.h"
 #include "platform/ui/window.h"
 
@@ -30,6 +35,16 @@ namespace ui = platform::ui;
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The pages after the panels in the panel list, by the tag their item holds.
+constexpr int kPageTagRole = Qt::UserRole + 1;
+
+QString StateText(const Destination& d) {
+  QString text = d.state == 5 ? Tr("Stopped") : d.state == 4 ? Tr("Printing") : Tr("Idle");
+  if (!d.accepting) text += ", " + Tr("not accepting jobs");
+  if (!d.stateMessage.empty()) text += QString::fromUtf8(" — ") + Q(d.stateMessage);
+  return text;
+}
 
 bool IsInputEvent(QEvent::Type t) {
   switch (t) {
@@ -65,7 +80,7 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   cb.busy = [this](bool busy) { onBusy(busy); };
   cb.picture = [this](const Picture& p) { onPicture(p); };
   cb.opened = [this](const SessionInfo& i) { onOpened(i); };
-  cb.destinations = [this](const std::vector<std::string>& n) { onDestinations(n); };
+  cb.destinations = [this](const std::vector<Destination>& d) { onDestinations(d); };
   cb.printed = [this](const Outcome& o) { onPrinted(o); };
   cb.defaultsSaved = [this](const Outcome& o) { onSaved(o); };
   cb.problem = [this](const std::string& text) { showStatus(Q(text), true); };
@@ -80,18 +95,40 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
 
   setWindowTitle(Tr("Print"));
   printers_ = new QComboBox;
+  // Name, location and state in columns, as print dialogs list printers.
+  auto* printerModel = new QStandardItemModel(0, 3, printers_);
+  printerModel->setHorizontalHeaderLabels({Tr("Printer"), Tr("Location"), Tr("State")});
+  auto* printerView = new QTreeView;
+  printerView->setRootIsDecorated(false);
+  printerView->setMinimumWidth(420);
+  printers_->setModel(printerModel);
+  printers_->setView(printerView);
+  printerState_ = new QLabel;
+  printerState_->setObjectName("printerState");
+  printerState_->setWordWrap(true);
   copies_ = new QSpinBox;
-  copies_->setRange(1, 9999);
+  copies_->setRange(1, host::kMaxCopies);
   paper_ = new QComboBox;
+  printers_->setObjectName("printers");
+  paper_->setObjectName("paperSize");
+  standard_ = new StandardOptionsPage(
+      {[this](const std::string& k, const std::string& c) { session_->setPpdOption(k, c); },
+       [this](const platform::PageSetup& s) { session_->setPageSetup(s); }});
+  other_ = new OtherOptionsPage(
+      [this](const std::string& k, const std::string& c) { session_->setPpdOption(k, c); });
+  preview_ = new PreviewPane(options_.pdfRenderer);
+  preview_->setDocument(options_.file);
   // Labels and buttons with mnemonics; the panels take other letters.
   auto* form = new QFormLayout;
   form->addRow(Tr("Printe&r:"), printers_);
+  form->addRow(QString(), printerState_);
   auto* row = new QHBoxLayout;
   row->addWidget(copies_);
   auto* paperLabel = new QLabel(Tr("Paper &Size:"));
   paperLabel->setBuddy(paper_);
   row->addWidget(paperLabel);
   row->addWidget(paper_, 1);
+  row->addWidget(standard_->customSizeFields());
   auto* copiesLabel = new QLabel(Tr("C&opies:"));
   copiesLabel->setBuddy(copies_);
   form->addRow(copiesLabel, row);
@@ -118,9 +155,12 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   summary_->setHeaderLabels({Tr("Item"), Tr("Setting")});
   summary_->setAccessibleName(Tr("Summary"));
   stack_->addWidget(summary_);
+  stack_->addWidget(standard_);
+  stack_->addWidget(other_);
   auto* middle = new QHBoxLayout;
   middle->addWidget(panelList_);
   middle->addWidget(stack_, 1);
+  middle->addWidget(preview_);
 
   // The status line keeps its place and one line's height, busy or not, so
   // the window does not change size; a longer text shows whole as a tip.
@@ -171,8 +211,11 @@ PrintDialog::PrintDialog(PrintDialogOptions options, QWidget* parent)
   connect(busyWords_, &QTimer::timeout, this, [this] { updateBusyText(); });
 
   connect(printers_, &QComboBox::currentIndexChanged, this, [this](int i) { choosePrinter(i); });
-  connect(paper_, &QComboBox::activated, this,
-          [this](int i) { session_->setPaper(paper_->itemData(i).toString().toStdString()); });
+  connect(paper_, &QComboBox::activated, this, [this](int i) {
+    std::string id = paper_->itemData(i).toString().toStdString();
+    standard_->useCustomSize(id == "Custom");  // a custom size goes with its fields
+    if (id != "Custom") session_->setPaper(id);
+  });
   connect(panelList_, &QListWidget::currentRowChanged, this, [this](int r) { choosePanel(r); });
   connect(printButton_, &QPushButton::clicked, this, [this] { print(); });
   connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
@@ -275,10 +318,26 @@ void PrintDialog::onBusy(bool busy) {
   }
 }
 
-void PrintDialog::onDestinations(const std::vector<std::string>& names) {
+void PrintDialog::onDestinations(const std::vector<Destination>& destinations) {
   updatingChoosers_ = true;
-  for (const auto& n : names)
-    if (printers_->findData(Q(n)) < 0) printers_->addItem(Q(n), Q(n));
+  auto* model = static_cast<QStandardItemModel*>(printers_->model());
+  for (const auto& d : destinations) {
+    int row = printers_->findData(Q(d.name));
+    if (row < 0) {
+      printers_->addItem(Q(d.name), Q(d.name));
+      row = printers_->count() - 1;
+    }
+    QString state = StateText(d);
+    if (d.isDefault) state = Tr("Default printer") + ", " + state;
+    model->setItem(row, 1, new QStandardItem(Q(d.location)));
+    model->setItem(row, 2, new QStandardItem(state));
+    QStandardItem* name = model->item(row, 0);
+    name->setToolTip(Q(d.info));
+    if (d.isDefault) {
+      name->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+      name->setAccessibleDescription(Tr("Default printer"));
+    }
+  }
   updatingChoosers_ = false;
 }
 
@@ -295,17 +354,30 @@ void PrintDialog::choosePrinter(int index) {
 void PrintDialog::onOpened(const SessionInfo& info) {
   opened_ = info.ok;
   reopened_ = true;  // new controls: the renderers start afresh
+  jobOptions_.clear();
   printButton_->setEnabled(info.ok);
   defaultsButton_->setEnabled(info.ok && !info.printerName.empty());
+  printerState_->setText(info.printerName.empty() ? QString()
+                         : info.destination.location.empty()
+                             ? StateText(info.destination)
+                             : StateText(info.destination) + "  ·  " +
+                                   Tr("Location: %1").arg(Q(info.destination.location)));
+  printerState_->setVisible(!info.printerName.empty());
   if (!info.ok) {
     showStatus(Q(info.error), true);
     placeholder_->clear();  // it waits no more
     return;
   }
+  if (!info.destination.accepting || info.destination.state == 5)
+    showStatus(Tr("The printer holds or refuses jobs: %1").arg(StateText(info.destination)), true);
   updatingChoosers_ = true;
   paper_->clear();
   for (const auto& p : info.papers) paper_->addItem(Q(p.name), Q(p.id));
-  paper_->setCurrentIndex(paper_->findData(Q(info.paper)));
+  paper_->setCurrentIndex(paper_->findData(Q(info.paper.starts_with("Custom.") ? "Custom" : info.paper)));
+  paper_->setEnabled(paper_->count() > 0);
+  copies_->setValue(info.printDefaults.copies);
+  standard_->reset(info);
+  other_->reset(info);
   updatingChoosers_ = false;
 }
 
@@ -329,7 +401,10 @@ void PrintDialog::onPicture(const Picture& picture) {
       auto* item = new QListWidgetItem(Q(panel.name), panelList_);
       item->setData(Qt::UserRole, Q(panel.kind));
     }
-    new QListWidgetItem(Tr("Summary"), panelList_);
+    (new QListWidgetItem(Tr("Layout"), panelList_))->setData(kPageTagRole, "layout");
+    if (!other_->isEmpty())
+      (new QListWidgetItem(Tr("Other Options"), panelList_))->setData(kPageTagRole, "other");
+    (new QListWidgetItem(Tr("Summary"), panelList_))->setData(kPageTagRole, "summary");
     block.unblock();
     panelList_->setCurrentRow(0);
   }
@@ -353,13 +428,9 @@ void PrintDialog::onPicture(const Picture& picture) {
     session_->listDestinations();
   }
 
-  summary_->clear();
-  for (const auto& panel : picture.panels) {
-    auto* top = new QTreeWidgetItem(summary_, {Q(panel.name)});
-    for (const auto& [name, value] : panel.summary) new QTreeWidgetItem(top, {Q(name), Q(value)});
-  }
-  summary_->expandAll();
-  summary_->resizeColumnToContents(0);
+  standard_->update(picture);
+  other_->update(picture);
+  fillSummary(picture);
 
   // Modal windows: open new ones, update the rest, close those whose run ended.
   std::vector<std::uintptr_t> live;
@@ -412,10 +483,22 @@ QString PrintDialog::ownMnemonics() const {
 // The window's choosers, the panel list, the shown panel in its reading order,
 // then the buttons (hidden panels drop out of the chain by themselves).
 void PrintDialog::chainTabOrder() {
-  std::vector<QWidget*> chain{printers_, copies_, paper_, panelList_};
+  std::vector<QWidget*> chain{printers_, copies_, paper_};
+  // The dialog's own pages and fields: in the order they were made, which is their reading order.
+  auto own = [&chain](QWidget* page) {
+    for (QWidget* w : page->findChildren<QWidget*>())
+      if ((w->focusPolicy() & Qt::TabFocus) && !(w->parentWidget()->focusPolicy() & Qt::TabFocus))
+        chain.push_back(w);
+  };
+  own(standard_->customSizeFields());
+  chain.push_back(panelList_);
   for (PanelRenderer* r : renderers_)
     if (r) chain.insert(chain.end(), r->tabOrder().begin(), r->tabOrder().end());
-  chain.insert(chain.end(), {summary_, defaultsButton_, cancelButton_, printButton_});
+  own(standard_);
+  own(other_);
+  chain.push_back(summary_);
+  own(preview_);
+  chain.insert(chain.end(), {defaultsButton_, cancelButton_, printButton_});
   for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 }
 
@@ -425,6 +508,36 @@ void PrintDialog::showEvent(QShowEvent* event) {
   // the focus frame once the window counts as keyboard-driven.
   setAttribute(Qt::WA_KeyboardFocusChange);
   if (!focusWidget()) printers_->setFocus(Qt::TabFocusReason);
+}
+
+void PrintDialog::fillSummary(const Picture& picture) {
+  summary_->clear();
+  // What every print dialog's summary starts with: where, how many, on what.
+  auto* job = new QTreeWidgetItem(summary_, {Tr("Print Job")});
+  new QTreeWidgetItem(job, {Tr("Printer"), printers_->currentText()});
+  new QTreeWidgetItem(job, {Tr("Copies"), QString::number(copies_->value())});
+  new QTreeWidgetItem(job, {Tr("Paper Size"), paper_->currentText()});
+  for (const auto& [name, value] : standard_->summary()) new QTreeWidgetItem(job, {name, value});
+  for (const auto& panel : picture.panels) {
+    auto* top = new QTreeWidgetItem(summary_, {Q(panel.name)});
+    for (const auto& [name, value] : panel.summary) new QTreeWidgetItem(top, {Q(name), Q(value)});
+  }
+  if (!other_->isEmpty()) {
+    auto* top = new QTreeWidgetItem(summary_, {Tr("Other Options")});
+    for (const auto& [name, value] : other_->summary()) new QTreeWidgetItem(top, {name, value});
+  }
+  addJobOptions();
+  summary_->expandAll();
+  summary_->resizeColumnToContents(0);
+}
+
+void PrintDialog::addJobOptions() {
+  for (QTreeWidgetItem* old : summary_->findItems(Tr("Job options (nothing sent)"), Qt::MatchExactly))
+    delete old;
+  if (jobOptions_.empty()) return;
+  auto* top = new QTreeWidgetItem(summary_, {Tr("Job options (nothing sent)")});
+  for (const auto& [key, value] : jobOptions_) new QTreeWidgetItem(top, {Q(key), Q(value)});
+  top->setExpanded(true);
 }
 
 void PrintDialog::choosePanel(int row) {
@@ -438,7 +551,10 @@ void PrintDialog::showCurrentPage() {
   if (row < 0) {
     stack_->setCurrentWidget(placeholder_);
   } else if (row >= static_cast<int>(renderers_.size())) {
-    stack_->setCurrentWidget(summary_);
+    const QString tag = panelList_->item(row)->data(kPageTagRole).toString();
+    stack_->setCurrentWidget(tag == "layout"  ? static_cast<QWidget*>(standard_)
+                             : tag == "other" ? static_cast<QWidget*>(other_)
+                                              : static_cast<QWidget*>(summary_));
   } else if (PanelRenderer* r = renderers_[static_cast<size_t>(row)]) {
     stack_->setCurrentWidget(r);
   } else {
@@ -454,8 +570,15 @@ void PrintDialog::print() {
     file = QFileDialog::getOpenFileName(this, Tr("Choose the file to print")).toStdString();
     if (file.empty()) return;
   }
+  QString why;
+  std::optional<host::PrintOptions> chosen = standard_->printOptions(copies_->value(), &why);
+  if (!chosen) {
+    showStatus(why, true);
+    return;
+  }
+  standard_->commitCustomSize();
   showStatus(QString(), false);
-  session_->print(file, copies_->value());
+  session_->print(file, *chosen);
 }
 
 void PrintDialog::onPrinted(const Outcome& o) {
@@ -466,9 +589,16 @@ void PrintDialog::onPrinted(const Outcome& o) {
     QStringList opts;
     for (const auto& [k, v] : o.options) opts << Q(k + "=" + v);
     text += " " + Tr("Options: %1").arg(opts.join(' '));
+    // The status keeps one line; the Summary lists them, one a line, and scrolls.
+    jobOptions_ = o.options;
+    addJobOptions();
   }
   showStatus(text, !o.ok);
-  if (o.ok && o.jobId != 0) accept();  // the job is with CUPS: the dialog's work is done
+  // The job is with CUPS: the person reads so, then the dialog's work is done.
+  if (o.ok && o.jobId != 0) {
+    printButton_->setEnabled(false);
+    QTimer::singleShot(kPrintedCloseDelayMs, this, &QDialog::accept);
+  }
 }
 
 void PrintDialog::onSaved(const Outcome& o) {

@@ -30,14 +30,20 @@ namespace gui {
 
 class PanelRenderer;
 class ModalWindowDialog;
+class OtherOptionsPage;
+class PreviewPane;
+class StandardOptionsPage;
 
 inline constexpr int kBusyDelayMs = 200;
 // The panel area before any panel is there: the size the bundled panels take.
 inline constexpr QSize kPanelArea{460, 340};
+// How long a successful Print's status stays on screen before the dialog closes.
+inline constexpr int kPrintedCloseDelayMs = 1200;
 
 struct PrintDialogOptions {
   host::DialogOptions dialog;
   std::string file;  // what Print sends; "" asks for one
+  std::string pdfRenderer;  // the preview's PDF module ("" shows no PDF pages)
 };
 
 class PrintDialog : public QDialog, public UserInterface {
@@ -58,6 +64,9 @@ class PrintDialog : public QDialog, public UserInterface {
   // What the busy state says it waits for ("" when not busy).
   QString busyText() const;
   DialogSession& session() { return *session_; }
+  StandardOptionsPage* standardOptions() const { return standard_; }
+  OtherOptionsPage* otherOptions() const { return other_; }
+  PreviewPane* preview() const { return preview_; }
 
   // UserInterface (on this window's thread)
   int showAlert(const platform::ui::Alert& alert) override;
@@ -71,7 +80,9 @@ class PrintDialog : public QDialog, public UserInterface {
   void onOpened(const SessionInfo& info);
   void onPicture(const Picture& picture);
   void onBusy(bool busy);
-  void onDestinations(const std::vector<std::string>& names);
+  void onDestinations(const std::vector<Destination>& destinations);
+  void fillSummary(const Picture& picture);
+  void addJobOptions();
   void onPrinted(const Outcome& outcome);
   void onSaved(const Outcome& outcome);
   void choosePrinter(int index);
@@ -98,6 +109,10 @@ class PrintDialog : public QDialog, public UserInterface {
   QLabel* status_;
   QString statusMessage_;
   bool statusError_ = false;
+  QLabel* printerState_;
+  StandardOptionsPage* standard_;
+  OtherOptionsPage* other_;
+  PreviewPane* preview_;
   QPushButton *printButton_, *cancelButton_, *defaultsButton_;
   std::vector<PanelRenderer*> renderers_;  // nullptr while a panel loads
   std::map<std::uintptr_t, ModalWindowDialog*> windows_;
@@ -107,6 +122,7 @@ class PrintDialog : public QDialog, public UserInterface {
        destinationsListed_ = false, reopened_ = false;
   Outcome outcome_;
   int printsAsked_ = 0;
+  Options jobOptions_;  // the offline mode's last Print, for the Summary
   std::mutex askMutex_;
   bool closing_ = false;  // under askMutex_
 };

@@ -77,10 +77,12 @@ std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string
     d->settingsFile_ = SettingsFile::Open(options.settingsPath, &d->settings_, error);
     if (!d->settingsFile_) return nullptr;
   }
+  if (!options.printerName.empty()) d->applyDestinationDefaults();
   if (!platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error))
     return nullptr;
   d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
+  if (!d->ppdFile()) return d;  // a raw queue: no PPD for the panels to work on
   auto bundles = FindBundles(options.pluginsDir);
   if (bundles.empty()) {
     *error = "no plug-in bundles (*.plugin) in " + options.pluginsDir;
@@ -109,6 +111,23 @@ std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* 
   if (d)
     for (auto& entry : d->panels_) d->loadPanel(entry);
   return d;
+}
+
+void Dialog::applyDestinationDefaults() {
+  ppd_file_t* file = ppdFile();
+  DestinationDefaults defaults = ReadDestinationDefaults(file, DestinationOptions(options_.printerName));
+  printDefaults_ = defaults.print;
+  pageFormat_.setOrientation(defaults.print.orientation);
+  for (const auto& [key, choice] : defaults.ppdChoices) {
+    if (key == "PageSize") {  // the page format's paper, as the dialog shows it
+      if (auto paper = session_->paperForName(choice)) pageFormat_.setPaper(std::move(*paper));
+      continue;
+    }
+    platform::ppd::MarkOption(file, key.c_str(), choice.c_str());
+    const platform::plist::Value* held = nullptr;
+    if (settings_.getValue(key, &held) != platform::noErr)
+      settings_.setValue(key, platform::plist::Value(choice));
+  }
 }
 
 Dialog::~Dialog() {
@@ -165,6 +184,10 @@ bool Dialog::print(std::string* reason, bool* refused) {
 }
 
 bool Dialog::changePpdOption(const std::string& option, const std::string& choice, std::string* error) {
+  return markPpdOption(option, choice, error) && writeSettings(error);
+}
+
+bool Dialog::markPpdOption(const std::string& option, const std::string& choice, std::string* error) {
   ppd_file_t* ppd = ppdFile();
   ppd_option_t* o = platform::ppd::FindOption(ppd, option.c_str());
   if (o == nullptr || platform::ppd::FindChoice(o, choice.c_str()) == nullptr) {
@@ -175,7 +198,7 @@ bool Dialog::changePpdOption(const std::string& option, const std::string& choic
   platform::ppd::MarkOption(ppd, option.c_str(), choice.c_str());
   settings_.setValue(option, platform::plist::Value(choice));
   for (auto& entry : panels_) entry.panel->PPDOptionKeyValueDidChange(option, choice);
-  return writeSettings(error);
+  return true;
 }
 
 bool Dialog::changePageSetup(const platform::PageSetup& setup, std::string* error) {
@@ -196,6 +219,18 @@ bool Dialog::saveDefaults(JobOptions* saved, std::string* error) {
     for (auto& k : entry.panel->supportedPPDOptionKeys()) keys.push_back(k);
   *saved = DefaultableOptions(ppdFile(), ticketOptions(), keys);
   return SaveQueueDefaults(LpoptionsPath(), options_.printerName, *saved, error);
+}
+
+bool Dialog::applyPageSetup(const platform::PageSetup& setup, std::string* error) {
+  if (!platform::ApplyPageSetup(*session_, setup, &pageFormat_, &settings_, error)) return false;
+  const std::string& paper = pageFormat_.paper().id;
+  if (ppd_file_t* ppd = ppdFile(); ppd && !paper.empty())
+    platform::ppd::MarkOption(ppd, "PageSize", paper.c_str());
+  const platform::plist::Value* held = nullptr;
+  if (settings_.getValue("PageSize", &held) == platform::noErr && !paper.empty())
+    settings_.setValue("PageSize", platform::plist::Value(paper));
+  notifications_.post(platform::kPaperDidChangeNotification);
+  return true;
 }
 
 std::vector<std::pair<std::string, std::string>> Dialog::ticketOptions() const {

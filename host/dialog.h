@@ -13,6 +13,7 @@
 
 #include "host/lpoptions.h"
 #include "host/plugin_loader.h"
+#include "host/print_options.h"
 #include "host/settings_file.h"
 #include "platform/printing_page_setup.h"
 #include "platform/ui/window.h"
@@ -71,10 +72,13 @@ class Dialog : public pde::HostCallback {
     platform::ui::View* view = nullptr;  // what panelView answered
   };
 
-  // Opens the session, reads the settings file (if it exists), loads every
-  // bundle, asks each for its panels, then loads (panelView), restores and
-  // shows (willShow) each panel. nullptr and *error when the printer, the
-  // settings file or a bundle fail.
+  // Opens the session, reads the settings file (if it exists), takes a
+  // destination's defaults as `lp` would (its lpoptions over the PPD's: their
+  // PPD choices marked, and stored in the ticket where the settings file has
+  // none), loads every bundle, asks each for its panels, then loads
+  // (panelView), restores and shows (willShow) each panel. A destination
+  // without a PPD (a raw queue) opens with no panels. nullptr and *error when
+  // the printer, the settings file or a bundle fail.
   static std::unique_ptr<Dialog> Open(const DialogOptions& options, std::string* error);
   // Open in two halves, for a host that shows each panel as it comes (a
   // panelView may wait for the printer): Create does everything up to the
@@ -116,11 +120,16 @@ class Dialog : public pde::HostCallback {
   // stored in the ticket, every panel hears of it, and the settings file is
   // written. False and *error for an option or choice the PPD lacks.
   bool changePpdOption(const std::string& option, const std::string& choice, std::string* error);
+  // The same without writing the settings file (a dialog writes it on Print).
+  bool markPpdOption(const std::string& option, const std::string& choice, std::string* error);
   // The person changes the page set-up while the dialog is open: the paper,
   // orientation and scale-to request change, the panels hear that the paper
   // changed, and the settings file is written. False and *error (nothing
   // changed) for a page size the PPD lacks or an unwritable file.
   bool changePageSetup(const platform::PageSetup& setup, std::string* error);
+  // The same without writing the settings file; the paper is also marked in
+  // the PPD and replaces a PageSize the ticket holds.
+  bool applyPageSetup(const platform::PageSetup& setup, std::string* error);
   // "Save as defaults for this printer": every panel saves (the settings
   // file is written), then the options that may be defaults
   // (DefaultableOptions) go onto the destination's line of the user's
@@ -133,13 +142,18 @@ class Dialog : public pde::HostCallback {
   bool submit(const std::string& file, std::string* error);
 
   const DialogOptions& options() const { return options_; }
+  // The standard options the destination's defaults ask for (see Open).
+  const PrintOptions& printDefaults() const { return printDefaults_; }
   RecordingModalHost& modalHost() { return modal_; }
 
  private:
   Dialog() = default;
   bool writeSettings(std::string* error);
 
+  void applyDestinationDefaults();
+
   DialogOptions options_;
+  PrintOptions printDefaults_;
   platform::PrintSettings settings_;
   std::optional<SettingsFile> settingsFile_;
   std::unique_ptr<platform::PrintSession> session_;

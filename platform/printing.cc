@@ -46,7 +46,9 @@ std::unique_ptr<PrintSession> PrintSession::FromDestination(const std::string& n
     return nullptr;
   }
   auto file = ppd::OpenDestinationPpd(name, error);
-  if (!file) return nullptr;
+  // A raw queue has no PPD (the scheduler answers "not found"): a session
+  // without one. Any other failure is the printer's.
+  if (!file && cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND) return nullptr;
   return std::unique_ptr<PrintSession>(new PrintSession(Printer(name, std::move(uri)), std::move(file)));
 }
 

@@ -65,7 +65,8 @@ class PrintSession {
   static std::unique_ptr<PrintSession> FromPpdFile(const std::string& ppd_path, const std::string& device_uri,
                                                    std::string* error);
   // Session on a CUPS destination: cupsGetDest, its PPD through cupsGetPPD2
-  // (the temporary copy is removed again) and its "device-uri".
+  // (the temporary copy is removed again) and its "device-uri". A raw queue
+  // (one without a PPD) gives a session whose ppd() is nullptr.
   static std::unique_ptr<PrintSession> FromDestination(const std::string& name, std::string* error);
 
   const Printer& currentPrinter() const { return printer_; }

@@ -26,6 +26,8 @@ packages=(
   # the graphical dialog: Qt 6 Widgets (and Qt Test), an X server for its
   # one real-display test, and Japanese glyphs for its pictures
   qt6-base-dev libgl-dev xvfb xauth fonts-ipafont-gothic
+  # its preview of PDF pages (Poppler's Qt 6 binding), and the check of its desktop entry
+  libpoppler-qt6-dev desktop-file-utils
 )
 
 missing=()

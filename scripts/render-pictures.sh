@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Renders each page of the print dialog (every panel, the Advanced pane, the
-# profile management window, the summary, the Security panel's alert) on the
-# bundled sample PPD to PNG files under docs/pictures, in English and in
-# Japanese, on Qt's offscreen platform.
+# profile management window, the Layout page, the summary, the Security
+# panel's alert), with a sample PDF in the preview, on the bundled sample PPD
+# to PNG files under docs/pictures, in English and in Japanese, on Qt's
+# offscreen platform.
 #
 # The management window opens only where the profile store lets the person
 # write, through its helper tools: they are installed under a temporary
@@ -12,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
 cmake --preset default >/dev/null
-cmake --build --preset default -- -j"$(nproc)" dialog_pictures pdedialog colorpane securitypane bridgetool prefservice
+cmake --build --preset default -- -j"$(nproc)" dialog_pictures pdedialog pdfpreview colorpane securitypane bridgetool prefservice
 
 base=$(mktemp -d /tmp/vn420p-pictures-XXXXXX)
 trap 'pkill -f -- "$base/" || true; rm -rf "$base"' EXIT
@@ -26,5 +27,6 @@ for lang in en ja; do
   suffix=""; [ "$lang" = en ] || suffix="-$lang"
   LANGUAGE=$([ "$lang" = en ] && echo "" || echo "$lang") LC_ALL=C.UTF-8 QT_QPA_PLATFORM=offscreen \
     build/bin/dialog_pictures --ppd resources/ppd/VN420P.ppd --plugins build/plugins \
-      --locale-dir build/share/vn420p/locale --out docs/pictures --suffix "$suffix"
+      --locale-dir build/share/vn420p/locale --out docs/pictures --suffix "$suffix" \
+      --pdf-renderer build/lib/vn420p/pdfpreview.so
 done

@@ -7,11 +7,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +27,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 #include <clocale>
@@ -31,7 +35,9 @@
 #include <sstream>
 
 #include "files.h"
+#include "gui/other_options.h"
 #include "gui/panel_renderer.h"
+#include "gui/preview.h"
 #include "gui/print_dialog.h"
 #include "gui/text.h"
 #include "pdehost_runner.h"
@@ -51,6 +57,7 @@ using testsupport::SamplePpd;
 
 gui::PrintDialogOptions Options(const std::string& plugins, const std::string& printer = "") {
   gui::PrintDialogOptions o;
+  o.pdfRenderer = std::string(VN_BINARY_DIR) + "/lib/vn420p/pdfpreview.so";
   o.dialog.pluginsDir = plugins;
   if (printer.empty()) o.dialog.ppdPath = SamplePpd();
   o.dialog.printerName = printer;
@@ -165,6 +172,31 @@ class Gate {
  private:
   QTemporaryDir dir_;
 };
+
+// A widget of the dialog's own pages by its object name.
+template <class W>
+W* Named(PrintDialog& d, const char* name) {
+  return d.findChild<W*>(name);
+}
+
+// Shows the page of the panel list with the title (a panel, "Layout", ...).
+void ShowPage(PrintDialog& d, const QString& title) {
+  auto* list = d.findChild<QListWidget*>();
+  auto items = list->findItems(title, Qt::MatchExactly);
+  QVERIFY2(!items.isEmpty(), qPrintable(title));
+  list->setCurrentItem(items.first());
+  Settle(d);
+}
+
+// A PDF of `pages` pages, drawn with Qt's own writer.
+void WritePdf(const QString& file, int pages) {
+  QPdfWriter pdf(file);
+  QPainter painter(&pdf);
+  for (int i = 0; i < pages; ++i) {
+    if (i) pdf.newPage();
+    painter.drawText(QPointF(100, 100), QString("Page %1").arg(i + 1));
+  }
+}
 
 }  // namespace
 
@@ -560,7 +592,7 @@ class DialogTest : public QObject {
     if (size.isValid()) QCOMPARE(d->size(), size);
     auto* list = d->findChild<QListWidget*>();
     QVERIFY(list->isVisible());
-    QCOMPARE(list->count(), 3);  // both panels and the summary
+    QCOMPARE(list->count(), 5);  // both panels, Layout, Other Options and the summary
 
     if (how == "Cancel") {
       QTest::mouseClick(Button(*d, "Cancel"), Qt::LeftButton);
@@ -774,6 +806,62 @@ class DialogTest : public QObject {
     QCoreApplication::processEvents();
     for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<QMessageBox*>(w));
   }
+
+  // The preview renders once the window is shown: PDF pages through the
+  // module, an image, a text file's first lines; PostScript gets words.
+  void previewOfTheDocument() {
+    QTemporaryDir dir;
+    WritePdf(dir.filePath("three.pdf"), 3);
+    QImage(40, 30, QImage::Format_RGB32).save(dir.filePath("picture.png"));
+    QVERIFY(testsupport::WriteText(dir.filePath("notes.txt").toStdString(), "first line\nsecond line\n"));
+    QVERIFY(testsupport::WriteText(dir.filePath("page.ps").toStdString(), "%!PS-Adobe-3.0\nshowpage\n"));
+    struct Row {
+      const char* file;
+      int pages;
+      bool picture;
+    };
+    for (const Row& row : {Row{"three.pdf", 3, true}, Row{"picture.png", 1, true}, Row{"notes.txt", 1, true},
+                           Row{"page.ps", 0, false}, Row{"", 0, false}}) {
+      gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR);
+      if (*row.file) o.file = dir.filePath(row.file).toStdString();
+      PrintDialog d(o);
+      QVERIFY(d.preview()->pageCount() == 0 && !d.preview()->rendering());  // nothing before it shows
+      d.show();
+      Settle(d);
+      QTRY_VERIFY2(!d.preview()->rendering() && !d.preview()->placeholder().contains("Preparing"), row.file);
+      QCOMPARE(d.preview()->pageCount(), row.pages);
+      QCOMPARE(d.preview()->placeholder().isEmpty(), row.picture);
+      // Pages to turn only where there are several.
+      for (QToolButton* turn : d.preview()->findChildren<QToolButton*>())
+        QCOMPARE(turn->isVisible(), row.pages > 1);
+    }
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR);
+    o.file = dir.filePath("three.pdf").toStdString();
+    PrintDialog d(o);
+    d.show();
+    QTRY_COMPARE(d.preview()->pageCount(), 3);
+    auto* next = d.preview()->findChildren<QToolButton*>().last();
+    QTest::mouseClick(next, Qt::LeftButton);
+    QTRY_COMPARE(d.preview()->page(), 1);
+    QTRY_VERIFY(!d.preview()->rendering() && d.preview()->placeholder().isEmpty());
+  }
+
+  // Custom paper: the fields appear for "Custom" and keep to the PPD's limits.
+  void customPaperFieldsKeepToThePpdsLimits() {
+    PrintDialog d(Options(VN_PLUGIN_DIR));
+    d.show();
+    Settle(d);
+    auto* width = Named<QDoubleSpinBox>(d, "customWidth");
+    auto* height = Named<QDoubleSpinBox>(d, "customHeight");
+    QVERIFY(width && !width->isVisibleTo(&d));
+    ChooseByKeys(d, Named<QComboBox>(d, "paperSize"), "Custom");
+    Settle(d);
+    QVERIFY(width->isVisibleTo(&d));
+    QCOMPARE(width->minimum(), 216.0);
+    QCOMPARE(width->maximum(), 612.0);
+    QCOMPARE(height->minimum(), 360.0);
+    QCOMPARE(height->maximum(), 1008.0);
+  }
 };
 
 // The job tests run against one private scheduler.
@@ -785,7 +873,10 @@ class CupsTest : public QObject {
     cupsd_ = std::make_unique<testsupport::PrivateCupsd>();
     if (!cupsd_->addQueue("VN420Pgui", "file:///dev/null", SamplePpd())) QSKIP(cupsd_->skipReason().c_str());
     // A stopped queue keeps its jobs, so their attributes can be read back.
-    QCOMPARE(std::system("cupsdisable VN420Pgui >/dev/null 2>&1"), 0);
+    // The duplex unit and tray 2 are installed, as an administrator says.
+    QCOMPARE(std::system("cupsdisable VN420Pgui >/dev/null 2>&1 && "
+                         "lpadmin -p VN420Pgui -o OptionDuplex=True -o OptionTray2=True >/dev/null 2>&1"),
+             0);
     file_ = cupsd_->dir() + "/job.txt";
     testsupport::WriteText(file_, "hello\n");
   }
@@ -872,6 +963,230 @@ class CupsTest : public QObject {
     QVERIFY2(!key.empty() && key != "abcd", key.c_str());
     for (const auto& [k, v] : d.lastOutcome().options)
       QVERIFY2(v.find("abcd") == std::string::npos, k.c_str());
+  }
+
+  // The queue's lpoptions, the system's then the user's, are what the dialog
+  // shows and what its job sends, as with lp.
+  void lpoptionsAreTheDialogsDefaults() {
+    fs::path home = fs::path(cupsd_->dir()) / "lp-home";
+    fs::create_directories(home / ".cups");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.c_str());
+    qputenv("CUPS_SERVERROOT", cupsd_->dir().c_str());
+    QVERIFY(testsupport::WriteText(cupsd_->dir() + "/lpoptions",
+                                   "Dest VN420Pgui HVBrightness=Plus2 HVEconoMode=False number-up=2\n"));
+    QVERIFY(testsupport::WriteText(
+        (home / ".cups/lpoptions").string(),
+        "Dest VN420Pgui HVEconoMode=True sides=two-sided-long-edge media=iso_a4_210x297mm InputSlot=Tray1 "
+        "copies=2 orientation-requested=4\n"));
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "VN420Pgui");
+    o.file = file_;
+    int job = 0;
+    {
+      PrintDialog d(o);
+      d.show();
+      Settle(d);
+      QVERIFY(d.isOpened());
+      QCOMPARE(Control<QCheckBox>(d, 0, "check_EconomyPrint")->checkState(), Qt::Checked);
+      QCOMPARE(Control<QComboBox>(d, 0, "menu_Brightness")->currentText(), QString("+2"));
+      QCOMPARE(Named<QComboBox>(d, "twoSided")->currentData().toString(), QString("DuplexNoTumble"));
+      QCOMPARE(Named<QComboBox>(d, "paperSource")->currentData().toString(), QString("Tray1"));
+      QCOMPARE(Named<QComboBox>(d, "pagesPerSheet")->currentText(), QString("2"));
+      QCOMPARE(Named<QComboBox>(d, "orientation")->currentText(), QString("Landscape"));
+      QCOMPARE(Named<QComboBox>(d, "paperSize")->currentData().toString(), QString("A4"));
+      QCOMPARE(d.findChild<QSpinBox*>()->value(), 2);
+      QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
+      Settle(d);
+      QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+      job = d.lastOutcome().jobId;
+    }
+    const std::pair<const char*, const char*> sent[] = {{"HVEconoMode", "true"},
+                                                        {"HVBrightness", "Plus2"},
+                                                        {"sides", "two-sided-long-edge"},
+                                                        {"PageSize", "A4"},
+                                                        {"InputSlot", "Tray1"},
+                                                        {"number-up", "2"},
+                                                        {"copies", "2"},
+                                                        {"orientation-requested", "landscape"}};
+    for (auto [key, value] : sent)
+      QCOMPARE(QString::fromStdString(testsupport::JobAttribute("VN420Pgui", job, key)).toLower(),
+               QString(value).toLower());
+    fs::remove(fs::path(cupsd_->dir()) / "lpoptions");
+    fs::remove_all(home);
+    qputenv("HOME", oldHome);
+    qunsetenv("CUPS_SERVERROOT");
+  }
+
+  // Each standard option, and an option of the Other Options page, reaches
+  // the job as the scheduler's attribute of the same meaning.
+  void eachOptionReachesTheJob() {
+    struct Row {
+      const char* name;
+      const char* plugins;
+      std::function<void(PrintDialog&)> choose;
+      std::vector<std::pair<const char*, const char*>> attributes;
+    };
+    auto pick = [](const char* combo, const char* text) {
+      return [combo, text](PrintDialog& d) {
+        ShowPage(d, "Layout");
+        ChooseByKeys(d, Named<QComboBox>(d, combo), text);
+      };
+    };
+    auto type = [](const char* field, const char* text) {
+      return [field, text](PrintDialog& d) {
+        ShowPage(d, "Layout");
+        auto* edit = Named<QLineEdit>(d, field);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClicks(edit, text);
+      };
+    };
+    auto click = [](const char* box) {
+      return [box](PrintDialog& d) {
+        ShowPage(d, "Layout");
+        ClickIndicator(Named<QCheckBox>(d, box));
+      };
+    };
+    const Row rows[] = {
+        {"two-sided",
+         VN_PLUGIN_DIR,
+         pick("twoSided", "Short-Edge Binding"),
+         {{"sides", "two-sided-short-edge"}, {"Duplex", "DuplexTumble"}}},
+        {"paper source", VN_PLUGIN_DIR, pick("paperSource", "Manual Feed"), {{"InputSlot", "Manual"}}},
+        {"orientation",
+         VN_PLUGIN_DIR,
+         pick("orientation", "Reverse landscape"),
+         {{"orientation-requested", "reverse-landscape"}}},
+        {"pages per sheet", VN_PLUGIN_DIR, pick("pagesPerSheet", "4"), {{"number-up", "4"}}},
+        {"page ranges", VN_PLUGIN_DIR, type("pageRanges", "1-2, 4"), {{"page-ranges", "1-2,4-4"}}},
+        {"collate", VN_PLUGIN_DIR, click("collate"), {{"collate", "false"}}},
+        {"scale to fit", VN_PLUGIN_DIR, click("fitToPage"), {{"fit-to-page", "true"}}},
+        {"custom paper",
+         VN_PLUGIN_DIR,
+         [](PrintDialog& d) {
+           ChooseByKeys(d, Named<QComboBox>(d, "paperSize"), "Custom");
+           for (auto [field, value] : {std::pair{"customWidth", "300"}, std::pair{"customHeight", "500"}}) {
+             auto* box = Named<QDoubleSpinBox>(d, field);
+             box->setFocus();
+             box->selectAll();
+             QTest::keyClicks(box, value);
+             QTest::keyClick(box, Qt::Key_Tab);
+             Settle(d);
+           }
+         },
+         {{"PageSize", "Custom.300x500"}}},
+        {"other options",
+         VN_TEST_PLUGIN_DIR,
+         [](PrintDialog& d) {
+           // The test panel prints once its password is given.
+           auto* password =
+               Control<QLineEdit>(d, Control<QComboBox>(d, 0, "menu_Mode") ? 0 : 1, "field_Password");
+           QTest::mouseClick(password, Qt::LeftButton);
+           QTest::keyClicks(password, "1234");
+           ShowPage(d, "Other Options");
+           ChooseByKeys(d, d.otherOptions()->combo("HVSectionManagementVN420P"), "On");
+         },
+         {{"HVSectionManagementVN420P", "true"}}},
+    };
+    for (const Row& row : rows) {
+      gui::PrintDialogOptions o = Options(row.plugins, "VN420Pgui");
+      o.file = file_;
+      PrintDialog d(o);
+      d.show();
+      Settle(d);
+      QVERIFY2(d.isOpened(), row.name);
+      row.choose(d);
+      Settle(d);
+      QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
+      Settle(d);
+      QVERIFY2(d.lastOutcome().ok, qPrintable(QString(row.name) + ": " + d.lastOutcome().message.c_str()));
+      for (auto [key, value] : row.attributes)
+        QCOMPARE(
+            QString(row.name) + " " + key + "=" +
+                QString::fromStdString(testsupport::JobAttribute("VN420Pgui", d.lastOutcome().jobId, key))
+                    .toLower(),
+            QString(row.name) + " " + key + "=" + QString(value).toLower());
+    }
+  }
+
+  // Options in conflict hold the job back and say which.
+  void conflictingOptionsAreNotPrinted() {
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "VN420Pgui");
+    o.file = file_;
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    const int before = Jobs();
+    ChooseByKeys(d, Named<QComboBox>(d, "paperSize"), "Envelope #10");
+    ShowPage(d, "Layout");
+    ChooseByKeys(d, Named<QComboBox>(d, "twoSided"), "Long-Edge Binding");
+    Settle(d);
+    QVERIFY(Named<QLabel>(d, "conflicts")->text().contains("2-Sided Printing"));
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
+    Settle(d);
+    QVERIFY(!d.lastOutcome().ok);
+    QVERIFY2(d.statusText().contains("Media Size"), qPrintable(d.statusText()));
+    QCOMPARE(Jobs(), before);
+  }
+
+  // The printer list shows the default mark, location and state; a stopped
+  // queue's reason is shown; the summary starts with printer, copies, paper;
+  // a successful Print says so, then the dialog closes.
+  void printersStateAndTheJobsEnd() {
+    QCOMPARE(std::system(
+                 "lpadmin -p VN420Pgui -L 'Room 12' >/dev/null 2>&1 && lpadmin -d VN420Pgui >/dev/null 2>&1 "
+                 "&& cupsdisable -r 'Out of toner' VN420Pgui"),
+             0);
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "VN420Pgui");
+    o.file = file_;
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    auto* printers = Named<QComboBox>(d, "printers");
+    QTRY_VERIFY(printers->findData("VN420Pgui") >= 0);
+    auto* model = qobject_cast<QStandardItemModel*>(printers->model());
+    const int row = printers->findData("VN420Pgui");
+    QCOMPARE(model->item(row, 1)->text(), QString("Room 12"));
+    QVERIFY2(model->item(row, 2)->text().contains("Default printer"),
+             qPrintable(model->item(row, 2)->text()));
+    QVERIFY(model->item(row, 2)->text().contains("Stopped"));
+    QVERIFY2(Named<QLabel>(d, "printerState")->text().contains("Out of toner"),
+             qPrintable(Named<QLabel>(d, "printerState")->text()));
+    QVERIFY(d.statusText().contains("Out of toner"));
+
+    d.findChild<QSpinBox*>()->setValue(3);
+    ShowPage(d, "Summary");
+    QCOMPARE(Summary(d, "Printer"), QString("VN420Pgui"));
+    QCOMPARE(Summary(d, "Copies"), QString("3"));
+    QCOMPARE(Summary(d, "Paper Size"), QString("US Letter"));
+
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
+    Settle(d);
+    QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+    QVERIFY(d.statusText().contains(QString::number(d.lastOutcome().jobId)));
+    QVERIFY(d.isVisible());  // long enough to read
+    QTRY_VERIFY_WITH_TIMEOUT(!d.isVisible(), 3000);
+    QCOMPARE(d.result(), int(QDialog::Accepted));
+  }
+
+  // A queue without a PPD prints with the standard options and no panels.
+  void rawQueueIsUsable() {
+    QVERIFY(cupsd_->addQueue("RawGui", "file:///dev/null"));
+    QCOMPARE(std::system("cupsdisable RawGui >/dev/null 2>&1"), 0);
+    gui::PrintDialogOptions o = Options(VN_PLUGIN_DIR, "RawGui");
+    o.file = file_;
+    PrintDialog d(o);
+    d.show();
+    Settle(d);
+    QVERIFY(d.isOpened());
+    QVERIFY(d.isVisible());
+    QVERIFY(d.panelRenderer(0) == nullptr);
+    ShowPage(d, "Layout");
+    QVERIFY(!Named<QComboBox>(d, "twoSided")->isVisibleTo(&d));
+    d.findChild<QSpinBox*>()->setValue(2);
+    QTest::mouseClick(Button(d, "Print"), Qt::LeftButton);
+    Settle(d);
+    QVERIFY2(d.lastOutcome().ok, d.lastOutcome().message.c_str());
+    QCOMPARE(testsupport::JobAttribute("RawGui", d.lastOutcome().jobId, "copies"), std::string("2"));
   }
 
   void defaultsHoldNoCredential() {

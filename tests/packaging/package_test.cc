@@ -41,6 +41,10 @@ const std::map<std::string, std::string> kPackageFiles = {
     {"usr/bin/pdedialog", "755"},
     {"usr/share/vn420p/locale/ja/LC_MESSAGES/pdedialog.mo", "644"},
     {"usr/share/man/man1/pdedialog.1.gz", "644"},
+    {"usr/share/applications/vn420p-pdedialog.desktop", "644"},
+#if VN_HAVE_PDF_PREVIEW
+    {"usr/lib/vn420p/pdfpreview.so", "644"},
+#endif
 #endif
     {std::string(kHelpers) + "/bridgetool", "755"},
     {std::string(kHelpers) + "/prefservice", "755"},
@@ -319,6 +323,29 @@ TEST_F(PackageTest, CupsListsThePpdAndPrintsThroughAQueueMadeFromIt) {
   int n = cupsGetJobs(&jobs, "VN420Pq", 0, CUPS_WHICHJOBS_ALL);
   cupsFreeJobs(n, jobs);
   EXPECT_EQ(n, 1) << "the queue holds the job pdehost submitted";
+}
+
+// The desktop entry is valid and offers the dialog, with the file, for the
+// documents a person prints.
+TEST_F(PackageTest, DesktopEntryOffersTheDialogForDocuments) {
+  if (!VN_HAVE_QT) GTEST_SKIP() << "no print dialog in a build without Qt";
+  const std::string entry = root_ + "/usr/share/applications/vn420p-pdedialog.desktop";
+  if (Sh("command -v desktop-file-validate").exitStatus != 0)
+    GTEST_SKIP() << "desktop-file-utils is not installed";
+  platform::TaskResult r = Sh("desktop-file-validate " + Quote(entry));
+  EXPECT_EQ(r.exitStatus, 0) << r.output;
+  EXPECT_EQ(r.output, "");
+  std::ifstream in(entry);
+  std::map<std::string, std::string> keys;
+  for (std::string line; std::getline(in, line);)
+    if (size_t eq = line.find('='); eq != std::string::npos) keys[line.substr(0, eq)] = line.substr(eq + 1);
+  EXPECT_EQ(keys["Exec"], "pdedialog %f");
+  EXPECT_EQ(keys["Name"], "Print with VN420P options");
+  for (const char* type :
+       {"application/pdf;", "application/postscript;", "image/png;", "image/jpeg;", "text/plain;"})
+    EXPECT_NE(keys["MimeType"].find(type), std::string::npos) << type;
+  // The command it runs is the one the package installs.
+  EXPECT_TRUE(fs::exists(root_ + "/usr/bin/pdedialog"));
 }
 
 TEST_F(PackageTest, ManualPagesRenderWithoutWarnings) {
