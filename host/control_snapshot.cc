@@ -190,7 +190,7 @@ std::string CellText(const platform::plist::Value& value) {
     case Type::kString:
       return *value.string();
     case Type::kInteger:
-      return std::to_string(*value.integer());
+      return value.integer() ? std::to_string(*value.integer()) : std::to_string(*value.bigUnsigned());
     case Type::kReal: {
       std::string s = std::to_string(*value.real());
       s.erase(s.find_last_not_of('0') + 1);

@@ -16,7 +16,7 @@ ordered_json PlistToJson(const platform::plist::Value& v) {
     case Type::kString:
       return *v.string();
     case Type::kInteger:
-      return *v.integer();
+      return v.integer() ? ordered_json(*v.integer()) : ordered_json(*v.bigUnsigned());
     case Type::kReal:
       return *v.real();
     case Type::kBool:

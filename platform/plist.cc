@@ -16,38 +16,78 @@ uint64_t BigEndian(const char* p, int n) {
   return v;
 }
 
-// libplist keeps a date as a double but hands it out and takes it in as
-// 32-bit seconds, which cuts dates outside 1933-2069. Its binary form holds
-// the double itself, so dates cross through a one-object binary list.
-double DateSeconds(plist_t node) {
+std::string BigEndianBytes(uint64_t v) {
+  std::string out(8, '\0');
+  for (int i = 0; i < 8; ++i) out[static_cast<size_t>(i)] = static_cast<char>(v >> (56 - 8 * i));
+  return out;
+}
+
+// libplist hands some values out and takes them in narrower than it keeps
+// them: a date as 32-bit seconds (its store is a double), an integer as 64
+// bits without saying whether they are signed (it knows: an integer above
+// INT64_MAX is kept, and written, as a 16-byte one). Its binary form holds
+// the whole value, so such values cross through a one-object binary list.
+
+// The binary form of a lone node's object: marker byte first ("" when it
+// cannot be written).
+std::string ObjectBytes(plist_t node) {
   char* bin = nullptr;
   uint32_t length = 0;
   plist_to_bin(node, &bin, &length);
+  // "bplist00", then the only object, then the offset table and the trailer.
+  std::string object = bin != nullptr && length > 8 + 1 + 32 ? std::string(bin + 8, length - 8 - 1 - 32) : "";
+  plist_to_bin_free(bin);
+  return object;
+}
+
+// The node a one-object binary list of `object` (marker byte first) gives.
+plist_t NodeFromObject(const std::string& object) {
+  std::string bin = "bplist00" + object;
+  const size_t table = bin.size();  // well below 256: a 1-byte offset
+  bin += '\x08';
+  std::string trailer(32, '\0');
+  trailer[6] = 1;   // offset size
+  trailer[7] = 1;   // reference size
+  trailer[15] = 1;  // one object; the root is object 0
+  trailer[31] = static_cast<char>(table);
+  bin += trailer;
+  plist_t node = nullptr;
+  plist_from_bin(bin.data(), static_cast<uint32_t>(bin.size()), &node);
+  return node;
+}
+
+double DateSeconds(plist_t node) {
+  const std::string object = ObjectBytes(node);
   double seconds = 0;
-  // "bplist00", then the date object: marker 0x33 and 8 bytes, big-endian.
-  if (bin != nullptr && length >= 17 && static_cast<uint8_t>(bin[8]) == 0x33) {
-    uint64_t bits = BigEndian(bin + 9, 8);
+  if (object.size() == 9 && static_cast<uint8_t>(object[0]) == 0x33) {  // marker, 8 bytes big-endian
+    uint64_t bits = BigEndian(object.data() + 1, 8);
     std::memcpy(&seconds, &bits, sizeof seconds);
   }
-  plist_to_bin_free(bin);
   return seconds;
 }
 
 plist_t NewDate(double seconds) {
   uint64_t bits = 0;
   std::memcpy(&bits, &seconds, sizeof bits);
-  char bin[8 + 9 + 1 + 32] = "bplist00\x33";
-  for (int i = 0; i < 8; ++i) bin[9 + i] = static_cast<char>(bits >> (56 - 8 * i));
-  bin[17] = 8;  // the offset table: one 1-byte offset
-  char* trailer = bin + 18;
-  std::memset(trailer, 0, 32);
-  trailer[6] = 1;    // offset size
-  trailer[7] = 1;    // reference size
-  trailer[15] = 1;   // one object; the root is object 0
-  trailer[31] = 17;  // the offset table's offset
-  plist_t node = nullptr;
-  plist_from_bin(bin, sizeof bin, &node);
+  plist_t node = NodeFromObject("\x33" + BigEndianBytes(bits));
   return node != nullptr ? node : plist_new_date(0, 0);
+}
+
+// An integer node whose 64 bits read above INT64_MAX: a negative number, or
+// (written as 16 bytes) an unsigned one.
+Value LargeInteger(plist_t node, uint64_t bits) {
+  const std::string object = ObjectBytes(node);
+  if (!object.empty() && static_cast<uint8_t>(object[0]) == 0x14) return Value::Unsigned(bits);
+  return Value(static_cast<int64_t>(bits));
+}
+
+// Only a number up to INT64_MAX goes through plist_new_uint, which libplist
+// versions mark as signed or unsigned differently above it.
+plist_t NewInteger(uint64_t bits, bool isUnsigned) {
+  if (bits <= static_cast<uint64_t>(INT64_MAX)) return plist_new_uint(bits);
+  plist_t node = NodeFromObject(isUnsigned ? "\x14" + std::string(8, '\0') + BigEndianBytes(bits)
+                                           : "\x13" + BigEndianBytes(bits));
+  return node != nullptr ? node : plist_new_uint(bits);
 }
 
 // A value that holds no other values.
@@ -61,7 +101,7 @@ Value Scalar(plist_t node) {
     case PLIST_UINT: {
       uint64_t u = 0;
       plist_get_uint_val(node, &u);
-      return Value(static_cast<int64_t>(u));
+      return u <= static_cast<uint64_t>(INT64_MAX) ? Value(static_cast<int64_t>(u)) : LargeInteger(node, u);
     }
     case PLIST_REAL: {
       double d = 0;
@@ -163,7 +203,8 @@ plist_t ScalarNode(const Value& v) {
     case Type::kBool:
       return plist_new_bool(*v.boolean());
     case Type::kInteger:
-      return plist_new_uint(static_cast<uint64_t>(*v.integer()));
+      if (const uint64_t* u = v.bigUnsigned()) return NewInteger(*u, true);
+      return NewInteger(static_cast<uint64_t>(*v.integer()), false);
     case Type::kReal:
       return plist_new_real(*v.real());
     case Type::kString:
@@ -223,6 +264,13 @@ plist_t ToNode(const Value& root) {
 }
 
 }  // namespace
+
+Value Value::Unsigned(uint64_t u) {
+  if (u <= static_cast<uint64_t>(INT64_MAX)) return Value(static_cast<int64_t>(u));
+  Value v;
+  v.v_ = BigUnsigned{u};
+  return v;
+}
 
 const Value* Value::find(std::string_view key) const {
   const Dict* d = dict();

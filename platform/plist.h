@@ -43,6 +43,14 @@ struct Uid {
   bool operator==(const Uid&) const = default;
 };
 
+// An integer above INT64_MAX. Property lists hold integers of the signed and
+// of the unsigned 64-bit range; one past the signed range keeps this form so
+// that it is written back as the same number, never wrapped to a negative.
+struct BigUnsigned {
+  uint64_t value = 0;
+  bool operator==(const BigUnsigned&) const = default;
+};
+
 enum class Type { kNone, kBool, kInteger, kReal, kString, kData, kDate, kArray, kDict, kUid };
 
 class Value {
@@ -60,8 +68,14 @@ class Value {
   Value(Array a) : v_(std::move(a)) {}
   Value(Dict d) : v_(std::move(d)) {}
   Value(Uid u) : v_(u) {}
+  // An integer of the unsigned range: the signed form up to INT64_MAX (so one
+  // number has one form), BigUnsigned above it.
+  static Value Unsigned(uint64_t u);
 
-  Type type() const { return static_cast<Type>(v_.index()); }
+  // Both integer forms are of type kInteger.
+  Type type() const {
+    return std::holds_alternative<BigUnsigned>(v_) ? Type::kInteger : static_cast<Type>(v_.index());
+  }
   bool isNone() const { return type() == Type::kNone; }
   bool isString() const { return type() == Type::kString; }
   bool isDict() const { return type() == Type::kDict; }
@@ -69,7 +83,13 @@ class Value {
 
   // Typed access; nullptr when the value holds another type.
   const std::string* string() const { return std::get_if<std::string>(&v_); }
+  // An integer in the signed 64-bit range; nullptr for one above it.
   const int64_t* integer() const { return std::get_if<int64_t>(&v_); }
+  // An integer above INT64_MAX; nullptr for any other value.
+  const uint64_t* bigUnsigned() const {
+    const BigUnsigned* u = std::get_if<BigUnsigned>(&v_);
+    return u ? &u->value : nullptr;
+  }
   const double* real() const { return std::get_if<double>(&v_); }
   const bool* boolean() const { return std::get_if<bool>(&v_); }
   const Data* data() const { return std::get_if<Data>(&v_); }
@@ -86,7 +106,9 @@ class Value {
   bool operator==(const Value&) const = default;
 
  private:
-  std::variant<std::monostate, bool, int64_t, double, std::string, Data, Date, Array, Dict, Uid> v_;
+  // In the order of Type; BigUnsigned, the second integer form, comes last.
+  std::variant<std::monostate, bool, int64_t, double, std::string, Data, Date, Array, Dict, Uid, BigUnsigned>
+      v_;
 };
 
 // What a reader accepts. Depth counts nested elements the way the XML form
@@ -116,7 +138,9 @@ std::optional<Value> Parse(std::string_view bytes, const Limits& limits = {});
 
 // Serialises as an XML property list (UTF-8, with the XML declaration and
 // DOCTYPE). A UID is written the way the XML form keeps it, as a dictionary
-// {"CF$UID": n}; XML dates carry whole seconds.
+// {"CF$UID": n}; XML dates carry whole seconds. An integer above INT64_MAX
+// is written unsigned (in the binary form as a 16-byte integer, as readers
+// of that form expect).
 std::string ToXml(const Value& value);
 // Serialises as a binary property list (dates keep their fraction).
 std::string ToBinary(const Value& value);

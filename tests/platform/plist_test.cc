@@ -22,6 +22,8 @@ TEST(PlistDoor, EveryTypeSurvivesBothForms) {
       Value(int64_t{-5}),
       Value(std::numeric_limits<int64_t>::max()),
       Value(std::numeric_limits<int64_t>::min()),
+      Value::Unsigned(uint64_t{1} << 63),
+      Value::Unsigned(std::numeric_limits<uint64_t>::max()),
       0.1,
       1e300,
       -2.5,

