@@ -26,7 +26,7 @@ std::vector<std::pair<std::string, std::string>> SummaryItems(pde::Panel& panel)
     if (!n) continue;
     auto it = dict.find(*n);
     const std::string* v = it == dict.end() ? nullptr : it->second.string();
-    items.emplace_back(*n, v ? *v : "");
+    if (!n->empty() && v && !v->empty()) items.emplace_back(*n, *v);
   }
   return items;
 }

@@ -17,8 +17,9 @@ namespace host {
 std::filesystem::path ExeDir();
 // The first candidate that exists, else the first one (normalised either way).
 std::string FirstExisting(std::initializer_list<std::filesystem::path> candidates);
-// The panel's summary items (name, value) in its display order; a value that
-// is not text shows as "".
+// The panel's summary items (name, value) in its display order. An item
+// needs both: one whose name or value is empty or not text (a control the
+// PPD leaves without choices) is left out, never shown as a bare label.
 std::vector<std::pair<std::string, std::string>> SummaryItems(pde::Panel& panel);
 
 }  // namespace host

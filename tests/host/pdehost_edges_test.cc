@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <nlohmann/json.hpp>
 
 #include "bplist_builder.h"
 #include "files.h"
 #include "pdehost_runner.h"
 #include "platform/plist.h"
+#include "samples.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -17,6 +19,16 @@ namespace plist = platform::plist;
 using testsupport::ReadText;
 using testsupport::RunPdehost;
 const std::string kColour = "jp.halvern.pde.VN420P.hvco";
+
+// The sample PPD with every `from` replaced by its `to`, written into `dir`.
+std::string SamplePpdWith(const testsupport::ScratchDir& dir, const std::string& name,
+                          const std::vector<std::pair<std::string, std::string>>& edits) {
+  std::string text = ReadText(testsupport::SamplePpd());
+  for (const auto& [from, to] : edits)
+    for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+      text.replace(at, from.size(), to);
+  return dir.Write(name, text);
+}
 
 TEST(PdehostEdges, IntegersKeepTheirRangeThroughASaveInBothForms) {
   const std::pair<const char*, plist::Value> values[] = {
@@ -41,6 +53,22 @@ TEST(PdehostEdges, IntegersKeepTheirRangeThroughASaveInBothForms) {
     const auto parsed = plist::Parse(saved);
     for (const auto& [text, v] : values)
       EXPECT_TRUE(parsed && parsed->find(text) && *parsed->find(text) == v) << text << " in " << saved;
+  }
+}
+
+TEST(PdehostEdges, SummaryItemsHaveLabelAndValue) {
+  testsupport::ScratchDir dir("vn-edges");
+  for (const std::string& ppd :
+       {testsupport::SamplePpd(), SamplePpdWith(dir, "no.ppd", {{"PrintModeVN420P", "Gone"}})}) {
+    auto r = RunPdehost({"--ppd", ppd, "summary", "--json"});
+    size_t items = 0, printMode = 0;
+    for (const auto& panel : nlohmann::json::parse(r.out))
+      for (const auto& item : panel["items"]) {
+        EXPECT_TRUE(item["name"] != "" && item["value"] != "") << ppd << ": " << item;
+        ++items, printMode += item["name"] == "Print Mode";
+      }
+    EXPECT_GT(items, 20u);
+    EXPECT_EQ(printMode, ppd == testsupport::SamplePpd() ? 1u : 0u) << ppd;
   }
 }
 
