@@ -107,12 +107,21 @@ int SetCommand::operate(const Action& a) {
   if (!ok)
     return Fail(a.outlet + " " + (secret ? "(text hidden)" : a.value) + ": " + error + "; nothing was saved");
   // A field's filters and limits may refuse part of what was typed; the
-  // field keeps (and the dialog saves) what it took.
-  if (field && field->stringValue() != a.value) {
+  // field keeps (and the dialog saves) what it took. An empty line clears
+  // the field: said, since nobody sees what standard input held.
+  const std::string& now = field ? field->stringValue() : a.value;
+  if (field && a.value.empty()) {
+    if (!now.empty())
+      std::cerr << "pdehost: " << a.outlet << ": the field kept "
+                << (secret ? std::to_string(now.size()) + " bytes" : "\"" + now + "\"")
+                << " instead of being cleared\n";
+    else if (a.fromStdin)
+      std::cerr << "pdehost: " << a.outlet
+                << ": the line on standard input was empty; the field is now empty\n";
+  } else if (field && now != a.value) {
     std::cerr << "pdehost: " << a.outlet << ": the field took "
-              << (secret ? std::to_string(field->stringValue().size()) + " bytes"
-                         : "\"" + field->stringValue() + "\"")
-              << " of what was " << (a.paste ? "pasted" : "typed") << "\n";
+              << (secret ? std::to_string(now.size()) + " bytes" : "\"" + now + "\"") << " of what was "
+              << (a.paste ? "pasted" : "typed") << "\n";
   }
   return 0;
 }

@@ -72,7 +72,8 @@ bool ParsePdehostOptions(int argc, char** argv, PdehostOptions* options, int* ex
   app.add_option("--printer", opt.printerName, "CUPS destination (its PPD and device URI)")->excludes(ppd);
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.settingsPath,
-                 "print settings file: read before the panels restore, written after set and print");
+                 "print settings file: read before the panels restore, written after every command that "
+                 "changes it (set, print, PPDOptionKeyValueDidChange, page-setup)");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
   std::string customSize, orientation;
   auto* paper = app.add_option("--paper", opt.pageSetup.paper,

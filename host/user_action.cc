@@ -56,6 +56,9 @@ std::optional<UserAction> ParseTable(const ControlState& c, const std::string& v
   return std::nullopt;
 }
 
+// Why a control takes no action, in the words `show` uses for its state.
+std::string NotOperable(bool hidden) { return hidden ? "the control is hidden" : "the control is disabled"; }
+
 bool IsSelectable(const ControlState& popUp, int index) {
   return index >= 0 && index < static_cast<int>(popUp.items.size()) &&
          (popUp.items[static_cast<size_t>(index)].enabled || !popUp.popUpChecksItems);
@@ -184,7 +187,7 @@ std::optional<UserAction> ParseUserAction(const ControlState& c, const std::stri
     return std::nullopt;
   }
   if (!c.enabled || c.hidden) {
-    *error = "the control is disabled";
+    *error = NotOperable(c.hidden);
     return std::nullopt;
   }
   int index = -1;
@@ -249,7 +252,7 @@ std::optional<UserAction> ParseUserAction(const ControlState& c, const std::stri
 bool ApplyUserActionTo(ui::Object* object, const UserAction& a, std::string* error) {
   auto* control = dynamic_cast<ui::Control*>(object);
   if (control && (!control->isEnabled() || control->isHidden())) {
-    *error = "the control is disabled";
+    *error = NotOperable(control->isHidden());
     return false;
   }
   switch (a.type) {

@@ -294,6 +294,8 @@ void TextField::typeText(std::string_view utf8) {
   if (!beginEditing()) return;
   editor_.setSelectedRange({0, static_cast<int>(editor_.string().size())});
   std::u16string text = ToUtf16(utf8);
+  // Nothing to type: the old text goes, as Delete on the selection does.
+  if (text.empty() && !editor_.string().empty()) applyChange(u"");
   size_t i = 0;
   while (i < text.size() && editing_) {
     size_t start = i;

@@ -269,7 +269,8 @@ class TextField : public Control {
   // so the caret can be inspected afterwards.
   void insertText(std::string_view utf8);
   // Types the text one character at a time, each a change of its own, after
-  // selecting everything (so typing replaces the old text). Begins and ends
+  // selecting everything (so typing replaces the old text; typing "" deletes
+  // it, one change). Begins and ends
   // the editing session when the field is not already being edited.
   void typeText(std::string_view utf8);
   // Ends editing: runs textShouldEndEditing; the text stays in the field.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "bplist_builder.h"
@@ -18,7 +19,7 @@ namespace {
 namespace plist = platform::plist;
 using testsupport::ReadText;
 using testsupport::RunPdehost;
-const std::string kColour = "jp.halvern.pde.VN420P.hvco";
+const std::string kColour = "jp.halvern.pde.VN420P.hvco", kSecurity = "jp.halvern.print.pde.VN420P.Security";
 
 // The sample PPD with every `from` replaced by its `to`, written into `dir`.
 std::string SamplePpdWith(const testsupport::ScratchDir& dir, const std::string& name,
@@ -69,6 +70,42 @@ TEST(PdehostEdges, SummaryItemsHaveLabelAndValue) {
       }
     EXPECT_GT(items, 20u);
     EXPECT_EQ(printMode, ppd == testsupport::SamplePpd() ? 1u : 0u) << ppd;
+  }
+}
+
+TEST(PdehostEdges, MessagesSayWhatHappenedAndChangesPersist) {
+  testsupport::ScratchDir dir("vn-edges");
+  const std::string mode = "*CloseUI: *PrintModeVN420P", set = "set " + kSecurity + " ";
+  const std::string noMode = SamplePpdWith(dir, "no.ppd", {{"PrintModeVN420P", "Gone"}});
+  const std::string env10 = SamplePpdWith(
+      dir, "env10.ppd", {{mode, mode + "\n*UIConstraints: *PageSize Env10 *PrintModeVN420P SecurePrint"}});
+  const struct {
+    std::string ppd, script, says;  // says "": nothing on standard error
+    std::string nextSays;           // what the next run on the same settings file shows
+  } cases[] = {
+      {noMode, set + "waitModePopUp 1\n", "waitModePopUp 1: the control is hidden;", ""},
+      {env10, set + "--stdin securePasswordEditText\nabc\n",
+       "securePasswordEditText (text hidden): the control is disabled;", ""},
+      {env10,
+       set + "sectionManagementCheckBox on --stdin sectionPasswordEditText\nabc\n" + set +
+           "--stdin sectionPasswordEditText\n\n",
+       "pdehost: sectionPasswordEditText: the line on standard input was empty; the field is now empty\n",
+       "sectionPasswordEditText [securefield] text=\"\""},
+      {env10, "PPDOptionKeyValueDidChange HVQuickColor Vivid\n", "", "menu_QuickColor [popup] selected=2"},
+      {env10, "page-setup scale-to Env10\n", "", "1: Secure Print (SecurePrint) disabled"},
+  };
+  for (const auto& c : cases) {
+    const std::string settings = dir.File("ticket.plist");
+    std::remove(settings.c_str());
+    testsupport::PdehostCall call{{"--ppd", c.ppd, "--settings", settings, "--script", "-"}, c.script};
+    auto r = RunPdehost(call);
+    EXPECT_EQ(r.status, c.nextSays.empty() ? 2 : 0) << c.script << r.err;
+    EXPECT_TRUE(c.says.empty() ? r.err.empty() : r.err.find(c.says) != std::string::npos)
+        << c.script << r.err;
+    if (c.nextSays.empty()) continue;
+    call.input = "show " + kColour + "\nshow " + kSecurity + "\n";
+    EXPECT_NE(RunPdehost(call).out.find(c.nextSays), std::string::npos)
+        << c.script << ": not kept for the next run";
   }
 }
 

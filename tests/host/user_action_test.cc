@@ -115,7 +115,7 @@ TEST(UserActionTest, ValuesParseAsTheControlOffersThem) {
   EXPECT_EQ(l.parse("secure", "pw", &error, TextEntry::kPaste)->type, T::kPasteText);
   l.nib->find<ui::Control>("check")->setHidden(true);
   EXPECT_FALSE(l.parse("check", "on", &error));
-  EXPECT_EQ(error, "the control is disabled");
+  EXPECT_EQ(error, "the control is hidden");  // as show calls it
 }
 
 // An action parsed from a picture meets a model that may have moved on.
