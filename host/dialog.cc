@@ -65,7 +65,9 @@ int RecordingModalHost::runOpenPanel(ui::OpenPanel& panel) {
   return ui::kModalResponseOK;
 }
 
-std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string* error) {
+std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string* error,
+                                       bool* pageSetupRefused) {
+  if (pageSetupRefused) *pageSetupRefused = false;
   std::unique_ptr<Dialog> d(new Dialog());
   d->options_ = options;
   d->session_ = options.printerName.empty()
@@ -78,8 +80,11 @@ std::unique_ptr<Dialog> Dialog::Create(const DialogOptions& options, std::string
     if (!d->settingsFile_) return nullptr;
   }
   if (!options.printerName.empty()) d->applyDestinationDefaults();
-  if (!platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error))
+  if (!platform::CheckCustomSizes(*d->session_, options.pageSetup, error) ||
+      !platform::ApplyPageSetup(*d->session_, options.pageSetup, &d->pageFormat_, &d->settings_, error)) {
+    if (pageSetupRefused) *pageSetupRefused = true;
     return nullptr;
+  }
   d->modal_.forward = options.modalHost;
   ui::SetModalHost(&d->modal_);
   if (!d->ppdFile()) return d;  // a raw queue: no PPD for the panels to work on
@@ -106,8 +111,9 @@ void Dialog::loadPanel(PanelEntry& entry) {
   entry.panel->willShow();
 }
 
-std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error) {
-  std::unique_ptr<Dialog> d = Create(options, error);
+std::unique_ptr<Dialog> Dialog::Open(const DialogOptions& options, std::string* error,
+                                     bool* pageSetupRefused) {
+  std::unique_ptr<Dialog> d = Create(options, error, pageSetupRefused);
   if (d)
     for (auto& entry : d->panels_) d->loadPanel(entry);
   return d;
@@ -202,7 +208,9 @@ bool Dialog::markPpdOption(const std::string& option, const std::string& choice,
 }
 
 bool Dialog::changePageSetup(const platform::PageSetup& setup, std::string* error) {
-  if (!platform::ApplyPageSetup(*session_, setup, &pageFormat_, &settings_, error)) return false;
+  if (!platform::CheckCustomSizes(*session_, setup, error) ||
+      !platform::ApplyPageSetup(*session_, setup, &pageFormat_, &settings_, error))
+    return false;
   notifications_.post(platform::kPaperDidChangeNotification);
   return writeSettings(error);
 }

@@ -78,13 +78,18 @@ class Dialog : public pde::HostCallback {
   // none), loads every bundle, asks each for its panels, then loads
   // (panelView), restores and shows (willShow) each panel. A destination
   // without a PPD (a raw queue) opens with no panels. nullptr and *error when
-  // the printer, the settings file or a bundle fail.
-  static std::unique_ptr<Dialog> Open(const DialogOptions& options, std::string* error);
+  // the printer, the settings file or a bundle fail, or the page set-up
+  // names a paper the PPD does not offer (a page size it lacks, a custom
+  // size outside its ranges); *pageSetupRefused (when given) tells the last
+  // case apart.
+  static std::unique_ptr<Dialog> Open(const DialogOptions& options, std::string* error,
+                                      bool* pageSetupRefused = nullptr);
   // Open in two halves, for a host that shows each panel as it comes (a
   // panelView may wait for the printer): Create does everything up to the
   // panels, none of them loaded (view nullptr); loadPanel then loads,
   // restores and shows one, in the order of panels().
-  static std::unique_ptr<Dialog> Create(const DialogOptions& options, std::string* error);
+  static std::unique_ptr<Dialog> Create(const DialogOptions& options, std::string* error,
+                                        bool* pageSetupRefused = nullptr);
   void loadPanel(PanelEntry& entry);
   ~Dialog() override;  // terminate, then release panels and plug-ins
 
@@ -125,7 +130,8 @@ class Dialog : public pde::HostCallback {
   // The person changes the page set-up while the dialog is open: the paper,
   // orientation and scale-to request change, the panels hear that the paper
   // changed, and the settings file is written. False and *error (nothing
-  // changed) for a page size the PPD lacks or an unwritable file.
+  // changed) for a paper the PPD does not offer (a page size it lacks, a
+  // custom size outside its ranges) or an unwritable file.
   bool changePageSetup(const platform::PageSetup& setup, std::string* error);
   // The same without writing the settings file; the paper is also marked in
   // the PPD and replaces a PageSize the ticket holds.

@@ -23,10 +23,11 @@ int RunPdehost(int argc, char** argv) {
   if (int rc = 0; !host::ParsePdehostOptions(argc, argv, &options, &rc)) return rc;
 
   std::string error;
-  auto dialog = host::Dialog::Open(options.dialog, &error);
+  bool pageSetupRefused = false;
+  auto dialog = host::Dialog::Open(options.dialog, &error, &pageSetupRefused);
   if (!dialog) {
     std::cerr << "pdehost: " << error << "\n";
-    return 1;
+    return pageSetupRefused ? 2 : 1;  // a paper the PPD lacks is a wrong command line
   }
   for (const auto& answer : options.openPanelAnswers) dialog->modalHost().openPanelAnswers.push_back(answer);
   for (const auto& answer : options.alertAnswers) dialog->modalHost().alertAnswers.push_back(answer);

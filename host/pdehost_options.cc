@@ -53,6 +53,11 @@ constexpr const char* kCommands = R"(Commands:
                                the person changes the page set-up (as the
                                options of the same names): the panels hear
                                that the paper changed
+set, print, save-defaults, PPDOptionKeyValueDidChange and page-setup write the
+--settings file.
+Exit status: 0 done; 1 the dialog could not open (PPD, settings file, plug-ins)
+or printing was refused; 2 a wrong command line or command (a paper or custom
+size the PPD does not offer included), a failed action or an unwritable file.
 )";
 
 }  // namespace
@@ -73,12 +78,15 @@ bool ParsePdehostOptions(int argc, char** argv, PdehostOptions* options, int* ex
   app.add_option("--device-uri", opt.deviceURI, "device URI of the offline printer");
   app.add_option("--settings", opt.settingsPath,
                  "print settings file: read before the panels restore, written after every command that "
-                 "changes it (set, print, PPDOptionKeyValueDidChange, page-setup)");
+                 "changes it (set, print, save-defaults, PPDOptionKeyValueDidChange, page-setup)");
   app.add_option("--plugins", opt.pluginsDir, "folder of *.plugin bundles");
   std::string customSize, orientation;
   auto* paper = app.add_option("--paper", opt.pageSetup.paper,
                                "document paper: a page size of the PPD (default: its default)");
-  app.add_option("--custom-size", customSize, "document paper of a custom size WxH, in points (e.g. 216x360)")
+  app.add_option(
+         "--custom-size", customSize,
+         "document paper of a custom size WxH, in points (e.g. 216x360), within the PPD's custom page "
+         "sizes")
       ->check([](const std::string& s) {
         double w, h;
         return platform::ParseCustomSize(s, &w, &h) ? std::string() : "expected WxH in points, e.g. 216x360";
@@ -107,7 +115,9 @@ bool ParsePdehostOptions(int argc, char** argv, PdehostOptions* options, int* ex
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    *exitStatus = app.exit(e);
+    // --help and --version end with 0; every wrong command line with 2 (the
+    // parser's own codes are documented nowhere).
+    *exitStatus = app.exit(e) == 0 ? 0 : 2;
     return false;
   }
   for (const auto& extra : app.remaining()) options->command.push_back(extra);

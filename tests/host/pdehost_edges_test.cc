@@ -57,6 +57,36 @@ TEST(PdehostEdges, IntegersKeepTheirRangeThroughASaveInBothForms) {
   }
 }
 
+TEST(PdehostEdges, CustomSizesWithinThePpdsRangesAndNoneOutside) {
+  testsupport::ScratchDir dir("vn-edges");
+  const std::string tall =
+      SamplePpdWith(dir, "tall.ppd", {{"360 1008", "360 300000"}, {"\"1008\"", "\"300000\""}});
+  const std::string none =
+      SamplePpdWith(dir, "none.ppd", {{"CustomPageSize", "Gone"}, {"Size: True", "Size: False"}});
+  const std::string sample = testsupport::SamplePpd(),
+                    tallRange = "width 216 to 612, height 360 to 300000 points";
+  const struct {
+    std::string ppd, option, size;
+    std::string says;  // "" when taken
+  } cases[] = {
+      {tall, "--custom-size", "612x300000", ""},
+      {tall, "--custom-size", "216x360", ""},
+      {tall, "page-setup", "300x257953.5", ""},
+      {tall, "--custom-size", "300x300000.5",
+       "custom size 300x300000.5 is outside the PPD's custom page sizes: " + tallRange},
+      {tall, "page-setup", "215.5x360", tallRange},
+      {sample, "--paper", "Custom.300x300000", "width 216 to 612, height 360 to 1008 points"},
+      {none, "--custom-size", "300x400", "the PPD offers no custom page sizes (custom size 300x400)"},
+      {sample, "--custom-size", "1x", "expected WxH in points"},
+  };
+  for (const auto& c : cases) {
+    auto r = c.option == "page-setup" ? RunPdehost({"--ppd", c.ppd, "page-setup", "custom-size", c.size})
+                                      : RunPdehost({"--ppd", c.ppd, c.option, c.size, "panels"});
+    EXPECT_EQ(r.status, c.says.empty() ? 0 : 2) << c.option << " " << c.size << ": " << r.err;
+    EXPECT_TRUE(c.says.empty() ? r.err.empty() : r.err.find(c.says) != std::string::npos) << r.err;
+  }
+}
+
 TEST(PdehostEdges, SummaryItemsHaveLabelAndValue) {
   testsupport::ScratchDir dir("vn-edges");
   for (const std::string& ppd :

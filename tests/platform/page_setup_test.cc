@@ -20,7 +20,8 @@ TEST(PageSetupTest, ParsesSizesAndOrientations) {
                {"0x10", false, 0, 0},       {"-5x10", false, 0, 0},
                {"10x", false, 0, 0},        {"x10", false, 0, 0},
                {"10*20", false, 0, 0},      {"10x20x30", false, 0, 0},
-               {"1e9x10", false, 0, 0},     {"nanx10", false, 0, 0}};
+               {"1e9x10", true, 1e9, 10},   {"nanx10", false, 0, 0},
+               {"10xinf", false, 0, 0}};  // 1e9 is the PPD's to refuse: see below
   for (const auto& c : sizes) {
     double w = -1, h = -1;
     EXPECT_EQ(ParseCustomSize(c.text, &w, &h), c.ok) << c.text;
@@ -33,6 +34,7 @@ TEST(PageSetupTest, ParsesSizesAndOrientations) {
   EXPECT_EQ(ParseOrientation("4"), kPMReverseLandscape);
   EXPECT_EQ(ParseOrientation("sideways"), std::nullopt);
   EXPECT_EQ(CustomPaper(216, 360.5).id, "Custom.216x360.5");
+  EXPECT_EQ(CustomPaper(1e6, 257953.5).id, "Custom.1000000x257953.5");  // in full, no exponent
 }
 
 TEST(PageSetupTest, AppliesToFormatAndSettings) {
@@ -70,8 +72,13 @@ TEST(PageSetupTest, AppliesToFormatAndSettings) {
   EXPECT_EQ(PMPageFormatCreateWithDataRepresentation("not a plist", &destination), paramErr);
 
   setup = {};
+  setup.customWidth = 1e9;
+  setup.customHeight = 10;
+  EXPECT_FALSE(CheckCustomSizes(*session, setup, &error));
+  EXPECT_THAT(error, HasSubstr("width 216 to 612, height 360 to 1008 points"));
   setup.customWidth = 300;
   setup.customHeight = 400;
+  EXPECT_TRUE(CheckCustomSizes(*session, setup, &error));
   ASSERT_TRUE(ApplyPageSetup(*session, setup, &format, nullptr, &error));
   EXPECT_EQ(format.paper().id, "Custom.300x400");
   EXPECT_EQ(format.unadjustedPaperRect(), (PMRect{0, 0, 300, 400}));  // still reverse landscape
