@@ -2,29 +2,8 @@
 // program does to put a dialog on screen — an empty dialog, quit once painted.
 #include <QApplication>
 #include <QDialog>
-#include <QEvent>
-#include <QTimer>
-#include <cstdio>
-#include <ctime>
 
-namespace {
-class QuitOnPaint : public QObject {
- public:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() != QEvent::Paint || done_) return false;
-    done_ = true;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    std::printf("painted %lld\n", now.tv_sec * 1000000000LL + now.tv_nsec);
-    std::fflush(stdout);
-    QTimer::singleShot(0, qApp, &QApplication::quit);
-    return false;
-  }
-
- private:
-  bool done_ = false;
-};
-}  // namespace
+#include "quit_on_paint.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
